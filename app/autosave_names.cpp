@@ -1,0 +1,52 @@
+#include "app/autosave_names.h"
+
+#include <cstdio>
+
+namespace tessory {
+
+std::uint32_t ClockSeed(int hour, int minute, int second, int milliseconds) {
+  return static_cast<std::uint32_t>(((hour * 60 + minute) * 60 + second) * 1000 + milliseconds);
+}
+
+std::string_view TrimControls(std::string_view text) {
+  auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string FormatSequenceNumber(std::int32_t number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d", static_cast<int>(number));
+  return text;
+}
+
+std::string FormatRandomNumber(std::uint32_t number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%05X", static_cast<unsigned>(number));
+  return text;
+}
+
+std::string_view ExtensionForType(std::int32_t type) {
+  static constexpr std::string_view kExtensions[] = {".bmp", ".jpg", ".gif", ".png"};
+  return type >= 0 && type <= 3 ? kExtensions[type] : std::string_view{};
+}
+
+std::string NamePrefix(std::string_view folder, std::string_view base) {
+  std::string name(folder);
+  if (name.empty() || name.back() != kPathDelimiter) name += kPathDelimiter;
+  name += base;
+  return name;
+}
+
+std::string InsertExtension(std::string candidate, std::int32_t type) {
+  const std::string_view extension = ExtensionForType(type);
+  if (const auto at = candidate.find(".tmp"); at != std::string::npos) {
+    candidate.replace(at, 4, extension);
+  } else {
+    candidate += extension;
+  }
+  return candidate;
+}
+
+}  // namespace tessory

@@ -1,0 +1,164 @@
+#include "app/delivery.h"
+
+#include "framework/error.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/file_io.h"
+#include "imaging/pixel_formats.h"
+
+namespace tessory {
+namespace {
+
+// Shows the hourglass for the life of one operation, whichever way it ends.
+class HourglassScope {
+ public:
+  explicit HourglassScope(DeliveryPlatform& platform) : platform_(platform) { platform_.SetHourglass(true); }
+  ~HourglassScope() { platform_.SetHourglass(false); }
+  HourglassScope(const HourglassScope&) = delete;
+  HourglassScope& operator=(const HourglassScope&) = delete;
+
+ private:
+  DeliveryPlatform& platform_;
+};
+
+constexpr std::int32_t kPromptCancelled = 4;
+
+// Random names draw from 10000 numbers; past this many draws every one of
+// them is taken (or nearly), and the search gives up instead of spinning.
+constexpr int kMaxRandomDraws = 200000;
+
+}  // namespace
+
+std::string_view FilterForType(std::int32_t type) {
+  static constexpr std::string_view kFilters[] = {
+      "Bitmap Images (*.bmp)|*.bmp",
+      "JPEG Images (*.jpg)|*.jpg",
+      "GIF Images (*.gif)|*.gif",
+      "PNG Images (*.png)|*.png",
+  };
+  return type >= 0 && type <= 3 ? kFilters[type] : std::string_view{};
+}
+
+int BitmapDepthForQuality(std::int32_t quality) {
+  switch (quality) {
+    case 2: return 16;
+    case 3: return 24;
+    case 4: return 32;
+    default: return 8;
+  }
+}
+
+int JpegQualityFor(std::int32_t quality) { return quality & 0xFF; }
+
+void CaptureDelivery::Deliver(std::int32_t saveOption) {
+  switch (saveOption) {
+    case 0: DeliverToClipboard(); break;
+    case 1: DeliverToNamedFile(); break;
+    case 2: DeliverToAutoSaveFile(); break;
+    default: break;
+  }
+}
+
+void CaptureDelivery::PlayCaptureSound() {
+  if (!c_.settings.CaptureSound.empty()) {
+    c_.platform.PlaySoundFile(c_.settings.CaptureSound);
+  } else {
+    c_.platform.Beep();
+  }
+}
+
+std::int32_t CaptureDelivery::AskImageType() {
+  if (c_.settings.ImageType != static_cast<std::int32_t>(ImageType::PromptAtSave)) return c_.settings.ImageType;
+  return c_.platform.PromptImageType().value_or(kPromptCancelled);
+}
+
+void CaptureDelivery::DeliverToClipboard() {
+  c_.platform.CopyImageToClipboard(c_.image);
+  PlayCaptureSound();
+}
+
+void CaptureDelivery::WriteImage(const std::string& path, std::int32_t type) {
+  switch (type) {
+    case 0:
+      ConvertPixelDepth(c_.image, BitmapDepthForQuality(c_.settings.ImageQuality), c_.platform.HalftonePalette());
+      WriteBmpFile(c_.image, path);
+      break;
+    default:
+      break;
+  }
+}
+
+void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
+  HourglassScope hourglass(c_.platform);
+  WriteImage(path, type);
+  PlayCaptureSound();
+}
+
+void CaptureDelivery::DeliverToNamedFile() {
+  const std::int32_t type = AskImageType();
+  if (const std::string_view filter = FilterForType(type); !filter.empty()) c_.saveDialog.Filter = filter;
+  if (type == kPromptCancelled) return;
+  if (!c_.platform.ExecuteSaveDialog(c_.saveDialog)) return;
+  SaveImageFile(c_.saveDialog.FileName, type);
+}
+
+std::string CaptureDelivery::AutoSaveFolder() {
+  if (!TrimControls(c_.settings.TempFolder).empty()) return c_.settings.TempFolder;
+  std::string folder = c_.platform.TempPath();
+  if (TrimControls(folder).empty()) {
+    throw Error("No folder for auto-saved files: choose one in Options");
+  }
+  return folder;
+}
+
+std::string CaptureDelivery::AutoSaveBase() const {
+  return TrimControls(c_.settings.BaseFileName).empty() ? std::string("CAP") : c_.settings.BaseFileName;
+}
+
+std::string CaptureDelivery::NextCandidate(const std::string& prefix, std::int32_t type) {
+  std::string name = prefix;
+  if (c_.settings.SequentialFileNames) {
+    name += FormatSequenceNumber(c_.sequenceCounter);
+    ++c_.sequenceCounter;
+  } else {
+    name += FormatRandomNumber(c_.random.NextBelow(10000));
+  }
+  return InsertExtension(std::move(name), type);
+}
+
+void CaptureDelivery::DeliverToAutoSaveFile() {
+  HourglassScope hourglass(c_.platform);
+  const std::string prefix = NamePrefix(AutoSaveFolder(), AutoSaveBase());
+  c_.sequenceCounter = 0;
+  const std::int32_t type = AskImageType();
+  if (type == kPromptCancelled) return;
+
+  // A name is taken by creating its file exclusively, so that a file which
+  // appears between the test and the write is never overwritten. A type
+  // outside 0 to 3 writes nothing, so it takes no file either.
+  const bool writes = !ExtensionForType(type).empty();
+  std::string candidate;
+  bool reserved = false;
+  for (int draws = 0;; ++draws) {
+    if (!c_.settings.SequentialFileNames && draws == kMaxRandomDraws) {
+      throw EFCreateError(FormatText("Cannot create file %s", prefix));
+    }
+    candidate = NextCandidate(prefix, type);
+    if (c_.platform.FileExists(candidate)) continue;
+    if (!writes) break;
+    const NewFileResult result = CreateNewFile(candidate);
+    if (result == NewFileResult::AlreadyExists) continue;
+    // A name that cannot be created at all is left to the writer, which
+    // reports it with the file layer's own message.
+    reserved = result == NewFileResult::Created;
+    break;
+  }
+  try {
+    SaveImageFile(candidate, type);
+  } catch (...) {
+    // Leave no empty file of ours behind for a capture that was not saved.
+    if (reserved && FileSize(candidate) == 0) RemoveFile(candidate);
+    throw;
+  }
+}
+
+}  // namespace tessory

@@ -1,0 +1,98 @@
+// The three delivery routes of a grabbed window and the file-writer
+// dispatch they share. Decisions live here; dialogs, sound, the pointer
+// shape and the clipboard are the platform's, behind DeliveryPlatform.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/autosave_names.h"
+#include "app/globals.h"
+#include "imaging/capture_image.h"
+
+namespace tessory {
+
+// The save dialog's properties; one object lives as long as the main
+// window, so it offers the name chosen last time.
+struct SaveDialogState {
+  std::string Title = "Save Window Image";
+  std::string DefaultExt = "bmp";
+  // "description|pattern" pairs separated by "|".
+  std::string Filter = "JPEG Image (*.jpg)|*.jpg|All Files (*.*)|*.*";
+  std::string FileName;
+};
+
+// The save dialog's filter for image types 0 to 3; empty for any other.
+std::string_view FilterForType(std::int32_t type);
+
+// Colour depth of a bitmap file for an "Image Quality" index: 1, 2, 3, 4
+// give 8, 16, 24, 32 bits; anything else gives 8.
+int BitmapDepthForQuality(std::int32_t quality);
+// JPEG quality for an "Image Quality" value: its low 8 bits.
+int JpegQualityFor(std::int32_t quality);
+
+class DeliveryPlatform {
+ public:
+  virtual ~DeliveryPlatform() = default;
+  // Shows the save dialog; true with dialog.FileName set when confirmed.
+  virtual bool ExecuteSaveDialog(SaveDialogState& dialog) = 0;
+  // Shows the image-format prompt: the chosen type 0 to 3, or none when
+  // the prompt was cancelled.
+  virtual std::optional<std::int32_t> PromptImageType() = 0;
+  // Plays a WAV file synchronously (the system's default sound if it
+  // cannot be played).
+  virtual void PlaySoundFile(const std::string& path) = 0;
+  virtual void Beep() = 0;
+  // The whole screen's pointer: the hourglass, or back to the default.
+  virtual void SetHourglass(bool busy) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  // The system temporary folder, or "" when it cannot be determined.
+  virtual std::string TempPath() = 0;
+  // The colour table that 8-bit bitmaps are mapped to.
+  virtual const ColorTable& HalftonePalette() = 0;
+  virtual void CopyImageToClipboard(const CaptureImage& image) = 0;
+};
+
+// What one capture's delivery works on. The routes take their inputs from
+// here rather than from the program's globals, so tests can supply their own.
+struct DeliveryContext {
+  CaptureImage& image;
+  CaptureSettings& settings;
+  std::int32_t& sequenceCounter;
+  RandomGenerator& random;
+  SaveDialogState& saveDialog;
+  DeliveryPlatform& platform;
+};
+
+class CaptureDelivery {
+ public:
+  explicit CaptureDelivery(const DeliveryContext& context) : c_(context) {}
+
+  // Calls the route of `saveOption` (0, 1, 2); any other value delivers nothing.
+  void Deliver(std::int32_t saveOption);
+
+  void DeliverToClipboard();
+  void DeliverToNamedFile();
+  void DeliverToAutoSaveFile();
+
+  // Writes the capture to `path` in the format of `type` (0 to 3; any
+  // other writes nothing), then plays the capture sound.
+  void SaveImageFile(const std::string& path, std::int32_t type);
+  void PlayCaptureSound();
+  // The image type of this capture: ImageType, or for "Prompt at save" the
+  // prompt's choice, 4 when it was cancelled.
+  std::int32_t AskImageType();
+
+  // The folder and base of auto-saved names, each falling back when blank.
+  std::string AutoSaveFolder();
+  std::string AutoSaveBase() const;
+
+ private:
+  std::string NextCandidate(const std::string& prefix, std::int32_t type);
+  void WriteImage(const std::string& path, std::int32_t type);
+
+  DeliveryContext c_;
+};
+
+}  // namespace tessory

@@ -1,0 +1,77 @@
+// The capture settings record, its defaults and its registry store.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/registry.h"
+
+namespace tessory {
+
+// Delivery route (the "Save Option" value).
+enum class SaveOption : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
+
+// File format (the "Image Type" value).
+enum class ImageType : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
+
+// Everything that steers a capture. Numbers stay plain integers: values
+// stored by hand outside the enumerations' ranges must survive a load and
+// a store unchanged.
+struct CaptureSettings {
+  std::int32_t SaveOption = 0;
+  std::int32_t ImageType = 0;
+  std::int32_t ImageQuality = 3;  // colour-depth index 1-4 (bitmap) or JPEG quality
+  std::string TempFolder;         // folder of auto-saved files
+  bool SequentialFileNames = false;
+  std::string BaseFileName;       // empty means "CAP" at use
+  std::string CaptureSound;       // WAV path; empty means the system beep
+};
+
+// The program's one settings record and auto-save counter.
+CaptureSettings& Settings();
+std::int32_t& SequenceCounter();
+
+// Sets the defaults in their order: TempFolder from the system temporary
+// folder, ImageQuality 3, SaveOption 0, ImageType 0, sequential names off,
+// counter 0; base name and capture sound empty.
+void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath);
+
+// The values the main window holds itself but keeps under the same key.
+class MainWindowValues {
+ public:
+  virtual ~MainWindowValues() = default;
+  virtual int Left() const = 0;
+  virtual int Top() const = 0;
+  virtual void SetLeft(int left) = 0;
+  virtual void SetTop(int top) = 0;
+  virtual bool OptionsDown() const = 0;
+  virtual void SetOptionsDown(bool down) = 0;
+};
+
+// Value names under the settings key.
+namespace values {
+inline constexpr char kLastXPos[] = "Last X-Pos";
+inline constexpr char kLastYPos[] = "Last Y-Pos";
+inline constexpr char kSaveOption[] = "Save Option";
+inline constexpr char kImageQuality[] = "Image Quality";
+inline constexpr char kImageType[] = "Image Type";
+inline constexpr char kShowOptions[] = "Show Options";
+inline constexpr char kTempFolder[] = "Temp Folder";
+inline constexpr char kSequentialFileNames[] = "Sequential File Names";
+inline constexpr char kBaseFileName[] = "Base File Name";
+inline constexpr char kCaptureSound[] = "Capture Sound";
+}  // namespace values
+
+// Reads the stored values present into `settings` and `window`. A missing
+// or unopenable key leaves every default. A value of the wrong type
+// ("Invalid data type for '<name>'") or too long ("Failed to get data for
+// '<name>'") stops the load there with that error; values read before it
+// keep what was read.
+void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
+
+// Writes all ten values in their order, creating the key if needed. A
+// failing write stops with "Failed to set data for '<name>'"; the values
+// after it are not written.
+void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window);
+
+}  // namespace tessory

@@ -1,0 +1,16 @@
+#include "framework/error.h"
+
+namespace tessory {
+
+std::string FormatText(std::string_view pattern, std::string_view argument) {
+  std::string text(pattern);
+  for (const char* placeholder : {"%s", "%d"}) {
+    if (auto at = text.find(placeholder); at != std::string::npos) {
+      text.replace(at, 2, argument);
+      break;
+    }
+  }
+  return text;
+}
+
+}  // namespace tessory

@@ -1,0 +1,116 @@
+#include "imaging/pixel_formats.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "framework/error.h"
+#include "support/test_images.h"
+
+namespace tessory {
+namespace {
+
+using test::Rgb;
+
+// Reads pixel (x, y), y = 0 the top row, of a 24-bit image.
+Rgb At24(const CaptureImage& image, int x, int y) {
+  const std::uint8_t* p = image.Rows().data() + image.Stride() * (image.Height() - 1 - y) + 3 * x;
+  return {p[2], p[1], p[0]};
+}
+
+TEST(PixelFormats, EightBitsMapPaletteColoursExactlyAndEqualColoursEqually) {
+  const ColorTable& palette = StandardPalette();
+  // Row 0: every palette colour; row 1: the same colours again; row 2: off-palette colours.
+  CaptureImage image = test::MakeImage24(256, 3, [&](int x, int y) {
+    const RgbQuad& c = palette[x];
+    if (y < 2) return Rgb{c.red, c.green, c.blue};
+    return test::Pattern(x % 7, 0);
+  });
+  ConvertPixelDepth(image, 8);
+  ASSERT_EQ(image.Format(), PixelFormat::Bits8);
+  EXPECT_EQ(image.Colors(), palette);
+  const auto row = [&](int y) { return image.Rows().data() + image.Stride() * (2 - y); };
+  for (int x = 0; x < 256; ++x) {
+    const RgbQuad& mapped = palette[row(0)[x]];
+    EXPECT_EQ(mapped, palette[x]) << "entry " << x;
+    EXPECT_EQ(row(0)[x], row(1)[x]);
+  }
+  for (int x = 7; x < 256; ++x) EXPECT_EQ(row(2)[x], row(2)[x % 7]) << "equal colours, other index at " << x;
+}
+
+TEST(PixelFormats, EightBitsPickTheNearestAndTheLowestIndexOnTies) {
+  ColorTable palette{};
+  palette[0] = {0, 0, 0, 0};
+  palette[1] = {0, 0, 100, 0};  // red 100
+  palette[2] = {0, 0, 100, 0};  // the same colour again
+  for (int i = 3; i < 256; ++i) palette[i] = {255, 255, 255, 0};
+  CaptureImage image = test::MakeImage24(3, 1, [](int x, int) {
+    return x == 0 ? Rgb{90, 0, 0} : x == 1 ? Rgb{20, 0, 0} : Rgb{50, 0, 0};
+  });
+  ConvertPixelDepth(image, 8, palette);
+  const std::uint8_t* indices = image.Rows().data();
+  EXPECT_EQ(indices[0], 1);  // nearer 100 than 0, entry 1 before its twin
+  EXPECT_EQ(indices[1], 0);
+  EXPECT_EQ(indices[2], 0);  // equally far from 0 and 100: the lower index
+}
+
+TEST(PixelFormats, DeviceImagesConvertToEveryDepth) {
+  for (int bits : {8, 16, 24, 32}) {
+    CaptureImage image = test::MakeDeviceImage(5, 3, test::Pattern);
+    ConvertPixelDepth(image, bits);
+    EXPECT_EQ(BitsPerPixel(image.Format()), bits);
+    EXPECT_EQ(image.Device(), nullptr);
+    EXPECT_EQ(image.Rows().size(), RowStride(5, bits) * 3);
+    const CaptureImage back = CopyAtDepth24(image);
+    if (bits >= 24) {
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(At24(back, x, y), test::Pattern(x, y));
+    }
+  }
+}
+
+TEST(PixelFormats, SixteenBitsKeepTheTopBitsAndExpandBackToFullRange) {
+  CaptureImage image = test::MakeImage24(2, 1, [](int x, int) { return x ? Rgb{255, 255, 255} : Rgb{0x87, 0x43, 0x21}; });
+  ConvertPixelDepth(image, 16);
+  const std::uint8_t* p = image.Rows().data();
+  EXPECT_EQ(p[0] | p[1] << 8, (0x87 >> 3) << 11 | (0x43 >> 2) << 5 | (0x21 >> 3));
+  const CaptureImage back = CopyAtDepth24(image);
+  EXPECT_EQ(At24(back, 1, 0), (Rgb{255, 255, 255}));
+}
+
+TEST(PixelFormats, CopyAtDepth24LeavesTheSourceAlone) {
+  CaptureImage image = test::MakeImage24(3, 3, test::Pattern);
+  ConvertPixelDepth(image, 32);
+  const std::vector<std::uint8_t> before(image.Rows().begin(), image.Rows().end());
+  const CaptureImage copy = CopyAtDepth24(image);
+  EXPECT_EQ(image.Format(), PixelFormat::Bits32);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), image.Rows().begin()));
+  EXPECT_EQ(copy.Format(), PixelFormat::Bits24);
+  EXPECT_EQ(At24(copy, 2, 1), test::Pattern(2, 1));
+}
+
+TEST(PixelFormats, SameFormatIsLeftUntouchedAndBadDepthsRefused) {
+  CaptureImage image = test::MakeImage24(2, 2, test::Pattern);
+  ConvertPixelDepth(image, 8);
+  const std::uint8_t* storage = image.Rows().data();
+  ConvertPixelDepth(image, 8, ColorTable{});  // would map everything to 0 if it ran
+  EXPECT_EQ(image.Rows().data(), storage);
+  EXPECT_EQ(image.Colors(), StandardPalette());
+  EXPECT_THROW(ConvertPixelDepth(image, 15), EConvertError);
+  EXPECT_EQ(image.Format(), PixelFormat::Bits8);
+}
+
+TEST(PixelFormats, StandardPaletteHas256DistinctColours) {
+  std::set<std::uint32_t> colours;
+  for (const RgbQuad& c : StandardPalette()) colours.insert(c.red << 16 | c.green << 8 | c.blue);
+  EXPECT_EQ(colours.size(), 256u);
+}
+
+TEST(PixelFormats, StrideOverflowIsOutOfResources) {
+  EXPECT_EQ(RowStride(101, 24), 304u);
+  EXPECT_EQ(RowStride(3, 16), 8u);
+  EXPECT_THROW(RowStride(-1, 24), EOutOfResources);
+}
+
+}  // namespace
+}  // namespace tessory

@@ -1,0 +1,26 @@
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end of the test.
+#pragma once
+
+#include <string>
+
+namespace tessory::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // The folder's path, ending in the platform's delimiter.
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace tessory::test

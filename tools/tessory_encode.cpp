@@ -1,0 +1,92 @@
+// tessory-encode: writes an image file through the program's own writers.
+//
+//   tessory-encode --type bmp|jpg|gif|png [--quality N] IN OUT
+//
+// IN is a binary PPM (P6) or a 24-bit BMP. --quality has the meaning of the
+// "Image Quality" setting: the colour-depth index 1-4 for bmp, the quality
+// for jpg. Errors print the program's own message and exit with status 1.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/delivery.h"
+#include "framework/error.h"
+#include "imaging/file_io.h"
+#include "imaging/pixel_formats.h"
+#include "tools/image_input.h"
+
+namespace {
+
+using namespace tessory;
+
+// The delivery's platform without a user: no dialogs, no sound, no pointer.
+class SilentPlatform final : public DeliveryPlatform {
+ public:
+  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
+  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  void PlaySoundFile(const std::string&) override {}
+  void Beep() override {}
+  void SetHourglass(bool) override {}
+  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  std::string TempPath() override { return {}; }
+  const ColorTable& HalftonePalette() override { return StandardPalette(); }
+  void CopyImageToClipboard(const CaptureImage&) override {}
+};
+
+int Usage() {
+  std::fputs("usage: tessory-encode --type bmp|jpg|gif|png [--quality N] IN OUT\n", stderr);
+  return 2;
+}
+
+int TypeFromName(const std::string& name) {
+  if (name == "bmp") return 0;
+  if (name == "jpg" || name == "jpeg") return 1;
+  if (name == "gif") return 2;
+  if (name == "png") return 3;
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int type = -1;
+  std::int32_t quality = -1;
+  const char* paths[2] = {nullptr, nullptr};
+  int pathCount = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
+      type = TypeFromName(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--quality") && i + 1 < argc) {
+      char* end = nullptr;
+      const long value = std::strtol(argv[++i], &end, 10);
+      if (*end || end == argv[i]) return Usage();
+      quality = static_cast<std::int32_t>(value);
+    } else if (argv[i][0] == '-' && argv[i][1] == '-') {
+      return Usage();
+    } else if (pathCount < 2) {
+      paths[pathCount++] = argv[i];
+    } else {
+      return Usage();
+    }
+  }
+  if (type < 0 || pathCount != 2) return Usage();
+
+  try {
+    CaptureImage image = ReadInputImage(paths[0]);
+    CaptureSettings settings;
+    if (quality < 0) quality = type == 1 ? 90 : 3;
+    settings.ImageType = type;
+    settings.ImageQuality = quality;
+    std::int32_t counter = 0;
+    RandomGenerator random;
+    SaveDialogState dialog;
+    SilentPlatform platform;
+    CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
+    delivery.SaveImageFile(paths[1], type);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tessory-encode: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds every tree and runs every test:
+# native, native under ASan + UBSan, and the Windows tests under Wine on a
+# virtual X display (a fresh Wine prefix each run).
+#
+#   tools/test.sh [ctest arguments...]      e.g. -L wine, -R Bmp
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+"$root/tools/setup.sh" || exit 1
+"$root/tools/build.sh" native asan windows || exit 1
+
+status=0
+run() {
+  local name=$1; shift
+  echo "== $name tests"
+  "$@" || { echo "== $name tests FAILED"; status=1; }
+}
+
+run native ctest --test-dir "$root/build/native" --output-on-failure "$@"
+run asan env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build/asan" --output-on-failure "$@"
+
+export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+run windows xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
+  '"$0/tools/wine-prefix.sh" && ctest --test-dir "$0/build/windows" --output-on-failure "${@}"' "$root" "$@"
+
+if [ $status -eq 0 ]; then echo "== all tests passed"; else echo "== some tests FAILED"; fi
+exit $status
