@@ -1,0 +1,49 @@
+// The delivery routes' platform on Windows: the common save dialog,
+// PlaySound, MessageBeep, the wait pointer, the file system and the
+// halftone palette. The image-format prompt and the clipboard belong to
+// the program's windows and are handed in.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/delivery.h"
+
+namespace tessory {
+
+class Win32DeliveryPlatform final : public DeliveryPlatform {
+ public:
+  using Prompt = std::function<std::optional<std::int32_t>()>;
+  using Clipboard = std::function<void(const CaptureImage&)>;
+
+  Win32DeliveryPlatform(HWND dialogOwner, Prompt prompt, Clipboard clipboard)
+      : owner_(dialogOwner), prompt_(std::move(prompt)), clipboard_(std::move(clipboard)) {}
+
+  bool ExecuteSaveDialog(SaveDialogState& dialog) override;
+  std::optional<std::int32_t> PromptImageType() override { return prompt_(); }
+  void PlaySoundFile(const std::string& path) override;
+  void Beep() override;
+  void SetHourglass(bool busy) override;
+  bool FileExists(const std::string& path) override;
+  std::string TempPath() override;
+  const ColorTable& HalftonePalette() override;
+  void CopyImageToClipboard(const CaptureImage& image) override { clipboard_(image); }
+
+  void SetDialogOwner(HWND owner) { owner_ = owner; }
+
+ private:
+  HWND owner_;
+  Prompt prompt_;
+  Clipboard clipboard_;
+  std::optional<ColorTable> halftone_;
+};
+
+// "description|pattern|..." as the common dialogs want it: NUL-separated,
+// ending in two NULs.
+std::wstring DialogFilter(const std::string& filter);
+
+// The system temporary folder (GetTempPath), "" when it cannot be had.
+std::string SystemTempPath();
+
+}  // namespace tessory

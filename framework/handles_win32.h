@@ -1,0 +1,159 @@
+// Owners for Win32 handles. Each handle type is a one-line alias over
+// UniqueHandle: move-only, closed exactly once. Handles whose release needs
+// a second value (a DC and its window, a selected object and its DC) get
+// small carrier types that keep both.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tessory {
+
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  Handle get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != Traits::Invalid(); }
+  // Gives up ownership: the caller (or the system) closes it now.
+  [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(Handle handle = Traits::Invalid()) noexcept {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+template <typename H, auto CloseFunction>
+struct NullHandleTraits {
+  using Handle = H;
+  static constexpr Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle handle) noexcept { CloseFunction(handle); }
+};
+
+using UniqueHdc = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
+using UniqueHbitmap = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
+using UniqueHpalette = UniqueHandle<NullHandleTraits<HPALETTE, ::DeleteObject>>;
+using UniqueHbrush = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;
+using UniqueHfont = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
+using UniqueHkey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
+using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
+using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
+using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
+
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
+};
+using UniqueFileHandle = UniqueHandle<KernelHandleTraits>;
+
+// A window's device context (GetDC / GetDCEx), released with its window.
+class WindowDc {
+ public:
+  WindowDc(HWND window, HDC dc) noexcept : window_(window), dc_(dc) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(WindowDc&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  WindowDc& operator=(WindowDc&&) = delete;
+
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+  // Releases the context now rather than at the end of the scope.
+  void reset() noexcept {
+    if (dc_) ::ReleaseDC(window_, std::exchange(dc_, nullptr));
+  }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// The screen's device context.
+inline WindowDc ScreenDc() noexcept { return WindowDc(nullptr, ::GetDC(nullptr)); }
+
+// An object selected into a DC; the previous object is put back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// A palette selected into a DC; the previous palette is put back.
+class SelectedPalette {
+ public:
+  SelectedPalette(HDC dc, HPALETTE palette) noexcept : dc_(dc), previous_(::SelectPalette(dc, palette, FALSE)) {
+    ::RealizePalette(dc);
+  }
+  ~SelectedPalette() {
+    if (previous_) ::SelectPalette(dc_, previous_, FALSE);
+  }
+  SelectedPalette(const SelectedPalette&) = delete;
+  SelectedPalette& operator=(const SelectedPalette&) = delete;
+
+ private:
+  HDC dc_;
+  HPALETTE previous_;
+};
+
+// A locked global memory block, unlocked at the end of the scope.
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL memory) noexcept : memory_(memory), data_(::GlobalLock(memory)) {}
+  ~GlobalLockGuard() {
+    if (data_) ::GlobalUnlock(memory_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  // GlobalLock's pointer is the one callers want: the block's first byte.
+  void* data() const noexcept { return data_; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// Runs a function when the scope ends, unless dismissed.
+template <typename F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F action) : action_(std::move(action)) {}
+  ~ScopeExit() {
+    if (armed_) action_();
+  }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  void Dismiss() noexcept { armed_ = false; }
+
+ private:
+  F action_;
+  bool armed_ = true;
+};
+
+}  // namespace tessory
