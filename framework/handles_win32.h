@@ -139,6 +139,12 @@ class GlobalLockGuard {
   void* data_;
 };
 
+// A function of a loaded library as its own type, or null.
+template <typename F>
+F ProcAddress(HMODULE module, const char* name) noexcept {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // Runs a function when the scope ends, unless dismissed.
 template <typename F>
 class ScopeExit {

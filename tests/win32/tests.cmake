@@ -6,3 +6,16 @@ add_executable(tessory_win32_tests
   win32/delivery_platform_test.cpp)
 target_link_libraries(tessory_win32_tests PRIVATE tessory_win32 tessory_test_support GTest::gtest GTest::gtest_main)
 tessory_add_wine_test(tessory_win32_tests)
+
+# Helper programs of the end-to-end tests.
+add_executable(tessory_test_target e2e/target_window.cpp)
+add_executable(tessory_test_probe e2e/probe.cpp)
+foreach(helper tessory_test_target tessory_test_probe)
+  target_compile_definitions(${helper} PRIVATE UNICODE _UNICODE NOMINMAX)
+  target_link_libraries(${helper} PRIVATE user32 gdi32 advapi32 shell32)
+endforeach()
+
+# End-to-end: tessory.exe driven with the real pointer (xdotool).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME tessory_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py ${PROJECT_BINARY_DIR})
+set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 900 DEPENDS "tessory_win32_tests")

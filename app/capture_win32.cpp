@@ -1,0 +1,228 @@
+#include "app/capture_win32.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/capture_hint.h"
+#include "framework/application_win32.h"
+#include "framework/utf8.h"
+#include "imaging/clipboard_win32.h"
+
+namespace tessory {
+namespace {
+
+constexpr UINT_PTR kTargetTool = 1;
+constexpr UINT_PTR kWindowTool = 2;
+constexpr char kTargetHint[] = "Drag and drop on a window to capture";
+
+}  // namespace
+
+HWND TopLevelWindowAt(POINT point, HWND self) {
+  HWND window = WindowFromPoint(point);
+  if (!window || window == self) return window;
+  while (window && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) window = GetParent(window);
+  return window;
+}
+
+TMainForm::TMainForm(RegistryKeyStore& store)
+    : store_(store),
+      platform_(
+          nullptr, [this] { return imageTypeForm_->Ask(); },
+          [](const CaptureImage& image) { CopyImageToClipboard(image); }) {
+  Frame frame;
+  frame.caption = "Tessory";
+  frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  frame.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+  frame.clientWidth = 115;  // the layout's size, until FormCreate sets the real one
+  frame.clientHeight = 18;
+  CreateFrame(frame, Application::Instance().Handle());
+  platform_.SetDialogOwner(Handle());
+  CreateControls();
+  imageTypeForm_ = std::make_unique<TImageTypeForm>(Application::Instance().Handle());
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  if (dragging_) EndDrag();
+}
+
+void TMainForm::CreateControls() {
+  targetBitmap_.reset(static_cast<HBITMAP>(
+      LoadImageW(Application::Instance().ModuleInstance(), L"TARGET", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  // The icon lets the mouse through to the window, which runs the drag.
+  HWND target = AddControl(L"STATIC", "", WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL, 2, 3, 15, 13, kTargetImg);
+  SendMessageW(target, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(targetBitmap_.get()));
+  static const FontSpec kButtonFont{L"Arial", 9};
+  AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
+             &kButtonFont);
+  AddTooltips();
+}
+
+void TMainForm::AddTooltips() {
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                             Application::Instance().ModuleInstance(), nullptr);
+  const std::wstring targetHint = Widen(kTargetHint);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = Handle();
+  // The icon first: the tooltip takes the first tool under the pointer.
+  tool.uId = kTargetTool;
+  tool.rect = {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)};
+  tool.lpszText = const_cast<wchar_t*>(targetHint.c_str());
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.uId = kWindowTool;
+  tool.rect = {0, 0, Scale(200), Scale(100)};
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TMainForm::FormCreate() {
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  random_.SetSeed(ClockSeed(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
+  image_ = CaptureImage();
+  SetDefaultSettings(Settings(), SequenceCounter(), SystemTempPath());
+  try {
+    LoadSettings(store_, Settings(), *this);
+  } catch (...) {
+    // A wrongly typed value: what was read stays, creation goes no further.
+    pendingLeft_.reset();
+    Application::Instance().ShowCurrentException();
+    return;
+  }
+  UpdateCaptureHint();
+  SetClientSize(74, 18);
+  Application::Instance().SetHelpFile(Application::ExecutableFolder() + "tessory.chm");
+}
+
+void TMainForm::UpdateCaptureHint() {
+  hint_ = CaptureHint(Settings().SaveOption, Settings().ImageType);
+  const std::wstring text = Widen(hint_);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = Handle();
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  tool.uId = kWindowTool;
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.uFlags = TTF_IDISHWND;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+int TMainForm::Left() const {
+  RECT rect;
+  GetWindowRect(Handle(), &rect);
+  return rect.left;
+}
+
+int TMainForm::Top() const {
+  RECT rect;
+  GetWindowRect(Handle(), &rect);
+  return rect.top;
+}
+
+void TMainForm::SetTop(int top) {
+  if (!pendingLeft_) return;
+  const int left = *std::exchange(pendingLeft_, std::nullopt);
+  RECT rect;
+  GetWindowRect(Handle(), &rect);
+  OffsetRect(&rect, left - rect.left, top - rect.top);
+  // A place on no monitor any more would leave the window unreachable:
+  // the window system's placement stays then.
+  if (!MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return;
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TMainForm::OverIcon(int x, int y) const {
+  const POINT corner = IconCorner();
+  return x >= corner.x && y >= corner.y && x < corner.x + Scale(15) && y < corner.y + Scale(13);
+}
+
+void TMainForm::TargetImgMouseDown() {
+  SetCapture(Handle());
+  dragging_ = true;
+  cursorBeforeDrag_ = SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+}
+
+void TMainForm::TargetImgMouseMove(bool leftButtonHeld) {
+  if (!leftButtonHeld) return;
+  POINT point;
+  GetCursorPos(&point);
+  pickedWindow_ = TopLevelWindowAt(point, Handle());
+}
+
+void TMainForm::EndDrag() {
+  dragging_ = false;
+  ReleaseCapture();
+  SetCursor(cursorBeforeDrag_ ? cursorBeforeDrag_ : LoadCursorW(nullptr, IDC_ARROW));
+}
+
+CaptureDelivery TMainForm::Delivery() {
+  return CaptureDelivery({image_, Settings(), SequenceCounter(), random_, saveDlg_, platform_});
+}
+
+void TMainForm::TargetImgMouseUp(int x, int y) {
+  EndDrag();
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (IsReleaseOverWindow(x, y, client.right, client.bottom)) return;
+  // No window picked yet (a first drag with another button), or the picked
+  // one closed meanwhile: there is nothing to grab.
+  if (!pickedWindow_ || pickedWindow_ == Handle() || !IsWindow(pickedWindow_)) return;
+  CaptureDelivery delivery = Delivery();
+  CaptureWindow(pickedWindow_, {Handle(), Application::Instance().Handle()}, image_, delivery, Settings().SaveOption,
+                grabOptions_);
+}
+
+void TMainForm::ShowOptsBtnClick() { UpdateCaptureHint(); }
+
+void TMainForm::FormClose() {
+  image_ = CaptureImage();
+  try {
+    SaveSettings(store_, Settings(), *this);
+  } catch (...) {
+    // The window closes all the same; what could not be stored is lost.
+    Application::Instance().ShowCurrentException();
+  }
+}
+
+void TMainForm::OnCommand(int id, int notification, HWND) {
+  if (id == kShowOptsBtn && notification == BN_CLICKED) ShowOptsBtnClick();
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);  // signed: monitors left of or above the primary
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (!dragging_ && OverIcon(x, y)) TargetImgMouseDown();
+      return 0;
+    case WM_MOUSEMOVE:
+      if (dragging_) TargetImgMouseMove((wParam & MK_LBUTTON) != 0);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (dragging_) TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
+      return 0;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      if (dragging_) EndDrag();  // the drag was taken away: pick nothing
+      break;
+    case WM_KEYDOWN:
+      if (dragging_ && wParam == VK_ESCAPE) EndDrag();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return Form::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace tessory

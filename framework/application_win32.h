@@ -1,0 +1,62 @@
+// The application object: the program's title and help file, its own
+// top-level window (which carries the taskbar button and owns the main
+// window), the message loop, and the error box every handler reports to.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+namespace tessory {
+
+class Form;
+
+class Application {
+ public:
+  // The one application object of the process.
+  static Application& Instance();
+
+  // Registers the window classes and creates the application window.
+  void Initialize(HINSTANCE instance);
+  HINSTANCE ModuleInstance() const { return instance_; }
+  // The application window (null before Initialize).
+  HWND Handle() const { return window_; }
+
+  void SetTitle(const std::string& title);
+  const std::string& Title() const { return title_; }
+  void SetHelpFile(const std::string& path) { helpFile_ = path; }
+  const std::string& HelpFile() const { return helpFile_; }
+
+  // The main window: closing it ends the message loop.
+  void SetMainForm(Form* form) { mainForm_ = form; }
+  Form* MainForm() const { return mainForm_; }
+
+  // Runs the message loop until the main window closes; the exit code.
+  int Run();
+  // Dispatches one message, giving the active form its keyboard handling
+  // (Tab, Enter, Escape). False once WM_QUIT arrives.
+  bool ProcessMessage(MSG& message);
+
+  // The standard error box: the message text, titled with the application
+  // title, error icon, owned by the active window.
+  void ShowError(const std::string& message);
+  void ShowException(const std::exception& error);
+  // Reports the exception in flight; call from a catch block.
+  void ShowCurrentException() noexcept;
+
+  // The folder of the running executable, with its trailing "\".
+  static std::string ExecutableFolder();
+
+ private:
+  Application() = default;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+  HINSTANCE instance_ = nullptr;
+  HWND window_ = nullptr;
+  std::string title_;
+  std::string helpFile_;
+  Form* mainForm_ = nullptr;
+};
+
+}  // namespace tessory

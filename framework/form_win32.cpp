@@ -1,0 +1,210 @@
+#include "framework/form_win32.h"
+
+#include "framework/application_win32.h"
+#include "framework/error.h"
+#include "framework/utf8.h"
+
+namespace tessory {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"TessoryForm";
+
+BOOL CALLBACK DisableOther(HWND window, LPARAM lParam) {
+  auto* state = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(lParam);
+  if (window != state->first && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    EnableWindow(window, FALSE);
+    state->second->push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+  const UINT dpi = window ? GetDpiForWindow(window) : 0;
+  return dpi ? static_cast<int>(dpi) : 96;
+}
+
+void Form::RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = &Form::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, L"MAINICON");
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kFormClass;
+  RegisterClassExW(&windowClass);
+}
+
+Form* Form::FromHandle(HWND window) {
+  wchar_t name[32];
+  if (!window || !GetClassNameW(window, name, 32) || lstrcmpW(name, kFormClass) != 0) return nullptr;
+  return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+Form::~Form() {
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void Form::CreateFrame(const Frame& frame, HWND owner) {
+  formFont_ = frame.font;
+  clientWidth_ = frame.clientWidth;
+  clientHeight_ = frame.clientHeight;
+  window_ = CreateWindowExW(frame.exStyle, kFormClass, Widen(frame.caption).c_str(), frame.style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 100, 100, owner, nullptr, Application::Instance().ModuleInstance(), this);
+  if (!window_) throw Error("Cannot create window");
+  fonts_.clear();
+  fonts_.emplace_back();  // the form's font, made for the DPI below
+  ApplyDpi(WindowDpi(window_));
+  if (frame.centreOnScreen) {
+    RECT rect;
+    GetWindowRect(window_, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+HFONT Form::FontFor(const FontSpec& spec) {
+  LOGFONTW font{};
+  font.lfHeight = -Scale(spec.pixelHeight);
+  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = spec.underline;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  lstrcpynW(font.lfFaceName, spec.face, LF_FACESIZE);
+  return CreateFontIndirectW(&font);
+}
+
+HWND Form::AddControl(const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
+                      int height, int id, const FontSpec* font, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), style | WS_CHILD, Scale(x), Scale(y),
+                                 Scale(width), Scale(height), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 Application::Instance().ModuleInstance(), nullptr);
+  int fontIndex = -1;
+  if (font) {
+    fontSpecs_.push_back(*font);
+    fonts_.emplace_back(FontFor(*font));
+    fontIndex = static_cast<int>(fonts_.size()) - 1;
+  }
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[fontIndex < 0 ? 0 : fontIndex].get()), FALSE);
+  layout_.push_back({control, x, y, width, height, fontIndex});
+  return control;
+}
+
+void Form::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  RECT rect{0, 0, Scale(width), Scale(height)};
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
+  AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi_));
+  SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Re-makes the fonts and places every control for `dpi`.
+void Form::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  fonts_[0].reset(FontFor(formFont_));
+  for (std::size_t i = 0; i < fontSpecs_.size(); ++i) fonts_[i + 1].reset(FontFor(fontSpecs_[i]));
+  for (const Layout& item : layout_) {
+    SetWindowPos(item.control, nullptr, Scale(item.x), Scale(item.y), Scale(item.width), Scale(item.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(item.control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[item.fontIndex < 0 ? 0 : item.fontIndex].get()),
+                 TRUE);
+  }
+  SetClientSize(clientWidth_, clientHeight_);
+}
+
+int Form::ShowModal() {
+  modalResult_ = kModalNone;
+  std::vector<HWND> disabled;
+  std::pair<HWND, std::vector<HWND>*> state{window_, &disabled};
+  EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&state));
+  inModalLoop_ = true;
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  FormShow();
+  MSG message;
+  bool quit = false;
+  while (modalResult_ == kModalNone) {
+    if (!Application::Instance().ProcessMessage(message)) {
+      quit = true;
+      modalResult_ = kModalCancel;
+    }
+  }
+  inModalLoop_ = false;
+  for (HWND window : disabled) EnableWindow(window, TRUE);
+  ShowWindow(window_, SW_HIDE);
+  if (quit) PostQuitMessage(static_cast<int>(message.wParam));
+  return modalResult_;
+}
+
+void Form::OnCommand(int id, int notification, HWND) {
+  if (notification == BN_CLICKED && (id == IDOK || id == IDCANCEL)) {
+    SetModalResult(id == IDOK ? kModalOk : kModalCancel);
+  }
+}
+
+void Form::CloseRequested() {
+  FormClose();
+  if (inModalLoop_) {
+    if (modalResult_ == kModalNone) modalResult_ = kModalCancel;
+  } else {
+    DestroyWindow(window_);
+  }
+}
+
+LRESULT Form::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(defaultButton_, DC_HASDEFID);
+    case WM_CLOSE:
+      CloseRequested();
+      return 0;
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyDpi(HIWORD(wParam));
+      return 0;
+    }
+  }
+  return DefaultHandling(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  Form* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    form->window_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return form->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    Application::Instance().ShowCurrentException();
+    return 0;
+  }
+}
+
+}  // namespace tessory

@@ -1,0 +1,107 @@
+// Forms: top-level windows with named child controls laid out in pixels at
+// 96 DPI and scaled to the window's DPI. One noexcept trampoline forwards
+// every message to the form object's HandleMessage; an exception that a
+// handler raises stops there and is shown in the application's error box.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/handles_win32.h"
+
+namespace tessory {
+
+// Modal results.
+inline constexpr int kModalNone = 0;
+inline constexpr int kModalOk = 1;
+inline constexpr int kModalCancel = 2;
+
+struct FontSpec {
+  const wchar_t* face = L"MS Sans Serif";
+  int pixelHeight = 11;  // character height at 96 DPI
+  bool underline = false;
+  bool bold = false;
+};
+
+class Form {
+ public:
+  static void RegisterWindowClass(HINSTANCE instance);
+  // The form that owns `window`, or null for any other window.
+  static Form* FromHandle(HWND window);
+
+  Form() = default;
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  HWND Handle() const { return window_; }
+  // Shows the form modally (the thread's other windows disabled meanwhile)
+  // until a modal result is set; returns it. The form stays created.
+  int ShowModal();
+  void SetModalResult(int result) { modalResult_ = result; }
+  int ModalResult() const { return modalResult_; }
+
+  int Dpi() const { return dpi_; }
+  // `pixels` at 96 DPI, in the window's DPI.
+  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  // Client size at 96 DPI, made physical for the current DPI.
+  void SetClientSize(int width, int height);
+
+ protected:
+  struct Frame {
+    std::string caption;
+    DWORD style = WS_CAPTION | WS_SYSMENU;
+    DWORD exStyle = 0;
+    int clientWidth = 100, clientHeight = 100;  // at 96 DPI
+    bool centreOnScreen = false;
+    FontSpec font;
+  };
+  // Creates the window (hidden) owned by `owner`, at the window system's
+  // default place unless centred.
+  void CreateFrame(const Frame& frame, HWND owner);
+  // A child control at (x, y, width, height) in 96-DPI pixels.
+  HWND AddControl(const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
+                  int height, int id, const FontSpec* font = nullptr, DWORD exStyle = 0);
+  // The control of `id` (null if none).
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  // The id of the button that Enter presses.
+  void SetDefaultButton(int id) { defaultButton_ = id; }
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual void OnCommand(int id, int notification, HWND control);
+  // Asked before the window closes; the default lets it close (for a modal
+  // form: with modal result 2, cancel).
+  virtual void FormClose() {}
+  // Runs each time ShowModal has shown the form.
+  virtual void FormShow() {}
+  LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  struct Layout {
+    HWND control;
+    int x, y, width, height;
+    int fontIndex;  // into fonts_, -1 for the form's font
+  };
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  HFONT FontFor(const FontSpec& spec);
+  void ApplyDpi(int dpi);
+  void CloseRequested();
+
+  HWND window_ = nullptr;
+  int dpi_ = 96;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  int modalResult_ = kModalNone;
+  bool inModalLoop_ = false;
+  int defaultButton_ = IDOK;
+  FontSpec formFont_;
+  std::vector<FontSpec> fontSpecs_;
+  std::vector<UniqueHfont> fonts_;  // fonts_[0] is the form's, then fontSpecs_ in order
+  std::vector<Layout> layout_;
+};
+
+// The window's DPI (96 where the system cannot tell).
+int WindowDpi(HWND window);
+
+}  // namespace tessory

@@ -1,0 +1,147 @@
+#include "imaging/clipboard_win32.h"
+
+#include <cstring>
+#include <vector>
+
+#include "framework/application_win32.h"
+#include "framework/error.h"
+#include "framework/handles_win32.h"
+#include "framework/win32_error.h"
+#include "imaging/screen_bitmap_win32.h"
+
+namespace tessory {
+namespace {
+
+// Opens the clipboard for the length of a scope.
+class ClipboardScope {
+ public:
+  ClipboardScope() { ClipboardOwner::Instance().Open(); }
+  ~ClipboardScope() { ClipboardOwner::Instance().Close(); }
+  ClipboardScope(const ClipboardScope&) = delete;
+  ClipboardScope& operator=(const ClipboardScope&) = delete;
+};
+
+// A DIB section holding the stored rows of an image in one of the four formats.
+UniqueHbitmap DibOf(const CaptureImage& image) {
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = image.Width();
+  info.header.biHeight = image.Height();
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(BitsPerPixel(image.Format()));
+  info.header.biCompression = BI_RGB;
+  if (image.Format() == PixelFormat::Bits16) {
+    info.header.biCompression = BI_BITFIELDS;
+    const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
+    std::memcpy(info.colors, masks, sizeof masks);
+  } else if (image.Format() == PixelFormat::Bits8) {
+    info.header.biClrUsed = 256;
+    for (int i = 0; i < 256; ++i) {
+      const RgbQuad& c = image.Colors()[i];
+      info.colors[i] = {c.blue, c.green, c.red, 0};
+    }
+  }
+  void* bits = nullptr;
+  UniqueHbitmap dib(
+      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) RaiseOutOfResources();
+  std::memcpy(bits, image.Rows().data(), image.Rows().size());
+  return dib;
+}
+
+LRESULT CALLBACK HiddenOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateHiddenOwner() {
+  static const ATOM windowClass = [] {
+    WNDCLASSW info{};
+    info.lpfnWndProc = HiddenOwnerProc;
+    info.hInstance = GetModuleHandleW(nullptr);
+    info.lpszClassName = L"TessoryClipboardOwner";
+    return RegisterClassW(&info);
+  }();
+  return CreateWindowExW(0, MAKEINTATOM(windowClass), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+ClipboardOwner& ClipboardOwner::Instance() {
+  static ClipboardOwner owner;
+  return owner;
+}
+
+void ClipboardOwner::Open() {
+  if (openCount_ == 0) {
+    owner_ = Application::Instance().Handle();
+    ownWindow_ = owner_ == nullptr;
+    if (ownWindow_) owner_ = CreateHiddenOwner();
+    emptied_ = false;
+    if (!OpenClipboard(owner_)) {
+      if (ownWindow_) DestroyWindow(owner_);
+      owner_ = nullptr;
+      ownWindow_ = false;
+      throw Error("Cannot open clipboard");
+    }
+  }
+  ++openCount_;
+}
+
+void ClipboardOwner::Close() noexcept {
+  if (openCount_ == 0) return;
+  if (--openCount_ > 0) return;
+  CloseClipboard();
+  if (ownWindow_) DestroyWindow(owner_);
+  owner_ = nullptr;
+  ownWindow_ = false;
+}
+
+void ClipboardOwner::EmptyOnce() {
+  if (emptied_) return;
+  Open();
+  EmptyClipboard();
+  Close();
+  emptied_ = true;
+}
+
+HBITMAP SelectableBitmapOf(const CaptureImage& image, HBITMAP& madeHere) {
+  madeHere = nullptr;
+  if (const ScreenBitmap* screen = ScreenBitmapOf(image)) return screen->Handle();
+  if (image.Format() == PixelFormat::Device) throw EConvertError("Invalid image");
+  madeHere = DibOf(image).release();
+  return madeHere;
+}
+
+void CopyImageToClipboard(const CaptureImage& image) {
+  ClipboardScope open;
+  ClipboardOwner::Instance().EmptyOnce();
+
+  const WindowDc screen = ScreenDc();
+  if (!screen) RaiseOutOfResources();
+  UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), image.Width(), image.Height()));
+  UniqueHdc target(CreateCompatibleDC(screen.get()));
+  UniqueHdc source(CreateCompatibleDC(screen.get()));
+  if (!copy || !target || !source) RaiseOutOfResources();
+  HBITMAP made = nullptr;
+  const HBITMAP sourceBitmap = SelectableBitmapOf(image, made);
+  const UniqueHbitmap madeOwner(made);
+  {
+    SelectedObject selectedCopy(target.get(), copy.get());
+    SelectedObject selectedSource(source.get(), sourceBitmap);
+    const RECT all{0, 0, image.Width(), image.Height()};
+    FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(target.get(), RGB(0, 0, 0));
+    SetBkColor(target.get(), RGB(255, 255, 255));
+    if (!BitBlt(target.get(), 0, 0, image.Width(), image.Height(), source.get(), 0, 0, SRCCOPY)) {
+      RaiseOutOfResources();
+    }
+  }
+  // The clipboard owns the bitmap once it is placed.
+  if (SetClipboardData(CF_BITMAP, copy.get())) (void)copy.release();
+}
+
+}  // namespace tessory

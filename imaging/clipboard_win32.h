@@ -1,0 +1,39 @@
+// The capture on the system clipboard, as a bitmap in the screen's format.
+#pragma once
+
+#include <windows.h>
+
+#include "imaging/capture_image.h"
+
+namespace tessory {
+
+// The program's one clipboard object: nested opens reach the system only at
+// the first open and the last close. Its owner is the application window
+// (or, without one, a hidden window of its own).
+class ClipboardOwner {
+ public:
+  static ClipboardOwner& Instance();
+  // Throws Error "Cannot open clipboard" when another program holds it.
+  void Open();
+  void Close() noexcept;
+  // Empties the clipboard once per outermost open.
+  void EmptyOnce();
+  int OpenCount() const { return openCount_; }
+
+ private:
+  ClipboardOwner() = default;
+  int openCount_ = 0;
+  bool emptied_ = false;
+  HWND owner_ = nullptr;
+  bool ownWindow_ = false;
+};
+
+// Replaces the clipboard's contents with a copy of `image` (CF_BITMAP; the
+// capture has no palette, so CF_PALETTE is never placed).
+void CopyImageToClipboard(const CaptureImage& image);
+
+// A bitmap of `image` that can be selected into a DC: the capture's own
+// screen bitmap, or a DIB section made from its stored rows.
+HBITMAP SelectableBitmapOf(const CaptureImage& image, HBITMAP& madeHere);
+
+}  // namespace tessory

@@ -1,0 +1,228 @@
+// Looks at and prepares the desktop for the end-to-end tests. Commands run
+// in order; each prints what it found, one "key values" line at a time.
+//
+//   window TITLE              rectangle, client origin and size, visible, topmost
+//                             ("form:TITLE" looks only at the program's own forms)
+//   dialog TITLE              a dialog box of that caption: "dialog TEXT" (its message)
+//   close TITLE               asks the window to close
+//   clipboard-bmp FILE        the clipboard's bitmap as a 24-bit BMP file
+//   clipboard-text            the clipboard's text
+//   set-clipboard-text TEXT   puts text on the clipboard
+//   hold-clipboard SECONDS    keeps the clipboard open (prints "holding" first)
+//   reg-clear                 deletes the settings key
+//   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
+//   reg-sz NAME TEXT          stores a REG_SZ under the settings key
+//   reg-dump                  every value of the settings key: "value NAME TYPE DATA"
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kKey[] = L"Software\\Morrowlin, Inc.\\Tessory";
+
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+// The window of that caption; "form:TITLE" means one of Tessory's forms.
+HWND FindByTitle(const std::wstring& title) {
+  if (title.rfind(L"form:", 0) == 0) return FindWindowW(L"TessoryForm", title.substr(5).c_str());
+  return FindWindowW(nullptr, title.c_str());
+}
+
+int Window(const std::wstring& title) {
+  HWND window = FindByTitle(title);
+  if (!window) {
+    std::printf("missing\n");
+    return 1;
+  }
+  RECT rect, client;
+  GetWindowRect(window, &rect);
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  std::printf("window %ld %ld %ld %ld\nclient %ld %ld %ld %ld\nvisible %d\ntopmost %d\n", rect.left, rect.top,
+              rect.right, rect.bottom, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(window) ? 1 : 0,
+              (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
+  return 0;
+}
+
+int Dialog(const std::wstring& title) {
+  HWND dialog = FindWindowW(L"#32770", title.c_str());
+  if (!dialog || !IsWindowVisible(dialog)) {
+    std::printf("nodialog\n");
+    return 1;
+  }
+  wchar_t text[1024] = L"";
+  GetDlgItemTextW(dialog, 0xFFFF, text, 1024);  // a message box's text
+  std::printf("dialog %s\n", Utf8(text).c_str());
+  return 0;
+}
+
+int Close(const std::wstring& title) {
+  HWND window = FindByTitle(title);
+  if (!window) return 1;
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+bool OpenClipboardRetrying() {
+  for (int i = 0; i < 50; ++i) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+int ClipboardBmp(const std::wstring& path) {
+  if (!OpenClipboardRetrying()) return 3;
+  HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  std::printf("palette %d\n", IsClipboardFormatAvailable(CF_PALETTE) ? 1 : 0);
+  if (!bitmap) {
+    CloseClipboard();
+    std::printf("nobitmap\n");
+    return 2;
+  }
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = info.bmWidth;
+  header.biHeight = info.bmHeight;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(info.bmWidth) * 3 + 3) & ~3u;
+  std::vector<BYTE> rows(stride * info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, info.bmHeight, rows.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  CloseClipboard();
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + rows.size()), 0, 0, 54};
+  header.biSizeImage = static_cast<DWORD>(rows.size());
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (!out) return 4;
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&header, sizeof header, 1, out);
+  std::fwrite(rows.data(), 1, rows.size(), out);
+  std::fclose(out);
+  std::printf("bitmap %ld %ld\n", info.bmWidth, info.bmHeight);
+  return 0;
+}
+
+int ClipboardText() {
+  if (!OpenClipboardRetrying()) return 3;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  std::wstring text;
+  if (data) {
+    if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  std::printf("text %s\n", data ? Utf8(text).c_str() : "<none>");
+  return 0;
+}
+
+int SetClipboardText(const std::wstring& text) {
+  if (!OpenClipboardRetrying()) return 3;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+  CloseClipboard();
+  return 0;
+}
+
+int HoldClipboard(int seconds) {
+  if (!OpenClipboardRetrying()) return 3;
+  std::printf("holding\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  CloseClipboard();
+  return 0;
+}
+
+int RegSet(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr)) return 5;
+  const LONG result = RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? 0 : 5;
+}
+
+int RegDump() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key)) {
+    std::printf("nokey\n");
+    return 0;
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256, type = 0, size = 4096;
+    BYTE data[4096];
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+    if (type == REG_DWORD) {
+      std::printf("value %s dword %ld\n", Utf8(name).c_str(), *reinterpret_cast<LONG*>(data));
+    } else if (type == REG_SZ) {
+      std::printf("value %s sz %s\n", Utf8(name).c_str(), Utf8(reinterpret_cast<wchar_t*>(data)).c_str());
+    } else {
+      std::printf("value %s type%lu\n", Utf8(name).c_str(), type);
+    }
+  }
+  RegCloseKey(key);
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  int status = 0;
+  for (int i = 1; i < count && status == 0; ++i) {
+    const std::wstring command = args[i];
+    auto next = [&] { return i + 1 < count ? std::wstring(args[++i]) : std::wstring(); };
+    if (command == L"window") {
+      status = Window(next());
+    } else if (command == L"dialog") {
+      status = Dialog(next());
+    } else if (command == L"close") {
+      status = Close(next());
+    } else if (command == L"clipboard-bmp") {
+      status = ClipboardBmp(next());
+    } else if (command == L"clipboard-text") {
+      status = ClipboardText();
+    } else if (command == L"set-clipboard-text") {
+      status = SetClipboardText(next());
+    } else if (command == L"hold-clipboard") {
+      status = HoldClipboard(std::stoi(next()));
+    } else if (command == L"reg-clear") {
+      RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    } else if (command == L"reg-dword") {
+      const std::wstring name = next();
+      const DWORD value = static_cast<DWORD>(std::stol(next()));
+      status = RegSet(name, REG_DWORD, &value, sizeof value);
+    } else if (command == L"reg-sz") {
+      const std::wstring name = next(), text = next();
+      status = RegSet(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    } else if (command == L"reg-dump") {
+      status = RegDump();
+    } else {
+      std::printf("unknown command\n");
+      status = 9;
+    }
+    std::fflush(stdout);
+  }
+  LocalFree(args);
+  return status;
+}
