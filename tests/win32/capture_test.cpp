@@ -1,0 +1,416 @@
+// The picker, the grab, the clipboard and the format prompt against real
+// windows under Wine.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "app/capture_win32.h"
+#include "app/imgtype_win32.h"
+#include "app/window_grab_win32.h"
+#include "framework/application_win32.h"
+#include "framework/error.h"
+#include "imaging/clipboard_win32.h"
+#include "imaging/pixel_formats.h"
+#include "support/memory_registry.h"
+
+namespace tessory {
+namespace {
+
+constexpr COLORREF kLeft = RGB(200, 30, 40), kRight = RGB(20, 180, 60);
+
+LRESULT CALLBACK PaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    RECT left = client, right = client;
+    left.right = right.left = client.right / 2;
+    UniqueHbrush red(CreateSolidBrush(kLeft)), green(CreateSolidBrush(kRight));
+    FillRect(dc, &left, red.get());
+    FillRect(dc, &right, green.get());
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A top-level window of known content (left half red, right half green)
+// with a push button inside.
+class KnownWindow {
+ public:
+  explicit KnownWindow(DWORD exStyle = 0) {
+    static const ATOM windowClass = [] {
+      WNDCLASSW info{};
+      info.lpfnWndProc = PaintProc;
+      info.hInstance = GetModuleHandleW(nullptr);
+      info.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      info.lpszClassName = L"TessoryKnownWindow";
+      return RegisterClassW(&info);
+    }();
+    window_.reset(CreateWindowExW(exStyle, MAKEINTATOM(windowClass), L"Known", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                                  200, 240, 160, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    button_ = CreateWindowExW(0, L"BUTTON", L"Press", WS_CHILD | WS_VISIBLE, 150, 80, 60, 24, window_.get(), nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    UpdateWindow(window_.get());
+    Pump();
+  }
+  HWND Handle() const { return window_.get(); }
+  HWND Button() const { return button_; }
+  POINT ClientPoint(int x, int y) const {
+    POINT point{x, y};
+    ClientToScreen(window_.get(), &point);
+    return point;
+  }
+  static void Pump() {
+    MSG message;
+    for (int i = 0; i < 20; ++i) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      Sleep(10);
+    }
+  }
+
+ private:
+  UniqueHwnd window_;
+  HWND button_;
+};
+
+COLORREF PixelAt(const CaptureImage& image, int x, int y) {
+  const CaptureImage rows = CopyAtDepth24(image);
+  const std::uint8_t* p = rows.Rows().data() + rows.Stride() * (rows.Height() - 1 - y) + 3 * x;
+  return RGB(p[2], p[1], p[0]);
+}
+
+bool IsTopmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+class WindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Application::Instance().Initialize(GetModuleHandleW(nullptr)); }
+};
+
+TEST_F(WindowTest, PickerClimbsFromAChildToItsTopLevelWindow) {
+  KnownWindow known;
+  RECT button;
+  GetWindowRect(known.Button(), &button);
+  const POINT onButton{button.left + 5, button.top + 5};
+  EXPECT_EQ(WindowFromPoint(onButton), known.Button());
+  EXPECT_EQ(TopLevelWindowAt(onButton, nullptr), known.Handle());
+  EXPECT_EQ(TopLevelWindowAt(known.ClientPoint(10, 10), nullptr), known.Handle());
+  // The program's own window is returned as it is, and a child of it climbs to it.
+  EXPECT_EQ(TopLevelWindowAt(onButton, known.Handle()), known.Handle());
+}
+
+TEST_F(WindowTest, GrabCopiesTheWholeWindowFrameIncludedFromEitherSource) {
+  for (CopySource source : {CopySource::WindowDc, CopySource::Screen}) {
+    KnownWindow known;
+    RECT outer;
+    GetWindowRect(known.Handle(), &outer);
+    const CaptureImage image = GrabWindowImage(known.Handle(), {source, 2000});
+    ASSERT_EQ(image.Width(), outer.right - outer.left);
+    ASSERT_EQ(image.Height(), outer.bottom - outer.top);
+    EXPECT_EQ(image.Format(), PixelFormat::Device);
+    const POINT left = known.ClientPoint(20, 40), right = known.ClientPoint(200, 20);
+    EXPECT_EQ(PixelAt(image, left.x - outer.left, left.y - outer.top), kLeft);
+    EXPECT_EQ(PixelAt(image, right.x - outer.left, right.y - outer.top), kRight);
+    EXPECT_FALSE(IsTopmost(known.Handle()));
+  }
+}
+
+TEST_F(WindowTest, GrabKeepsAnAlwaysOnTopWindowOnTop) {
+  KnownWindow known(WS_EX_TOPMOST);
+  ASSERT_TRUE(IsTopmost(known.Handle()));
+  GrabWindowImage(known.Handle(), {CopySource::WindowDc, 2000});
+  EXPECT_TRUE(IsTopmost(known.Handle()));
+}
+
+// A platform whose clipboard fails, as a busy clipboard does.
+class FailingClipboard final : public DeliveryPlatform {
+ public:
+  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
+  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  void PlaySoundFile(const std::string&) override {}
+  void Beep() override { ++sounds; }
+  void SetHourglass(bool) override {}
+  bool FileExists(const std::string&) override { return false; }
+  std::string TempPath() override { return {}; }
+  const ColorTable& HalftonePalette() override { return StandardPalette(); }
+  void CopyImageToClipboard(const CaptureImage&) override { throw Error("Cannot open clipboard"); }
+  int sounds = 0;
+};
+
+TEST_F(WindowTest, FailingDeliveryShowsTheProgramsWindowsAgain) {
+  KnownWindow known, mainWindow, applicationWindow;
+  CaptureImage image;
+  CaptureSettings settings;
+  std::int32_t counter = 0;
+  RandomGenerator random;
+  SaveDialogState dialog;
+  FailingClipboard platform;
+  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
+  EXPECT_THROW(CaptureWindow(known.Handle(), {mainWindow.Handle(), applicationWindow.Handle()}, image, delivery, 0),
+               Error);
+  EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
+  EXPECT_TRUE(IsWindowVisible(applicationWindow.Handle()));
+  EXPECT_FALSE(IsTopmost(known.Handle()));
+  EXPECT_EQ(platform.sounds, 0);
+  EXPECT_FALSE(image.Empty());  // the grab itself happened
+}
+
+TEST_F(WindowTest, SaveOptionOutsideTheRoutesGrabsButDeliversNothing) {
+  KnownWindow known, mainWindow;
+  CaptureImage image;
+  CaptureSettings settings;
+  std::int32_t counter = 0;
+  RandomGenerator random;
+  SaveDialogState dialog;
+  FailingClipboard platform;
+  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
+  CaptureWindow(known.Handle(), {mainWindow.Handle(), nullptr}, image, delivery, 7);
+  EXPECT_EQ(platform.sounds, 0);
+  EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
+  RECT outer;
+  GetWindowRect(known.Handle(), &outer);
+  EXPECT_EQ(image.Width(), outer.right - outer.left);
+}
+
+TEST_F(WindowTest, ClosedWindowIsNotGrabbed) {
+  HWND gone;
+  {
+    KnownWindow known;
+    gone = known.Handle();
+  }
+  KnownWindow mainWindow;
+  CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  CaptureSettings settings;
+  std::int32_t counter = 0;
+  RandomGenerator random;
+  SaveDialogState dialog;
+  FailingClipboard platform;
+  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
+  EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, image, delivery, 0));
+  EXPECT_EQ(image.Width(), 1);  // untouched
+}
+
+// Reads the clipboard's bitmap back: size and the pixel at (x, y).
+struct ClipboardBitmap {
+  int width = 0, height = 0;
+  COLORREF pixel = 0;
+  bool palette = false;
+};
+
+ClipboardBitmap ReadClipboardBitmap(int x, int y) {
+  ClipboardBitmap result;
+  if (!OpenClipboard(nullptr)) return result;
+  result.palette = IsClipboardFormatAvailable(CF_PALETTE);
+  if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    result.width = info.bmWidth;
+    result.height = info.bmHeight;
+    UniqueHdc dc(CreateCompatibleDC(nullptr));
+    SelectedObject selected(dc.get(), bitmap);
+    result.pixel = GetPixel(dc.get(), x, y);
+  }
+  CloseClipboard();
+  return result;
+}
+
+void PutClipboardText(const wchar_t* text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const std::size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
+  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+  {
+    GlobalLockGuard lock(memory.get());
+    std::memcpy(lock.data(), text, bytes);
+  }
+  if (SetClipboardData(CF_UNICODETEXT, memory.get())) (void)memory.release();  // the clipboard owns it now
+  CloseClipboard();
+}
+
+bool ClipboardHasText() {
+  if (!OpenClipboard(nullptr)) return false;
+  const bool has = IsClipboardFormatAvailable(CF_UNICODETEXT);
+  CloseClipboard();
+  return has;
+}
+
+TEST_F(WindowTest, ClipboardReceivesTheCaptureAsABitmapWithoutPalette) {
+  KnownWindow known;
+  const CaptureImage image = GrabWindowImage(known.Handle(), {CopySource::WindowDc, 2000});
+  PutClipboardText(L"previous");
+  CopyImageToClipboard(image);
+  EXPECT_EQ(ClipboardOwner::Instance().OpenCount(), 0);
+  RECT outer;
+  GetWindowRect(known.Handle(), &outer);
+  const POINT left = known.ClientPoint(20, 40);
+  const ClipboardBitmap read = ReadClipboardBitmap(left.x - outer.left, left.y - outer.top);
+  EXPECT_EQ(read.width, image.Width());
+  EXPECT_EQ(read.height, image.Height());
+  EXPECT_EQ(read.pixel, kLeft);
+  EXPECT_FALSE(read.palette);
+  EXPECT_FALSE(ClipboardHasText());
+}
+
+TEST_F(WindowTest, ConvertedImagesReachTheClipboardToo) {
+  CaptureImage image = CaptureImage(2, 1, PixelFormat::Bits24, {10, 20, 30, 40, 50, 60, 0, 0});
+  ConvertPixelDepth(image, 16);
+  CopyImageToClipboard(image);
+  const ClipboardBitmap read = ReadClipboardBitmap(1, 0);
+  EXPECT_EQ(read.width, 2);
+  EXPECT_EQ(GetRValue(read.pixel) & 0xF8, 60 & 0xF8);
+}
+
+TEST_F(WindowTest, BusyClipboardIsReportedAndKeepsItsContents) {
+  PutClipboardText(L"kept");
+  std::atomic<bool> holding{false}, release{false};
+  std::thread holder([&] {
+    KnownWindow other;
+    if (!OpenClipboard(other.Handle())) return;
+    holding = true;
+    while (!release) Sleep(10);
+    CloseClipboard();
+  });
+  while (!holding) Sleep(10);
+  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  try {
+    CopyImageToClipboard(image);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Cannot open clipboard");
+  }
+  release = true;
+  holder.join();
+  EXPECT_EQ(ClipboardOwner::Instance().OpenCount(), 0);
+  EXPECT_TRUE(ClipboardHasText());
+}
+
+TEST_F(WindowTest, FormatPromptResults) {
+  TImageTypeForm prompt(nullptr);
+  // OK after choosing "PNG Image".
+  SendMessageW(GetDlgItem(prompt.Handle(), TImageTypeForm::kImgTypeFirst + 3), BM_CLICK, 0, 0);
+  PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(prompt.Ask(), std::optional<int>(3));
+  // Cancel, then closing the window: no choice.
+  PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  EXPECT_EQ(prompt.Ask(), std::nullopt);
+  PostMessageW(prompt.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(prompt.Ask(), std::nullopt);
+  EXPECT_FALSE(IsWindowVisible(prompt.Handle()));
+  EXPECT_EQ(prompt.ImgTypeIndex(), 3);  // kept for the next prompt
+}
+
+TEST_F(WindowTest, FormatPromptAnswersEnterAndEscapeFromTheKeyboard) {
+  TImageTypeForm prompt(nullptr);
+  prompt.SetImgTypeIndex(1);
+  auto press = [&](WPARAM key) {
+    // Queued for the focused control once the prompt shows.
+    PostMessageW(GetDlgItem(prompt.Handle(), IDOK), WM_KEYDOWN, key, 0);
+  };
+  press(VK_RETURN);
+  EXPECT_EQ(prompt.Ask(), std::optional<int>(1));
+  press(VK_ESCAPE);
+  EXPECT_EQ(prompt.Ask(), std::nullopt);
+}
+
+class MainFormTest : public WindowTest {
+ protected:
+  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
+};
+
+TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
+  test::MemoryRegistry store;
+  store.PutInteger("Save Option", 2);
+  store.PutInteger("Image Type", 1);
+  TMainForm form(store);
+  EXPECT_EQ(form.Hint(), "Capture to: Autosave File [JPG]");
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, form.Scale(74));
+  EXPECT_EQ(client.bottom, form.Scale(18));
+  EXPECT_EQ(Application::Instance().HelpFile(), Application::ExecutableFolder() + "tessory.chm");
+  EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  Settings().SaveOption = 0;
+  form.UpdateCaptureHint();
+  EXPECT_EQ(form.Hint(), "Capture to: Clipboard");
+}
+
+TEST_F(MainFormTest, SavedPositionIsAppliedOnlyOnAMonitor) {
+  test::MemoryRegistry store;
+  store.PutInteger("Last X-Pos", 120);
+  store.PutInteger("Last Y-Pos", 140);
+  TMainForm placed(store);
+  EXPECT_EQ(placed.Left(), 120);
+  EXPECT_EQ(placed.Top(), 140);
+
+  test::MemoryRegistry offscreen;
+  offscreen.PutInteger("Last X-Pos", -30000);
+  offscreen.PutInteger("Last Y-Pos", 40000);
+  TMainForm unplaced(offscreen);
+  EXPECT_NE(unplaced.Left(), -30000);
+  EXPECT_TRUE(MonitorFromWindow(unplaced.Handle(), MONITOR_DEFAULTTONULL));
+}
+
+TEST_F(MainFormTest, ReleaseInsidePicksNothingAndRightButtonReusesTheLastPick) {
+  test::MemoryRegistry store;
+  TMainForm form(store);
+  form.Show();
+  KnownWindow known;
+  PutClipboardText(L"before");
+
+  // A release over the window itself: nothing, whatever was picked.
+  SetCursorPos(known.ClientPoint(30, 30).x, known.ClientPoint(30, 30).y);
+  form.TargetImgMouseDown();
+  form.TargetImgMouseMove(true);
+  EXPECT_EQ(form.PickedWindow(), known.Handle());
+  form.TargetImgMouseUp(form.Scale(74), form.Scale(18));
+  EXPECT_TRUE(ClipboardHasText());
+
+  // A right-button drag picks nothing new, but its release outside grabs
+  // the window the last left-button drag picked.
+  form.TargetImgMouseDown();
+  form.TargetImgMouseMove(false);
+  form.TargetImgMouseUp(500, 300);
+  EXPECT_FALSE(ClipboardHasText());
+  RECT outer;
+  GetWindowRect(known.Handle(), &outer);
+  EXPECT_EQ(ReadClipboardBitmap(0, 0).width, outer.right - outer.left);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
+TEST_F(MainFormTest, NoPickedWindowMeansNoGrab) {
+  test::MemoryRegistry store;
+  TMainForm form(store);
+  PutClipboardText(L"untouched");
+  form.TargetImgMouseDown();
+  form.TargetImgMouseUp(-300, -200);  // signed: left of and above the window
+  EXPECT_EQ(form.PickedWindow(), nullptr);
+  EXPECT_TRUE(ClipboardHasText());
+}
+
+TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
+  test::MemoryRegistry store;
+  store.PutString("Save Option", "1");
+  store.PutInteger("Image Type", 3);
+  // The error box would wait for a click: close it as soon as it shows.
+  std::atomic<bool> done{false};
+  std::thread closer([&] {
+    while (!done) {
+      if (HWND box = FindWindowW(L"#32770", nullptr)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+      Sleep(20);
+    }
+  });
+  TMainForm form(store);
+  done = true;
+  closer.join();
+  EXPECT_TRUE(IsWindow(form.Handle()));
+  EXPECT_EQ(Settings().ImageType, 0);
+  EXPECT_EQ(form.Hint(), "");  // the hint refresh did not run
+}
+
+}  // namespace
+}  // namespace tessory
