@@ -1,0 +1,73 @@
+// The JPEG and PNG writers as the file routes call them.
+#include <gtest/gtest.h>
+
+#include "app/delivery.h"
+#include "imaging/PngUnit.h"
+#include "imaging/file_io.h"
+#include "imaging/jpeg.h"
+#include "imaging/pixel_formats.h"
+#include "support/temp_dir.h"
+#include "support/test_images.h"
+
+namespace tessory {
+namespace {
+
+class QuietPlatform final : public DeliveryPlatform {
+ public:
+  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
+  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  void PlaySoundFile(const std::string&) override { ++sounds; }
+  void Beep() override { ++sounds; }
+  void SetHourglass(bool) override {}
+  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  std::string TempPath() override { return {}; }
+  const ColorTable& HalftonePalette() override { return StandardPalette(); }
+  void CopyImageToClipboard(const CaptureImage&) override {}
+  int sounds = 0;
+};
+
+class CodecDelivery : public ::testing::Test {
+ protected:
+  CodecDelivery() : image(test::MakeDeviceImage(9, 7, test::Pattern)) {}
+
+  std::string Save(std::int32_t type, std::int32_t quality, const std::string& name) {
+    settings.ImageQuality = quality;
+    CaptureDelivery({image, settings, counter, random, dialog, platform}).SaveImageFile(dir.File(name), type);
+    return test::ReadFileBytes(dir.File(name));
+  }
+  std::string Jpeg(std::uint8_t quality) {
+    TJPEGImage jpeg;
+    jpeg.SetQuality(quality);
+    jpeg.AssignBitmap(image);
+    jpeg.CompressJpeg();
+    return std::string(jpeg.EncodedData().begin(), jpeg.EncodedData().end());
+  }
+
+  test::TempDir dir;
+  CaptureImage image;
+  CaptureSettings settings;
+  std::int32_t counter = 0;
+  RandomGenerator random{1};
+  SaveDialogState dialog;
+  QuietPlatform platform;
+};
+
+TEST_F(CodecDelivery, JpegQualityIsTheLowByteOfImageQuality) {
+  EXPECT_EQ(Save(1, 90, "a.jpg"), Jpeg(90));
+  EXPECT_EQ(Save(1, 300, "b.jpg"), Jpeg(44));
+  EXPECT_EQ(Save(1, 256, "c.jpg"), Jpeg(1)) << "quality 0 is treated as 1";
+  EXPECT_EQ(image.Format(), PixelFormat::Device);
+  EXPECT_EQ(platform.sounds, 3);
+}
+
+TEST_F(CodecDelivery, PngIsWrittenWithoutAlpha) {
+  const std::string bytes = Save(3, 3, "a.png");
+  WritePngFile(dir.File("b.png"), image, clNone);
+  EXPECT_EQ(bytes, test::ReadFileBytes(dir.File("b.png")));
+  ASSERT_GT(bytes.size(), 25u);
+  EXPECT_EQ(bytes[25], '\x02');  // IHDR colour type: RGB
+  EXPECT_EQ(image.Format(), PixelFormat::Device);
+}
+
+}  // namespace
+}  // namespace tessory

@@ -1,0 +1,7 @@
+# The PNG and JPEG writers, checked against libpng's and libjpeg's own
+# decoders (linked through tessory_core).
+tessory_add_core_test(tessory_codec_tests
+  imaging/png_writer_test.cpp
+  imaging/jpeg_writer_test.cpp
+  imaging/codec_delivery_test.cpp)
+target_link_libraries(tessory_codec_tests PRIVATE PNG::PNG JPEG::JPEG ZLIB::ZLIB)

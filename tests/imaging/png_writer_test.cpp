@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstdio>
+
+#include "imaging/PngUnit.h"
+#include "imaging/codec_read_back.h"
+#include "imaging/file_io.h"
+#include "imaging/pixel_formats.h"
+#include "imaging/pnglib.h"
+#include "support/temp_dir.h"
+#include "support/test_images.h"
+
+namespace tessory {
+namespace {
+
+using test::Rgb;
+
+std::uint32_t BeU32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+  return value;
+}
+
+struct Chunk {
+  std::string type, data;
+};
+
+// Splits a PNG file into its chunks, checking the signature and every CRC.
+std::vector<Chunk> Chunks(const std::string& file) {
+  EXPECT_EQ(file.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  std::vector<Chunk> chunks;
+  std::size_t at = 8;
+  while (at + 12 <= file.size()) {
+    const std::uint32_t length = BeU32(file, at);
+    const std::string typeAndData = file.substr(at + 4, 4 + length);
+    const auto crc =
+        crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()), static_cast<uInt>(typeAndData.size()));
+    EXPECT_EQ(BeU32(file, at + 8 + length), crc) << typeAndData.substr(0, 4);
+    chunks.push_back({typeAndData.substr(0, 4), typeAndData.substr(4)});
+    at += 12 + length;
+  }
+  EXPECT_EQ(at, file.size()) << "bytes after the last chunk";
+  return chunks;
+}
+
+// The IDAT stream inflated: each row's filter byte followed by its samples.
+std::string InflatedRows(const std::vector<Chunk>& chunks) {
+  std::string deflated;
+  for (const Chunk& c : chunks) {
+    if (c.type == "IDAT") deflated += c.data;
+  }
+  std::string out(1 << 20, '\0');
+  uLongf size = out.size();
+  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(deflated.data()),
+                       deflated.size()),
+            Z_OK);
+  out.resize(size);
+  return out;
+}
+
+struct DecodedPng {
+  int width = 0, height = 0;
+  bool alpha = false;
+  std::vector<std::uint8_t> rgba;  // top row first
+  Rgb At(int x, int y) const {
+    const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  std::uint8_t AlphaAt(int x, int y) const { return rgba[(static_cast<std::size_t>(y) * width + x) * 4 + 3]; }
+};
+
+// Decodes with libpng's own reader.
+DecodedPng DecodePng(const std::string& file) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) {
+    ADD_FAILURE() << image.message;
+    return {};
+  }
+  DecodedPng decoded{
+      static_cast<int>(image.width), static_cast<int>(image.height), (image.format & PNG_FORMAT_FLAG_ALPHA) != 0, {}};
+  image.format = PNG_FORMAT_RGBA;
+  decoded.rgba.resize(PNG_IMAGE_SIZE(image));
+  EXPECT_TRUE(png_image_finish_read(&image, nullptr, decoded.rgba.data(), 0, nullptr)) << image.message;
+  return decoded;
+}
+
+class PngWriter : public ::testing::Test {
+ protected:
+  std::string Write(const CaptureImage& image, std::uint32_t color = clNone, const std::string& name = "out.png") {
+    WritePngFile(dir.File(name), image, color);
+    return test::ReadBack(dir.File(name));
+  }
+  void ExpectFailure(const CaptureImage& image, const std::string& path, const std::string& message) {
+    try {
+      WritePngFile(path, image, clNone);
+      ADD_FAILURE() << "no error for " << path;
+    } catch (const EPngError& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  test::TempDir dir;
+};
+
+TEST_F(PngWriter, WritesIhdrOneSoftwareTextAndNothingElseAncillary) {
+  const std::vector<Chunk> chunks = Chunks(Write(test::MakeImage24(7, 3, test::Pattern)));
+  ASSERT_GE(chunks.size(), 4u);
+  EXPECT_EQ(chunks[0].type, "IHDR");
+  EXPECT_EQ(chunks[0].data, std::string("\0\0\0\x07\0\0\0\x03\x08\x02\0\0\0", 13));  // 7 x 3, 8 bits, RGB, no interlace
+  EXPECT_EQ(chunks[1].type, "tEXt");
+  EXPECT_EQ(chunks[1].data, std::string("Software\0", 9));
+  for (std::size_t i = 2; i + 1 < chunks.size(); ++i) EXPECT_EQ(chunks[i].type, "IDAT");
+  EXPECT_EQ(chunks.back().type, "IEND");
+}
+
+TEST_F(PngWriter, RowsStartAtTheTopAndCarryNoPadding) {
+  // Width 5: the 24-bit source rows are padded to 16 bytes, PNG rows hold 15.
+  const CaptureImage image = test::MakeImage24(5, 3, [](int x, int y) {
+    if (x == 0 && y == 0) return Rgb{10, 20, 30};
+    return y == 0 ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+  });
+  const std::string file = Write(image);
+  const std::string rows = InflatedRows(Chunks(file));
+  ASSERT_EQ(rows.size(), 3u * (1 + 15));
+  // Whatever filter the library picks, the first pixel of the first row is
+  // stored unchanged: it has no neighbour to the left or above.
+  EXPECT_EQ(rows.substr(1, 3), "\x0a\x14\x1e");
+  const DecodedPng decoded = DecodePng(file);
+  EXPECT_EQ(decoded.At(1, 0), (Rgb{255, 255, 255}));
+  EXPECT_EQ(decoded.At(4, 0), (Rgb{255, 255, 255}));
+  EXPECT_EQ(decoded.At(0, 1), (Rgb{0, 0, 0}));
+}
+
+enum class Source { Rows24, Device, Rows32 };
+
+class PngPixels : public PngWriter, public ::testing::WithParamInterface<std::tuple<int, int, Source>> {};
+
+TEST_P(PngPixels, DecodeToTheCapturePixelsExactly) {
+  const auto [width, height, source] = GetParam();
+  CaptureImage image = source == Source::Device ? test::MakeDeviceImage(width, height, test::Pattern)
+                                                : test::MakeImage24(width, height, test::Pattern);
+  if (source == Source::Rows32) ConvertPixelDepth(image, 32);
+  const PixelFormat before = image.Format();
+  const DecodedPng decoded = DecodePng(Write(image));
+  ASSERT_EQ(decoded.width, width);
+  ASSERT_EQ(decoded.height, height);
+  EXPECT_FALSE(decoded.alpha);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) ASSERT_EQ(decoded.At(x, y), test::Pattern(x, y)) << x << "," << y;
+  }
+  EXPECT_EQ(image.Format(), before) << "the writer must not convert the capture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PngPixels,
+                         ::testing::Combine(::testing::Values(1, 2, 5, 17, 64), ::testing::Values(1, 3, 33),
+                                            ::testing::Values(Source::Rows24, Source::Device, Source::Rows32)));
+
+struct KeyCase {
+  std::uint32_t key;
+  Rgb transparent;
+  friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << "key 0x" << std::hex << c.key; }
+};
+
+class PngColorKey : public PngWriter, public ::testing::WithParamInterface<KeyCase> {};
+
+// Colours that differ from each key in a single channel or by order.
+const Rgb kKeyColors[] = {{0, 255, 0}, {0, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 254, 0}, {1, 255, 0}, {10, 20, 30}};
+
+TEST_P(PngColorKey, OnlyTheKeyColourTurnsTransparent) {
+  const KeyCase c = GetParam();
+  const auto color = [](int x, int y) { return kKeyColors[(x + 2 * y) % std::size(kKeyColors)]; };
+  const std::string file = Write(test::MakeImage24(7, 4, color), c.key);
+  EXPECT_EQ(Chunks(file)[0].data[9], '\x06');  // colour type RGB with alpha
+  const DecodedPng decoded = DecodePng(file);
+  ASSERT_TRUE(decoded.alpha);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 7; ++x) {
+      EXPECT_EQ(decoded.At(x, y), color(x, y));
+      EXPECT_EQ(decoded.AlphaAt(x, y), color(x, y) == c.transparent ? 0 : 255) << x << "," << y;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, PngColorKey,
+                         ::testing::Values(KeyCase{0x00FF00, {0, 255, 0}},    // green
+                                           KeyCase{0xFF00FF00, {0, 255, 0}},  // the top 8 bits are ignored
+                                           KeyCase{0x01000000, {0, 0, 0}},    // low 24 bits 0: black
+                                           KeyCase{0x0000FF, {255, 0, 0}},    // red sits in the low byte
+                                           KeyCase{0xFF0000, {0, 0, 255}},    // blue in bits 16-23
+                                           KeyCase{0x1E140A, {10, 20, 30}}));
+
+TEST_F(PngWriter, MissingFolderIsReportedAndCreatesNothing) {
+  const std::string path = dir.File("missing") + "/a.png";
+  ExpectFailure(test::MakeImage24(2, 2, test::Pattern), path, "Error Opening File " + path + "!");
+  EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(PngWriter, ReplacesAnExistingFile) {
+  test::WriteFileBytes(dir.File("old.png"), std::string(100000, 'x'));
+  const CaptureImage image = test::MakeImage24(3, 2, test::Pattern);
+  EXPECT_EQ(Write(image, clNone, "old.png"), Write(image, clNone, "new.png"));
+}
+
+TEST_F(PngWriter, PicturesTheLibraryRefusesAreErrorsNotFiles) {
+  ExpectFailure(CaptureImage(), dir.File("empty.png"), "Error Writing PNG File!");
+  // libpng refuses widths above its limit of one million pixels.
+  ExpectFailure(test::MakeImage24(1000001, 1, test::Pattern), dir.File("wide.png"), "Error Writing PNG File!");
+  EXPECT_EQ(FileSize(dir.File("wide.png")), 0);
+}
+
+TEST_F(PngWriter, ShortWriteIsReported) {
+  if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  ExpectFailure(test::MakeImage24(64, 64, test::Pattern), "/dev/full", "Error Writing PNG File!");
+}
+
+TEST_F(PngWriter, WritesToNonAsciiPaths) {
+  const std::string name = "Fen\xC3\xAAtre-\xE6\x97\xA5\xE6\x9C\xAC.png";
+  const DecodedPng decoded = DecodePng(Write(test::MakeImage24(4, 2, test::Pattern), clNone, name));
+  EXPECT_EQ(decoded.width, 4);
+}
+
+// The library refuses a version text other than its own release series,
+// which is why the binding passes the version it was built with.
+TEST(PngLib, ForeignVersionTextGivesNoContext) {
+  pnglib::PngPicture picture;
+  test::TempDir dir;
+  UniqueFile file = pnglib::OpenPngFile(dir.File("v.png"));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(pnglib::WritePicture(file.get(), picture, "1.0.1"), pnglib::WriteResult::NoContext);
+  EXPECT_TRUE(pnglib::ClosePngFile(std::move(file)));
+  EXPECT_EQ(FileSize(dir.File("v.png")), 0);
+}
+
+}  // namespace
+}  // namespace tessory

@@ -1,0 +1,172 @@
+// The PNG and JPEG writers on the corpus. Each writer is timed beside its
+// library alone on the same pixels, already in the library's own layout
+// (red-first rows, top row first), so the writers' own cost shows as the
+// difference:
+//   WritePngFile      vs LibpngDefaults  (both to a file, libpng defaults)
+//   CompressJpeg      vs LibjpegAlone    (both to memory, same settings)
+//   WriteJpegFile                        (CompressJpeg plus the file write)
+// ReadInputImage times the encoder tool's own input stage (reading the
+// PPM), which its whole-process figures include beside the writer.
+#include <benchmark/benchmark.h>
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+// clang-format off: jpeglib.h expects FILE and size_t declared before it.
+#include <jpeglib.h>
+// clang-format on
+
+#include "corpus.h"
+#include "imaging/PngUnit.h"
+#include "imaging/file_io.h"
+#include "imaging/jpeg.h"
+#include "tools/image_input.h"
+
+namespace tessory::bench {
+namespace {
+
+std::string TempFile(const char* name) {
+  return (std::filesystem::temp_directory_path() / name).string();
+}
+
+// The corpus image as red-first rows, top row first, packed.
+std::vector<std::uint8_t> RgbTopDown(const CaptureImage& image) {
+  const std::size_t width = static_cast<std::size_t>(image.Width()), height = static_cast<std::size_t>(image.Height());
+  std::vector<std::uint8_t> rgb(width * height * 3);
+  for (std::size_t y = 0; y < height; ++y) {
+    const std::uint8_t* s = image.Rows().data() + (height - 1 - y) * image.Stride();
+    std::uint8_t* d = rgb.data() + y * width * 3;
+    for (std::size_t x = 0; x < width; ++x)
+      d[3 * x] = s[3 * x + 2], d[3 * x + 1] = s[3 * x + 1], d[3 * x + 2] = s[3 * x];
+  }
+  return rgb;
+}
+
+void BM_WritePngFile(benchmark::State& state, const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  const std::string path = TempFile("tessory-bench.png");
+  for (auto _ : state) WritePngFile(path, image, clNone);
+  state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
+  RemoveFile(path);
+}
+
+// libpng with its defaults, given ready rows: the floor for WritePngFile.
+bool LibpngWrite(std::FILE* file, std::uint32_t width, std::uint32_t height, png_bytepp rows) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  bool written = false;
+  if (info && !setjmp(png_jmpbuf(png))) {
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    written = true;
+  }
+  png_destroy_write_struct(&png, &info);
+  return written;
+}
+
+void BM_LibpngDefaults(benchmark::State& state, const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  std::vector<std::uint8_t> rgb = RgbTopDown(image);
+  std::vector<png_bytep> rows(static_cast<std::size_t>(image.Height()));
+  for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = rgb.data() + y * static_cast<std::size_t>(image.Width()) * 3;
+  const std::string path = TempFile("tessory-bench-libpng.png");
+  for (auto _ : state) {
+    UniqueFile file = CreateFileForWrite(path);
+    if (!LibpngWrite(file.get(), image.Width(), image.Height(), rows.data())) state.SkipWithError("libpng failed");
+  }
+  state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
+  RemoveFile(path);
+}
+
+void BM_CompressJpeg(benchmark::State& state, const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  for (auto _ : state) {
+    TJPEGImage jpeg;
+    jpeg.AssignBitmap(image);
+    jpeg.CompressJpeg();
+    benchmark::DoNotOptimize(jpeg.EncodedData().data());
+  }
+  state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
+}
+
+void BM_WriteJpegFile(benchmark::State& state, const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  const std::string path = TempFile("tessory-bench.jpg");
+  for (auto _ : state) {
+    TJPEGImage jpeg;
+    jpeg.AssignBitmap(image);
+    jpeg.WriteJpegFile(path);
+  }
+  state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
+  RemoveFile(path);
+}
+
+// libjpeg with the writer's settings on ready red-first rows, to memory.
+void LibjpegCompress(const std::vector<std::uint8_t>& rgb, int width, int height) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  cinfo.dct_method = JDCT_FLOAT;
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb.data() + static_cast<std::size_t>(cinfo.next_scanline) * width * 3);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  benchmark::DoNotOptimize(out);
+  std::free(out);
+}
+
+void BM_LibjpegAlone(benchmark::State& state, const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  const std::vector<std::uint8_t> rgb = RgbTopDown(image);
+  for (auto _ : state) LibjpegCompress(rgb, image.Width(), image.Height());
+  state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
+}
+
+void BM_ReadInputImage(benchmark::State& state, const std::string& name) {
+  const std::string path = CorpusFolder() + "/" + name + ".ppm";
+  for (auto _ : state) benchmark::DoNotOptimize(ReadInputImage(path).Rows().data());
+  state.SetItemsProcessed(state.iterations() * CorpusImage(name).Width() * CorpusImage(name).Height());
+}
+
+using Benchmark = void (*)(benchmark::State&, const std::string&);
+
+const bool registered = [] {
+  const std::pair<const char*, Benchmark> benchmarks[] = {
+      {"WritePngFile", BM_WritePngFile},   {"LibpngDefaults", BM_LibpngDefaults}, {"CompressJpeg", BM_CompressJpeg},
+      {"WriteJpegFile", BM_WriteJpegFile}, {"LibjpegAlone", BM_LibjpegAlone},     {"ReadInputImage", BM_ReadInputImage},
+  };
+  // Alternating by image keeps each writer next to its baseline in time,
+  // which matters on a shared, noisy machine.
+  for (const std::string& name : CorpusNames()) {
+    for (const auto& [label, function] : benchmarks) {
+      benchmark::RegisterBenchmark((std::string(label) + "/" + name).c_str(), function, name)
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+  return true;
+}();
+
+}  // namespace
+}  // namespace tessory::bench
+
+BENCHMARK_MAIN();

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Times the encoder tool as a whole process against the standard tools on
+# the corpus images, all in one run (figures from separate runs on a shared
+# machine do not compare):
+#   JPEG: tessory-encode --type jpg (quality 90)  vs  cjpeg -quality 90 -dct float
+#   PNG:  tessory-encode --type png               vs  pnmtopng
+# Runs alternate between the tools, and each figure is the median of RUNS
+# runs, in milliseconds of wall-clock time.
+#
+#   tools/benchmarks/compare_codecs.sh [ENCODER [RUNS]]
+#   default ENCODER: build/native/tools/tessory-encode, RUNS: 15;
+#   the corpus folder is $TESSORY_CORPUS, else ../shared/corpus.
+set -euo pipefail
+export LC_ALL=C
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+encoder=${1:-$root/build/native/tools/tessory-encode}
+runs=${2:-15}
+corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
+for tool in "$encoder" cjpeg pnmtopng; do
+  command -v "$tool" >/dev/null || { echo "compare_codecs: $tool not found" >&2; exit 2; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+ours_jpg() { "$encoder" --type jpg "$1" "$work/ours.jpg"; }
+cjpeg_jpg() { cjpeg -quality 90 -dct float -outfile "$work/cjpeg.jpg" "$1"; }
+ours_png() { "$encoder" --type png "$1" "$work/ours.png"; }
+pnmtopng_png() { pnmtopng "$1" >"$work/pnmtopng.png" 2>/dev/null; }
+
+# Appends the milliseconds one run of "$@" takes to the file $times.
+timed() {
+  local times=$1 start end
+  shift
+  start=$EPOCHREALTIME
+  "$@"
+  end=$EPOCHREALTIME
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f\n", (e - s) * 1000 }' >>"$times"
+}
+
+median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+bytes() { wc -c <"$1" | tr -d ' '; }
+
+# compare LABEL OURS THEIRS IMAGE: one table row.
+compare() {
+  local label=$1 ours=$2 theirs=$3 image=$4 i
+  rm -f "$work/a" "$work/b"
+  ours_png "$image"  # warm the page cache and the loader once
+  for ((i = 0; i < runs; i++)); do
+    timed "$work/a" "$ours" "$image"
+    timed "$work/b" "$theirs" "$image"
+  done
+  local a b
+  a=$(median "$work/a")
+  b=$(median "$work/b")
+  printf '| %s | %s | %s | %s | %s |\n' "$label" "$(basename "$image" .ppm)" "$a" "$b" "$(ratio "$a" "$b")"
+}
+
+echo "| format | image | tessory-encode ms | reference ms | ratio |"
+echo "|---|---|---|---|---|"
+for image in "$corpus"/*.ppm; do
+  compare "JPEG q90 (vs cjpeg)" ours_jpg cjpeg_jpg "$image"
+  cmp -s "$work/ours.jpg" "$work/cjpeg.jpg" && same="identical bytes" || same="bytes differ"
+  echo "|  | sizes: ours $(bytes "$work/ours.jpg"), cjpeg $(bytes "$work/cjpeg.jpg") ($same) | | | |"
+done
+for image in "$corpus"/*.ppm; do
+  compare "PNG (vs pnmtopng)" ours_png pnmtopng_png "$image"
+  echo "|  | sizes: ours $(bytes "$work/ours.png"), pnmtopng $(bytes "$work/pnmtopng.png") | | | |"
+done
