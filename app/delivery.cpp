@@ -1,8 +1,11 @@
 #include "app/delivery.h"
 
 #include "framework/error.h"
+#include "gif/GIFImage.h"
+#include "imaging/PngUnit.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/file_io.h"
+#include "imaging/jpeg.h"
 #include "imaging/pixel_formats.h"
 
 namespace tessory {
@@ -81,6 +84,24 @@ void CaptureDelivery::WriteImage(const std::string& path, std::int32_t type) {
     case 0:
       ConvertPixelDepth(c_.image, BitmapDepthForQuality(c_.settings.ImageQuality), c_.platform.HalftonePalette());
       WriteBmpFile(c_.image, path);
+      break;
+    case 1: {
+      TJPEGImage jpeg;
+      jpeg.SetQuality(static_cast<std::uint8_t>(JpegQualityFor(c_.settings.ImageQuality)));
+      jpeg.AssignBitmap(c_.image);
+      jpeg.WriteJpegFile(path);
+      break;
+    }
+    case 2: {
+      TGIFImage gif;
+      gif.ReductionMethod = 7;
+      gif.DitherStyle = 1;
+      gif.AssignBitmap(c_.image);
+      gif.WriteToFile(path);
+      break;
+    }
+    case 3:
+      WritePngFile(path, c_.image, clNone);
       break;
     default:
       break;

@@ -1,0 +1,50 @@
+#include "gif/GIFImage.h"
+
+#include <algorithm>
+
+#include "imaging/file_io.h"
+
+namespace tessory {
+
+void TGIFImage::Clear() {
+  images_.clear();
+  header_.Clear();
+}
+
+void TGIFImage::AssignBitmap(CaptureImage& bitmap) {
+  Clear();
+  auto frame = std::make_unique<TGIFSubImage>(*this);
+  frame->AssignBitmap(bitmap);  // a failure discards the frame
+  images_.push_back(std::move(frame));
+}
+
+TGIFVersion TGIFImage::Version() const {
+  TGIFVersion version = gvUnknown;
+  for (const auto& frame : images_) version = std::max(version, frame->Version());
+  return version;
+}
+
+int TGIFImage::LargestColorMapBits() const {
+  int bits = header_.ColorMap().BitsPerPixel();
+  for (const auto& frame : images_) bits = std::max(bits, frame->ColorMap().BitsPerPixel());
+  return bits;
+}
+
+void TGIFImage::SaveToStream(ByteSink& stream) {
+  header_.SaveToStream(stream);
+  for (const auto& frame : images_) frame->SaveToStream(stream);
+  // GIF89a: the trailer ends the data stream.
+  static constexpr std::uint8_t kTrailer[] = {0x3B};
+  stream.Write(kTrailer);
+}
+
+void TGIFImage::WriteToFile(const std::string& path) {
+  // Refused before the file is touched, so an existing file keeps its content.
+  if (Version() == gvUnknown) throw GIFException("Unsupported GIF version");
+  UniqueFile file = CreateFileForWrite(path);
+  FileSink sink(file.get());
+  SaveToStream(sink);  // on failure the file is closed with what was written
+  CloseWrittenFile(std::move(file));
+}
+
+}  // namespace tessory

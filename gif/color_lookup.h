@@ -1,0 +1,54 @@
+// Palette lookup with a 15-bit colour cache: the first colour of each key
+// is searched over the whole palette, later colours of that key reuse it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gif/indexed_image.h"
+
+namespace tessory {
+
+// The cache key: the top five bits of red in bits 0-4, of green in bits
+// 5-9, of blue in bits 10-14.
+constexpr int ColorKey(int red, int green, int blue) {
+  return (red >> 3) | ((green >> 3) << 5) | ((blue >> 3) << 10);
+}
+
+class TFastColorLookup {
+ public:
+  // Takes all of `palette` (1 to 256 entries).
+  explicit TFastColorLookup(const std::vector<PaletteColor>& palette);
+
+  int Colors() const { return colors_; }
+  // The palette index for (red, green, blue); `chosen` receives the
+  // palette colour at that index.
+  std::uint8_t Lookup(int red, int green, int blue, PaletteColor& chosen) {
+    const int key = ColorKey(red, green, blue);
+    std::uint32_t entry = inverse_[static_cast<std::size_t>(key)];
+    if (entry == empty_) entry = Search(key, red, green, blue);
+    chosen = {static_cast<std::uint8_t>(entry >> 8), static_cast<std::uint8_t>(entry >> 16),
+              static_cast<std::uint8_t>(entry >> 24)};
+    return static_cast<std::uint8_t>(entry);
+  }
+  const PaletteColor& Color(std::uint8_t index) const { return palette_[index]; }
+
+ private:
+  // A cache entry holds the index in its low byte and the index's colour
+  // above it (red, green, blue), so one read answers both.
+  static std::uint32_t Entry(int index, const PaletteColor& c) {
+    return static_cast<std::uint32_t>(index) | (std::uint32_t{c.red} << 8) | (std::uint32_t{c.green} << 16) |
+           (std::uint32_t{c.blue} << 24);
+  }
+  std::uint32_t Search(int key, int red, int green, int blue);
+
+  int colors_;
+  std::array<PaletteColor, 256> palette_{};
+  // Index 0 with a colour other than entry 0's: no real entry looks so.
+  std::uint32_t empty_ = 0;
+  // The inverse table: one entry per 15-bit key, empty_ until known.
+  std::vector<std::uint32_t> inverse_;
+};
+
+}  // namespace tessory

@@ -1,0 +1,68 @@
+// Mapping pixels to palette indices row by row in serpentine order: row 0
+// left to right, row 1 right to left, and so on.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gif/color_lookup.h"
+
+namespace tessory {
+
+// Nearest colour without diffusion (dither style 0), and the serpentine
+// walk every ditherer shares.
+class TDitherEngine {
+ public:
+  TDitherEngine(int width, TFastColorLookup& lookup) : width_(width), lookup_(lookup) {}
+
+  int Direction() const { return direction_; }
+  int Column() const { return column_; }
+
+  // Maps one pixel and steps the column in the current direction.
+  std::uint8_t Dither(int red, int green, int blue);
+  void EndOfRow();
+  // Maps one row of blue-green-red pixels from the current column in the
+  // current direction into `indices` (one per column), then ends the row.
+  void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
+
+ protected:
+  void TurnAround();
+
+  int direction_ = 1;
+  int column_ = 0;
+  int width_;
+  TFastColorLookup& lookup_;
+};
+
+// Floyd-Steinberg error diffusion (dither style 1) in integer sixteenths of
+// a colour step.
+class TFloydSteinbergDitherer final : public TDitherEngine {
+ public:
+  TFloydSteinbergDitherer(int width, TFastColorLookup& lookup);
+
+  std::uint8_t Dither(int red, int green, int blue);
+  void EndOfRow();
+  void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
+
+ private:
+  // One channel's running errors within a row.
+  struct Accumulator {
+    int cur = 0, below = 0, belowPrev = 0;
+  };
+  struct Accumulators {
+    Accumulator red, green, blue;
+  };
+
+  // The error entries of all three channels at one position.
+  std::int32_t* Entries(int pos) { return errors_.data() + 3 * static_cast<std::size_t>(pos); }
+  // Dithers one pixel; true when it was mapped to exactly its own colour
+  // with no error reaching it, which leaves every error as it was.
+  bool Step(Accumulators& acc, std::int32_t* entries, int red, int green, int blue, std::uint8_t& index);
+
+  // (width + 2) positions of red, green and blue errors, interleaved.
+  std::vector<std::int32_t> errors_;
+  int pos_ = 0;
+  Accumulators acc_{};
+};
+
+}  // namespace tessory

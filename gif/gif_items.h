@@ -1,0 +1,106 @@
+// The parts of a GIF file: the header with its logical screen and global
+// colour map, and the frames with their image descriptors, local colour
+// maps and pixel data.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gif/color_map.h"
+#include "gif/indexed_image.h"
+#include "imaging/byte_sink.h"
+#include "imaging/capture_image.h"
+
+namespace tessory {
+
+class TGIFImage;
+
+// GIF versions, oldest first.
+enum TGIFVersion : int { gvUnknown = 0, gv87a = 1, gv89a = 2 };
+
+// A part of one image; it knows the image that owns it.
+class TGIFItem {
+ public:
+  explicit TGIFItem(TGIFImage& image) : image_(&image) {}
+  virtual ~TGIFItem() = default;
+  TGIFItem(const TGIFItem&) = delete;
+  TGIFItem& operator=(const TGIFItem&) = delete;
+
+  virtual TGIFVersion Version() const { return gv87a; }
+  virtual void SaveToStream(ByteSink& stream) = 0;
+
+ protected:
+  TGIFImage& Image() const { return *image_; }
+
+ private:
+  TGIFImage* image_;
+};
+
+// The header: signature, version and logical screen descriptor.
+class TGIFHeader final : public TGIFItem {
+ public:
+  using TGIFItem::TGIFItem;
+
+  void Clear();
+  // Writes "GIF", the image's version, the screen descriptor and the
+  // global colour table if there is one. Fails with "Unsupported GIF
+  // version" when the image has no frame.
+  void SaveToStream(ByteSink& stream) override;
+
+  int ScreenWidth() const { return screenWidth_; }
+  int ScreenHeight() const { return screenHeight_; }
+  // Widens the screen to at least width x height.
+  void Widen(int width, int height);
+  TGIFGlobalColorMap& ColorMap() { return colorMap_; }
+  const TGIFGlobalColorMap& ColorMap() const { return colorMap_; }
+
+ private:
+  std::uint8_t PackedFields() const;
+
+  std::uint16_t screenWidth_ = 0;
+  std::uint16_t screenHeight_ = 0;
+  std::uint8_t background_ = 0;
+  std::uint8_t aspectRatio_ = 0;
+  TGIFGlobalColorMap colorMap_;
+};
+
+// One frame.
+class TGIFSubImage final : public TGIFItem {
+ public:
+  using TGIFItem::TGIFItem;
+
+  void Clear();
+  // Takes over `bitmap`: an 8-bit image is kept with its colour table,
+  // any other is reduced to a palette with the image's settings (which
+  // converts `bitmap` itself to 24 bits). Images wider or taller than
+  // 65535 pixels raise GIFException before anything is changed.
+  void AssignBitmap(CaptureImage& bitmap);
+
+  TGIFVersion Version() const override;
+  // Writes the image descriptor, the local colour table and the image
+  // data; a frame without pixels writes nothing.
+  void SaveToStream(ByteSink& stream) override;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  const TGIFLocalColorMap& ColorMap() const { return colorMap_; }
+  const std::vector<std::uint8_t>& Data() const { return data_; }
+  // The indexed image the frame was made from.
+  const IndexedImage& Bitmap() const { return bitmap_; }
+
+ private:
+  void SetSize(int width, int height);
+  void ImportIndexed();
+  std::uint8_t PackedFields() const;
+
+  std::uint16_t left_ = 0;
+  std::uint16_t top_ = 0;
+  std::uint16_t width_ = 0;
+  std::uint16_t height_ = 0;
+  std::uint8_t packed_ = 0;
+  TGIFLocalColorMap colorMap_;
+  std::vector<std::uint8_t> data_;  // width * height indices, rows top to bottom
+  IndexedImage bitmap_;
+};
+
+}  // namespace tessory

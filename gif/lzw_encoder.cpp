@@ -1,0 +1,142 @@
+#include "gif/lzw_encoder.h"
+
+#include "framework/error.h"
+#include "gif/gif_error.h"
+
+namespace tessory {
+
+void TGIFEncoder::ColorNotInTable() {
+  throw GIFException("Color not in color table");
+}
+
+void TGIFEncoder::StartFrame(int bitsPerPixel, int width, int height, std::span<const std::uint8_t> pixels,
+                             int colorCount) {
+  if (bitsPerPixel < 0 || bitsPerPixel > 8) throw GIFException("Unsupported GIF code size");
+  const bool hasPixels = !pixels.empty() && width > 0 && height > 0;
+  if (hasPixels && pixels.size() / static_cast<std::size_t>(width) < static_cast<std::size_t>(height)) {
+    throw GIFException("GIF frame has too few pixels");
+  }
+  // GIF89a: the LZW minimum code size is at least 2, even for two colours.
+  minCodeSize_ = bitsPerPixel < 2 ? 2 : bitsPerPixel;
+  initialCodeWidth_ = minCodeSize_ + 1;
+  codeWidth_ = initialCodeWidth_;
+  largestCode_ = (1 << initialCodeWidth_) - 1;
+  clearCode_ = 1 << minCodeSize_;
+  endCode_ = clearCode_ + 1;
+  firstFreeCode_ = clearCode_ + 2;
+  bitBucket_ = 0;
+  bitCount_ = 0;
+  clearFlag_ = false;
+  colorCount_ = colorCount;
+  width_ = width;
+  height_ = height;
+  pixels_ = hasPixels ? pixels : std::span<const std::uint8_t>();
+}
+
+void TGIFEncoder::CodeFrame(TGIFWriter& writer) {
+  writer_ = &writer;
+  try {
+    if (!pixels_.empty()) EncodeBody();
+    EmitCode(endCode_);
+  } catch (...) {
+    writer_ = nullptr;
+    // What was coded so far still goes out; the first error is the one
+    // reported.
+    try {
+      writer.Close();
+    } catch (...) {
+    }
+    throw;
+  }
+  writer_ = nullptr;
+  writer.Close();
+}
+
+void TGIFEncoder::EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height,
+                              std::span<const std::uint8_t> pixels, int colorCount) {
+  StartFrame(bitsPerPixel, width, height, pixels, colorCount);
+  const std::uint8_t codeSize = static_cast<std::uint8_t>(minCodeSize_);
+  stream.Write(std::span<const std::uint8_t>(&codeSize, 1));
+  TGIFWriter writer(stream);
+  CodeFrame(writer);
+  // GIF89a: the image data ends with a block terminator, a zero-length
+  // data sub-block.
+  const std::uint8_t terminator = 0;
+  stream.Write(std::span<const std::uint8_t>(&terminator, 1));
+}
+
+// The code written while the next free code is 2^width still goes out at
+// the old width; the width grows right after it, up to 12 bits.
+void TLZWEncoder::TrackCodeWidth() {
+  if (nextFreeCode_ <= largestCode_ && !clearFlag_) return;
+  if (clearFlag_) {
+    codeWidth_ = initialCodeWidth_;
+    largestCode_ = (1 << codeWidth_) - 1;
+    clearFlag_ = false;
+    return;
+  }
+  ++codeWidth_;
+  largestCode_ = codeWidth_ >= 12 ? 4096 : (1 << codeWidth_) - 1;
+}
+
+// GIF89a: a Clear code resets the table and the code size to their
+// initial state; it opens every data stream.
+void TLZWEncoder::ResetCodes() {
+  clearFlag_ = true;
+  Emit(clearCode_);
+  table_->Clear();
+  lastChild_->fill(0);
+  nextFreeCode_ = clearCode_ + 2;
+}
+
+// Codes pixels [next, end) onto the current prefix: each pixel extends the
+// prefix while the table knows the string, else the prefix goes out and a
+// new string is entered (or the table restarts).
+void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
+  const std::uint8_t* pixels = pixels_.data();
+  THashTable& table = *table_;
+  std::uint32_t* lastChild = lastChild_->data();
+  int prefix = prefix_;
+  for (; next < end; ++next) {
+    const int pixel = pixels[next];
+    if (pixel >= colorCount_) ColorNotInTable();
+    const std::uint32_t tag = static_cast<std::uint32_t>(pixel + 1) << 12;
+    const std::uint32_t known = lastChild[prefix];
+    if ((known & ~0xFFFu) == tag) {
+      prefix = static_cast<int>(known & 0xFFF);
+      continue;
+    }
+    const std::uint32_t key = static_cast<std::uint32_t>(prefix) * 256 + static_cast<std::uint32_t>(pixel);
+    const int slot = table.FindSlot(key);
+    if (slot >= 0 && !table.IsEmpty(slot)) {
+      lastChild[prefix] = tag | static_cast<std::uint32_t>(table.CodeAt(slot));
+      prefix = table.CodeAt(slot);
+      continue;
+    }
+    Emit(prefix);
+    if (nextFreeCode_ < kTableLimit) {
+      if (slot >= 0) table.Fill(slot, key, nextFreeCode_);  // the first empty slot on the key's probes
+      lastChild[prefix] = tag | static_cast<std::uint32_t>(nextFreeCode_);
+      ++nextFreeCode_;
+    } else {
+      ResetCodes();
+    }
+    prefix = pixel;
+  }
+  prefix_ = prefix;
+}
+
+void TLZWEncoder::EncodeBody() {
+  table_ = std::make_unique<THashTable>();
+  lastChild_ = std::make_unique<std::array<std::uint32_t, 4096>>();
+  ResetCodes();
+  prefix_ = pixels_[0];
+  if (prefix_ >= colorCount_) ColorNotInTable();
+  const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  CodePixels(1, count);
+  Emit(prefix_);
+  table_.reset();
+  lastChild_.reset();
+}
+
+}  // namespace tessory

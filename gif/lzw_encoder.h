@@ -1,0 +1,100 @@
+// The image data of one GIF frame: the LZW minimum code size byte, the
+// variable-width LZW code stream in data sub-blocks, and the block
+// terminator.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "gif/gif_writer.h"
+#include "gif/lzw_hash_table.h"
+#include "imaging/byte_sink.h"
+
+namespace tessory {
+
+class TGIFEncoder {
+ public:
+  virtual ~TGIFEncoder() = default;
+
+  // Codes `pixels` (width * height palette indices, rows top to bottom) at
+  // the minimum code size for `bitsPerPixel` (0 to 8) and writes the image
+  // data to `stream`. A pixel not below `colorCount` raises GIFException
+  // "Color not in color table" as soon as it is reached; what was coded
+  // before it has been written then, the block terminator has not.
+  void EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height, std::span<const std::uint8_t> pixels,
+                   int colorCount);
+
+ protected:
+  // Appends one code to the bit stream at the current code width.
+  virtual void EmitCode(int code) { PackCode(code); }
+  // Starts a new code table.
+  virtual void ResetCodes() = 0;
+  // Codes all pixels.
+  virtual void EncodeBody() = 0;
+
+  // GIF89a: codes are packed least significant bit first; the stream
+  // ends byte-aligned after the end code, its unused high bits 0.
+  void PackCode(int code) {
+    bitBucket_ = bitCount_ > 0
+                     ? (static_cast<std::uint32_t>(code) << bitCount_) | (bitBucket_ & ((1u << bitCount_) - 1))
+                     : static_cast<std::uint32_t>(code);
+    bitCount_ += codeWidth_;
+    for (; bitCount_ >= 8; bitCount_ -= 8, bitBucket_ >>= 8) writer_->PutByte(static_cast<std::uint8_t>(bitBucket_));
+    if (code != endCode_) return;
+    for (; bitCount_ > 0; bitCount_ -= 8, bitBucket_ >>= 8) writer_->PutByte(static_cast<std::uint8_t>(bitBucket_));
+  }
+  [[noreturn]] static void ColorNotInTable();
+
+  int colorCount_ = 0;
+  int minCodeSize_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  std::span<const std::uint8_t> pixels_;
+  TGIFWriter* writer_ = nullptr;  // valid while a frame is coded
+  std::uint32_t bitBucket_ = 0;
+  int bitCount_ = 0;
+  bool clearFlag_ = false;
+  int codeWidth_ = 0;
+  int initialCodeWidth_ = 0;
+  int largestCode_ = 0;
+  int clearCode_ = 0;
+  int endCode_ = 0;
+  int firstFreeCode_ = 0;
+
+ private:
+  void StartFrame(int bitsPerPixel, int width, int height, std::span<const std::uint8_t> pixels, int colorCount);
+  void CodeFrame(TGIFWriter& writer);
+};
+
+// LZW with a 12-bit code table that restarts with a clear code whenever
+// 4095 is reached as the next free code.
+class TLZWEncoder final : public TGIFEncoder {
+ protected:
+  void EmitCode(int code) override { Emit(code); }
+  void ResetCodes() override;
+  void EncodeBody() override;
+
+ private:
+  static constexpr int kTableLimit = 4095;  // the next free code that forces a restart
+
+  void Emit(int code) {
+    PackCode(code);
+    TrackCodeWidth();
+  }
+  void TrackCodeWidth();
+  void CodePixels(std::size_t next, std::size_t end);
+
+  int prefix_ = 0;
+  int nextFreeCode_ = 0;
+  std::unique_ptr<THashTable> table_;
+  // For each code, the last string extension looked up or stored since the
+  // table restarted: (pixel + 1) << 12 | code, 0 when none. Runs of one
+  // pixel then follow their codes without hashing; every answer it gives
+  // is one the table gives too.
+  std::unique_ptr<std::array<std::uint32_t, 4096>> lastChild_;
+};
+
+}  // namespace tessory

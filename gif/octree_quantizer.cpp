@@ -1,0 +1,158 @@
+#include "gif/octree_quantizer.h"
+
+#include "framework/error.h"
+
+namespace tessory {
+
+TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
+    : pool_(1), maxColors_(maxColors), colorBits_(colorBits), leafCache_(std::size_t{1} << kCacheBits) {
+  if (colorBits < 1 || colorBits > 8) throw EConvertError("Invalid octree depth");
+  // Every inner node has a child, so at most maxColors + 1 leaves with
+  // colorBits ancestors each are alive at once.
+  pool_.reserve(static_cast<std::size_t>(maxColors + 1) * static_cast<std::size_t>(colorBits + 1) + 2);
+}
+
+std::uint32_t TColorQuantizer::NewNode(int level) {
+  std::uint32_t node = freeList_;
+  if (node != kNone) {
+    freeList_ = pool_[node].nextReducible;
+    pool_[node] = TOctreeNode{};
+  } else {
+    node = static_cast<std::uint32_t>(pool_.size());
+    pool_.emplace_back();
+  }
+  if (level == colorBits_) {
+    pool_[node].leaf = true;
+    ++leafCount_;
+  } else {
+    pool_[node].nextReducible = reducible_[level];
+    reducible_[level] = node;
+  }
+  return node;
+}
+
+void TColorQuantizer::FreeNode(std::uint32_t node) {
+  pool_[node].nextReducible = freeList_;
+  freeList_ = node;
+}
+
+bool TColorQuantizer::Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight) {
+  const std::uint32_t color = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+  CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
+  const int leavesBefore = leafCount_;
+  if (cached.generation != generation_ || cached.color != color) {
+    cached = {color, generation_, Walk(red, green, blue)};
+  }
+  TOctreeNode& leaf = pool_[cached.leaf];
+  leaf.pixelCount += weight;
+  leaf.redSum += red * weight;
+  leaf.greenSum += green * weight;
+  leaf.blueSum += blue * weight;
+  return leafCount_ != leavesBefore;
+}
+
+std::uint32_t TColorQuantizer::Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  if (root_ == kNone) root_ = NewNode(0);
+  std::uint32_t node = root_;
+  for (int level = 0; !pool_[node].leaf; ++level) {
+    const int child = OctreeChildIndex(red, green, blue, level);
+    std::uint32_t next = pool_[node].children[child];
+    if (next == kNone) {
+      next = NewNode(level + 1);
+      pool_[node].children[child] = next;
+    }
+    node = next;
+  }
+  return node;
+}
+
+// Merges the most recently created inner node of the deepest level that
+// has one into a leaf holding all of its children's pixels.
+void TColorQuantizer::Reduce() {
+  ++generation_;  // leaves are freed and colours move to their parents
+  int level = colorBits_ - 1;
+  while (level > 0 && reducible_[level] == kNone) --level;
+  const std::uint32_t node = reducible_[level];
+  reducible_[level] = pool_[node].nextReducible;
+  std::uint64_t red = 0, green = 0, blue = 0, pixels = 0;
+  int children = 0;
+  for (std::uint32_t& child : pool_[node].children) {
+    if (child == kNone) continue;
+    const TOctreeNode& merged = pool_[child];
+    red += merged.redSum, green += merged.greenSum, blue += merged.blueSum, pixels += merged.pixelCount;
+    FreeNode(child);
+    child = kNone;
+    ++children;
+  }
+  TOctreeNode& leaf = pool_[node];
+  leaf.leaf = true;
+  leaf.pixelCount += pixels;
+  leaf.redSum = red, leaf.greenSum = green, leaf.blueSum = blue;
+  leafCount_ -= children - 1;
+}
+
+void TColorQuantizer::AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count) {
+  if (count == 0) return;
+  // Without a new leaf nothing is pruned, so the whole run lands at once.
+  if (!Insert(red, green, blue, 1)) {
+    if (count > 1) Insert(red, green, blue, count - 1);
+    return;
+  }
+  while (leafCount_ > maxColors_) Reduce();
+  if (count > 1) Insert(red, green, blue, count - 1);
+}
+
+void TColorQuantizer::ReadOut(std::uint32_t node, std::vector<PaletteColor>& palette) const {
+  const TOctreeNode& n = pool_[node];
+  if (n.leaf) {
+    PaletteColor color;
+    if (n.pixelCount > 0) {
+      color.red = static_cast<std::uint8_t>(n.redSum / n.pixelCount);
+      color.green = static_cast<std::uint8_t>(n.greenSum / n.pixelCount);
+      color.blue = static_cast<std::uint8_t>(n.blueSum / n.pixelCount);
+    }
+    palette.push_back(color);
+    return;
+  }
+  for (std::uint32_t child : n.children) {
+    if (child != kNone) ReadOut(child, palette);
+  }
+}
+
+std::vector<PaletteColor> TColorQuantizer::Palette(std::size_t size) const {
+  std::vector<PaletteColor> palette;
+  palette.reserve(size > static_cast<std::size_t>(leafCount_) ? size : static_cast<std::size_t>(leafCount_));
+  if (root_ != kNone) ReadOut(root_, palette);
+  // Entries after the last leaf repeat entry 0. As copies of a lower index
+  // they never answer a lookup, so pixels only ever get the leaves' colours.
+  const PaletteColor filler = palette.empty() ? PaletteColor{} : palette.front();
+  palette.resize(size, filler);
+  return palette;
+}
+
+std::vector<PaletteColor> BuildOctreePalette(const CaptureImage& source, int colors, int colorBits) {
+  TColorQuantizer quantizer(colors, colorBits);
+  const int width = source.Width(), height = source.Height();
+  const std::size_t stride = source.Stride();
+  const std::uint8_t* rows = source.Rows().data();
+  // Equal neighbours (in scan order, across row ends too) go in as one run.
+  std::uint32_t runColor = 0;
+  std::uint64_t runLength = 0;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* p = rows + stride * static_cast<std::size_t>(height - 1 - y);  // rows are stored bottom-up
+    for (int x = 0; x < width; ++x, p += 3) {
+      const std::uint32_t color = p[0] | (p[1] << 8) | (p[2] << 16);
+      if (color == runColor && runLength > 0) {
+        ++runLength;
+        continue;
+      }
+      if (runLength > 0) quantizer.AddPixels(runColor >> 16, (runColor >> 8) & 0xFF, runColor & 0xFF, runLength);
+      runColor = color;
+      runLength = 1;
+    }
+  }
+  if (runLength > 0) quantizer.AddPixels(runColor >> 16, (runColor >> 8) & 0xFF, runColor & 0xFF, runLength);
+  return quantizer.Palette(static_cast<std::size_t>(colors));
+}
+
+}  // namespace tessory

@@ -1,0 +1,85 @@
+// Octree colour quantizer: builds a palette of at most `maxColors` colours
+// from an image's own colours, pruning the tree after every pixel.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gif/indexed_image.h"
+#include "imaging/capture_image.h"
+
+namespace tessory {
+
+// The child of a level-`level` node that the colour goes down to: the bits
+// (0x80 >> level) of red, green and blue, read as a 3-bit number.
+constexpr int OctreeChildIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue, int level) {
+  const int shift = 7 - level;
+  return (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
+}
+
+class TColorQuantizer {
+ public:
+  // `colorBits` is the depth of the tree: nodes on that level are leaves.
+  TColorQuantizer(int maxColors, int colorBits);
+
+  // Adds `count` pixels of one colour, as `count` consecutive pixels would
+  // be added one by one: the first may grow the tree and prune it, the
+  // others then land in the same leaf.
+  void AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count);
+
+  int LeafCount() const { return leafCount_; }
+
+  // The leaves' average colours, depth-first with children in order 0 to
+  // 7, followed by copies of entry 0 up to `size` entries.
+  std::vector<PaletteColor> Palette(std::size_t size) const;
+
+ private:
+  static constexpr std::uint32_t kNone = 0;
+
+  struct TOctreeNode {
+    std::array<std::uint32_t, 8> children{};  // pool indices, kNone when absent
+    std::uint32_t nextReducible = kNone;      // also links free nodes
+    bool leaf = false;
+    // 64-bit, so that no image can overflow a leaf; the averages are still
+    // the exact integer quotients.
+    std::uint64_t pixelCount = 0, redSum = 0, greenSum = 0, blueSum = 0;
+  };
+
+  std::uint32_t NewNode(int level);
+  void FreeNode(std::uint32_t node);
+  // Walks the colour's path from the root, creating absent nodes, and adds
+  // `weight` pixels to the leaf it ends in. True when a leaf was created.
+  bool Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight);
+  // The leaf the colour's path ends in, creating the absent nodes on it.
+  std::uint32_t Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  void Reduce();
+  void ReadOut(std::uint32_t node, std::vector<PaletteColor>& palette) const;
+
+  // Node 0 is a placeholder so that index 0 can mean "none".
+  std::vector<TOctreeNode> pool_;
+  std::uint32_t freeList_ = kNone;
+  std::uint32_t root_ = kNone;
+  int leafCount_ = 0;
+  int maxColors_;
+  int colorBits_;
+  // One list per level, most recently created inner node first.
+  std::array<std::uint32_t, 8> reducible_{};
+
+  // Colours whose leaf is known: a colour's walk keeps ending in the same
+  // leaf until the next reduction, which starts a new generation.
+  struct CachedLeaf {
+    std::uint32_t color = 0;       // red << 16 | green << 8 | blue
+    std::uint32_t generation = 0;  // 0: never filled
+    std::uint32_t leaf = kNone;
+  };
+  static constexpr int kCacheBits = 12;
+  std::vector<CachedLeaf> leafCache_;
+  std::uint32_t generation_ = 1;
+};
+
+// The palette of reduction method 7: `colors` entries from an octree of
+// depth `colorBits` over `source`, a 24-bit image.
+std::vector<PaletteColor> BuildOctreePalette(const CaptureImage& source, int colors, int colorBits);
+
+}  // namespace tessory

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Times GIF writing as whole processes, in one run on the same images:
+# tessory-encode --type gif, ImageMagick (octree colours, Floyd-Steinberg)
+# and Pillow (octree quantize, then Floyd-Steinberg remap).
+#
+#   compare_gif.sh [ENCODER] [RUNS]
+#
+# ENCODER defaults to build/native/tools/tessory-encode; each figure is the
+# best of RUNS (default 5) wall-clock times, in milliseconds.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+encoder=${1:-$root/build/native/tools/tessory-encode}
+runs=${2:-5}
+corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+/usr/bin/python3 - "$encoder" "$runs" "$corpus" "$out" <<'PY'
+import os, subprocess, sys, time
+
+encoder, runs, corpus, out = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+pillow = ("import sys\nfrom PIL import Image\n"
+          "im = Image.open(sys.argv[1]).convert('RGB')\n"
+          "pal = im.quantize(256, method=Image.Quantize.FASTOCTREE)\n"
+          "im.quantize(palette=pal, dither=Image.Dither.FLOYDSTEINBERG).save(sys.argv[2])\n")
+tools = {
+    "tessory-encode": lambda src, dst: [encoder, "--type", "gif", src, dst],
+    "ImageMagick": lambda src, dst: ["/usr/bin/convert", src, "-dither", "FloydSteinberg", "-colors", "256", dst],
+    "Pillow": lambda src, dst: ["/usr/bin/python3", "-c", pillow, src, dst],
+}
+
+def best_ms(command):
+    best = float("inf")
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        best = min(best, time.perf_counter() - start)
+    return best * 1000
+
+names = sorted(n[:-4] for n in os.listdir(corpus) if n.endswith(".ppm"))
+print("| image | " + " | ".join(f"{t} ms" for t in tools) + " | ImageMagick / ours | Pillow / ours |")
+print("|---|" + "---|" * (len(tools) + 2))
+for name in names:
+    src = os.path.join(corpus, name + ".ppm")
+    times = {}
+    for tool, command in tools.items():
+        dst = os.path.join(out, f"{name}.{tool}.gif")
+        times[tool] = best_ms(command(src, dst))
+    ours = times["tessory-encode"]
+    cells = " | ".join(f"{times[t]:.1f}" for t in tools)
+    print(f"| {name} | {cells} | {times['ImageMagick'] / ours:.1f}x | {times['Pillow'] / ours:.1f}x |")
+PY

@@ -1,0 +1,1 @@
+tessory_add_benchmark(bench_gif bench_gif.cpp)
