@@ -23,8 +23,15 @@ run asan env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
-run windows xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
-  '"$0/tools/wine-prefix.sh" && ctest --test-dir "$0/build/windows" --output-on-failure "${@}"' "$root" "$@"
+# One Wine session for all the Windows tests: its background processes start
+# here, detached from any test's output.
+run windows xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  "$0/tools/wine-prefix.sh" || exit 1
+  wineserver -p
+  wine wineboot >/dev/null 2>&1 </dev/null
+  ctest --test-dir "$0/build/windows" --output-on-failure "${@}"; status=$?
+  wineserver -k
+  exit $status' "$root" "$@"
 
 if [ $status -eq 0 ]; then echo "== all tests passed"; else echo "== some tests FAILED"; fi
 exit $status
