@@ -37,7 +37,9 @@ std::vector<std::uint8_t> AllocatePixels(std::size_t size) {
 }
 
 CaptureImage::CaptureImage(int width, int height, std::unique_ptr<DevicePixels> device)
-    : width_(width), height_(height), format_(PixelFormat::Device), device_(std::move(device)) {}
+    : width_(width), height_(height), format_(PixelFormat::Device), device_(std::move(device)) {
+  if (width < 0 || height < 0 || !device_) throw EConvertError("Invalid image size");
+}
 
 CaptureImage::CaptureImage(int width, int height, PixelFormat format, std::vector<std::uint8_t> rows,
                            const ColorTable& colors)

@@ -7,7 +7,6 @@
 #include <set>
 
 #include "framework/error.h"
-#include "framework/utf8.h"
 #include "imaging/file_io.h"
 #include "imaging/pixel_formats.h"
 #include "support/bmp_reader.h"
@@ -143,7 +142,7 @@ TEST_F(Delivery, CancelledPromptShowsNoDialogOnEitherRoute) {
   AutoSave();
   EXPECT_EQ(platform.prompts, 2);
   EXPECT_TRUE(platform.sounds.empty());
-  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(Widen(dir.Path()))));
+  EXPECT_TRUE(std::filesystem::is_empty(test::PathOf(dir.Path())));
   ExpectHourglassBalanced();
 }
 
@@ -175,7 +174,7 @@ TEST_F(Delivery, SequentialNamesTakeTheLowestFreeNumber) {
   Touch("CAP0000.bmp"), Touch("CAP0001.bmp"), Touch("CAP0002.bmp");
   AutoSave();
   EXPECT_TRUE(Written("CAP0003.bmp"));
-  std::filesystem::remove(std::filesystem::path(Widen(dir.File("CAP0001.bmp"))));
+  RemoveFile(dir.File("CAP0001.bmp"));
   AutoSave();
   EXPECT_TRUE(Written("CAP0001.bmp"));
   EXPECT_EQ(counter, 2);

@@ -129,6 +129,15 @@ TEST(BmpWriter, FileReplacesAnExistingOne) {
   EXPECT_EQ(test::ReadFileBytes(path), BmpBytes(image));
 }
 
+TEST(BmpWriter, NonAsciiPathsWork) {
+  test::TempDir dir;
+  const std::string path = dir.File("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xB7.bmp");
+  const CaptureImage image = test::MakeImage24(3, 2, test::Pattern);
+  WriteBmpFile(image, path);
+  EXPECT_EQ(test::ReadFileBytes(path), BmpBytes(image));
+  EXPECT_TRUE(FileExists(path));
+}
+
 TEST(BmpWriter, MissingFolderReportsTheFileLayerError) {
   test::TempDir dir;
   const std::string path = dir.File("missing") + "/x.bmp";

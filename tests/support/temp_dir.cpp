@@ -1,9 +1,8 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
-#include <random>
-#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,6 +12,26 @@ namespace tessory::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string TextOf(const fs::path& path) {
+#ifdef _WIN32
+  return Narrow(path.wstring());
+#else
+  return path.string();
+#endif
+}
+
+}  // namespace
+
+fs::path PathOf(const std::string& path) {
+#ifdef _WIN32
+  return fs::path(Widen(path));
+#else
+  return fs::path(path);
+#endif
+}
+
 TempDir::TempDir() {
   static std::atomic<int> serial{0};
   const fs::path base = fs::temp_directory_path();
@@ -20,7 +39,7 @@ TempDir::TempDir() {
     const fs::path dir = base / ("tessory-test-" + std::to_string(std::random_device{}()) + "-" +
                                  std::to_string(serial++));
     if (fs::create_directory(dir)) {
-      path_ = Narrow(dir.wstring()) + static_cast<char>(fs::path::preferred_separator);
+      path_ = TextOf(dir) + static_cast<char>(fs::path::preferred_separator);
       return;
     }
     if (attempt > 100) throw std::runtime_error("cannot create a temporary folder");
@@ -29,18 +48,18 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  fs::remove_all(fs::path(Widen(path_)), ignored);
+  fs::remove_all(PathOf(path_), ignored);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(fs::path(Widen(path)), std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(fs::path(Widen(path)), std::ios::binary);
+  std::ofstream out(PathOf(path), std::ios::binary);
   out << bytes;
 }
 

@@ -2,6 +2,7 @@
 // contents at the end of the test.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace tessory::test {
@@ -19,6 +20,9 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// A UTF-8 path as the file system library takes it.
+std::filesystem::path PathOf(const std::string& path);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
