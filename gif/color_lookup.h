@@ -25,18 +25,21 @@ class TFastColorLookup {
   // The palette index for (red, green, blue); `chosen` receives the
   // palette colour at that index.
   std::uint8_t Lookup(int red, int green, int blue, PaletteColor& chosen) {
-    const int key = ColorKey(red, green, blue);
-    std::uint32_t entry = inverse_[static_cast<std::size_t>(key)];
-    if (entry == empty_) entry = Search(key, red, green, blue);
+    const std::uint32_t entry = EntryFor(red, green, blue);
     chosen = {static_cast<std::uint8_t>(entry >> 8), static_cast<std::uint8_t>(entry >> 16),
               static_cast<std::uint8_t>(entry >> 24)};
     return static_cast<std::uint8_t>(entry);
   }
+  // The same answer as one cache entry: the index in the low byte and the
+  // index's colour above it (red, green, blue), so one read answers both.
+  std::uint32_t EntryFor(int red, int green, int blue) {
+    const int key = ColorKey(red, green, blue);
+    const std::uint32_t entry = inverse_[static_cast<std::size_t>(key)];
+    return entry != empty_ ? entry : Search(key, red, green, blue);
+  }
   const PaletteColor& Color(std::uint8_t index) const { return palette_[index]; }
 
  private:
-  // A cache entry holds the index in its low byte and the index's colour
-  // above it (red, green, blue), so one read answers both.
   static std::uint32_t Entry(int index, const PaletteColor& c) {
     return static_cast<std::uint32_t>(index) | (std::uint32_t{c.red} << 8) | (std::uint32_t{c.green} << 16) |
            (std::uint32_t{c.blue} << 24);
@@ -45,6 +48,8 @@ class TFastColorLookup {
 
   int colors_;
   std::array<PaletteColor, 256> palette_{};
+  // The palette by channel for the search, and 766 past its end.
+  std::array<std::int16_t, 256> reds_{}, greens_{}, blues_{}, unused_{};
   // Index 0 with a colour other than entry 0's: no real entry looks so.
   std::uint32_t empty_ = 0;
   // The inverse table: one entry per 15-bit key, empty_ until known.

@@ -1,5 +1,8 @@
 #include "gif/dither.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace tessory {
 namespace {
 
@@ -10,18 +13,15 @@ inline int Corrected(int source, int error, int cur) {
   return value < 0 ? 0 : value > 255 ? 255 : value;
 }
 
-// What the chosen colour misses by goes on: 7/16 to the next pixel of the
-// row through `cur`, and 3/16, 5/16 and 1/16 into the entries that the row
-// below reads. A channel that was hit exactly leaves its entry and its
-// row-below errors as they are.
-inline void Spread(int& cur, int& below, int& belowPrev, std::int32_t& entry, int chosen) {
-  const int e = cur - chosen;
-  // Selects rather than branches: in dithered areas e is 0 at random.
-  const bool hit = e == 0;
-  entry = hit ? entry : belowPrev + 3 * e;
-  belowPrev = hit ? belowPrev : below + 5 * e;
-  below = hit ? below : e;
-  cur = 7 * e;
+// What the chosen colour misses by, e, goes on: 7/16 to the next pixel of
+// the row through `cur` (set by the caller), and 3/16, 5/16 and 1/16 into
+// the entries that the row below reads. A channel that was hit exactly
+// (e = 0) leaves its entry and its row-below errors as they are.
+inline void SpreadError(int& below, int& belowPrev, std::int32_t& entry, int e) {
+  if (e == 0) return;
+  entry = belowPrev + 3 * e;
+  belowPrev = below + 5 * e;
+  below = e;
 }
 
 // True when no error reaches a pixel at these entries while `cur` is 0:
@@ -31,8 +31,14 @@ inline bool Quiet(const std::int32_t* entries) {
          static_cast<std::uint32_t>(entries[2] + 23) <= 30;
 }
 
-inline std::uint32_t PixelAt(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16);
+inline bool SameEntries(const std::int32_t* entries, const std::int32_t* seen) {
+  return entries[0] == seen[0] && entries[1] == seen[1] && entries[2] == seen[2];
+}
+
+// Red in bits 0-7, green in 8-15, blue in 16-23, as a cache entry holds
+// its colour above the index byte.
+inline std::uint32_t PixelAt(const std::uint8_t* bgr) {
+  return bgr[2] | (bgr[1] << 8) | (std::uint32_t{bgr[0]} << 16);
 }
 
 }  // namespace
@@ -64,55 +70,86 @@ void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lookup)
     : TDitherEngine(width, lookup), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
 
-[[gnu::always_inline]] inline bool TFloydSteinbergDitherer::Step(Accumulators& acc, std::int32_t* entries, int red,
-                                                                 int green, int blue, std::uint8_t& index) {
+[[gnu::always_inline]] inline TFloydSteinbergDitherer::Mapped TFloydSteinbergDitherer::Step(Accumulators& acc,
+                                                                                            std::int32_t* entries,
+                                                                                            std::uint32_t color) {
+  const int red = static_cast<int>(color & 0xFF), green = static_cast<int>((color >> 8) & 0xFF),
+            blue = static_cast<int>(color >> 16);
+  const Accumulators before = acc;
   acc.red.cur = Corrected(red, entries[0], acc.red.cur);
   acc.green.cur = Corrected(green, entries[1], acc.green.cur);
   acc.blue.cur = Corrected(blue, entries[2], acc.blue.cur);
-  const bool unchanged = acc.red.cur == red && acc.green.cur == green && acc.blue.cur == blue;
-  PaletteColor chosen;
-  index = lookup_.Lookup(acc.red.cur, acc.green.cur, acc.blue.cur, chosen);
-  const bool exact = unchanged && chosen.red == red && chosen.green == green && chosen.blue == blue;
-  Spread(acc.red.cur, acc.red.below, acc.red.belowPrev, entries[0], chosen.red);
-  Spread(acc.green.cur, acc.green.below, acc.green.belowPrev, entries[1], chosen.green);
-  Spread(acc.blue.cur, acc.blue.below, acc.blue.belowPrev, entries[2], chosen.blue);
-  return exact;
+  const std::uint32_t entry = lookup_.EntryFor(acc.red.cur, acc.green.cur, acc.blue.cur);
+  Mapped mapped;
+  mapped.index = static_cast<std::uint8_t>(entry);
+  mapped.red = acc.red.cur - static_cast<int>((entry >> 8) & 0xFF);
+  mapped.green = acc.green.cur - static_cast<int>((entry >> 16) & 0xFF);
+  mapped.blue = acc.blue.cur - static_cast<int>(entry >> 24);
+  SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
+  SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
+  SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
+  acc.red.cur = 7 * mapped.red;
+  acc.green.cur = 7 * mapped.green;
+  acc.blue.cur = 7 * mapped.blue;
+  // Chosen colour = source colour and no error: v was the source itself.
+  mapped.exact = (entry >> 8) == color && (mapped.red | mapped.green | mapped.blue) == 0;
+  mapped.settled =
+      acc.red.cur == before.red.cur && acc.green.cur == before.green.cur && acc.blue.cur == before.blue.cur;
+  return mapped;
 }
 
 std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
-  std::uint8_t index;
-  Step(acc_, Entries(pos_), red, green, blue, index);
+  const std::uint32_t color = static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
+                              (static_cast<std::uint32_t>(blue) << 16);
+  const std::uint8_t index = Step(acc_, Entries(pos_), color).index;
   column_ += direction_;
   pos_ += direction_;
   return index;
 }
 
-// Runs of one colour are where screenshots spend their pixels. Once a pixel
-// has been mapped to exactly its own colour, every error is as it was and
-// `cur` is 0, so the next pixel of that colour over quiet entries gets the
-// same index and changes nothing either: it is written without the lookup.
+// Runs of one colour are where screenshots spend their pixels. After a
+// looked-up pixel, the following pixels of the same colour get its index
+// without the lookup while one of two things holds:
+// - exact: the pixel was mapped to exactly its own colour, so every error
+//   is as it was and `cur` is 0; over quiet entries the next pixel of that
+//   colour gets the same index and changes nothing either;
+// - settled: the lookup left `cur` as it found it; a pixel whose entries
+//   equal those the looked-up pixel read then starts from exactly the same
+//   state and gets the same index and errors again, leaving `cur` settled.
+//   Flat areas settle so wherever a channel is clamped or the row above
+//   has settled too.
+// Neither shortcut changes `cur`, so each stays valid after the other.
 void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
   Accumulators acc = acc_;
-  int column = column_, pos = pos_;
   const int direction = direction_;
-  bool exact = false;
-  std::uint32_t exactColor = 0;
-  std::uint8_t exactIndex = 0;
-  for (; column >= 0 && column < width_; column += direction, pos += direction) {
-    const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(column);
-    std::int32_t* entries = Entries(pos);
-    const std::uint32_t color = PixelAt(p);
-    if (exact && color == exactColor && Quiet(entries)) {
-      indices[column] = exactIndex;
-      continue;
+  const std::size_t width = static_cast<std::size_t>(width_);
+  // Unsigned, so that stepping below column 0 ends the row too.
+  std::size_t column = static_cast<std::size_t>(column_);
+  std::int32_t* entries = Entries(pos_);
+  const std::ptrdiff_t entryStep = 3 * direction;
+  while (column < width) {
+    const std::uint32_t color = PixelAt(bgr + 3 * column);
+    std::int32_t read[3];
+    std::copy(entries, entries + 3, read);
+    const Mapped mapped = Step(acc, entries, color);
+    indices[column] = mapped.index;
+    column += static_cast<std::size_t>(direction), entries += entryStep;
+    if (!mapped.exact && !mapped.settled) continue;
+    for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
+      if (PixelAt(bgr + 3 * column) != color) break;
+      if (mapped.settled && SameEntries(entries, read)) {
+        SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
+        SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
+        SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
+      } else if (!mapped.exact || !Quiet(entries)) {
+        break;
+      }
+      indices[column] = mapped.index;
     }
-    exact = Step(acc, entries, p[2], p[1], p[0], indices[column]);
-    exactColor = color;
-    exactIndex = indices[column];
   }
   acc_ = acc;
-  column_ = column;
-  pos_ = pos;
+  column_ = static_cast<int>(column);
+  pos_ = static_cast<int>((entries - errors_.data()) / 3);
   EndOfRow();
 }
 

@@ -53,11 +53,20 @@ class TFloydSteinbergDitherer final : public TDitherEngine {
     Accumulator red, green, blue;
   };
 
+  // What a looked-up pixel got: its index, its error per channel (`cur`
+  // minus the chosen colour), and which shortcuts its run may take.
+  struct Mapped {
+    std::uint8_t index = 0;
+    int red = 0, green = 0, blue = 0;
+    bool exact = false;    // mapped to exactly its own colour, no error reached it
+    bool settled = false;  // left `cur` as it found it
+  };
+
   // The error entries of all three channels at one position.
   std::int32_t* Entries(int pos) { return errors_.data() + 3 * static_cast<std::size_t>(pos); }
-  // Dithers one pixel; true when it was mapped to exactly its own colour
-  // with no error reaching it, which leaves every error as it was.
-  bool Step(Accumulators& acc, std::int32_t* entries, int red, int green, int blue, std::uint8_t& index);
+  // Dithers one pixel of `color` (red in bits 0-7, green 8-15, blue
+  // 16-23) at these entries.
+  Mapped Step(Accumulators& acc, std::int32_t* entries, std::uint32_t color);
 
   // (width + 2) positions of red, green and blue errors, interleaved.
   std::vector<std::int32_t> errors_;

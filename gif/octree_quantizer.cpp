@@ -5,7 +5,11 @@
 namespace tessory {
 
 TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
-    : pool_(1), maxColors_(maxColors), colorBits_(colorBits), leafCache_(std::size_t{1} << kCacheBits) {
+    : pool_(1),
+      maxColors_(maxColors),
+      colorBits_(colorBits),
+      leafCache_(std::size_t{1} << kCacheBits),
+      nodeCache_(std::size_t{1} << (3 * kCachedLevels)) {
   if (colorBits < 1 || colorBits > 8) throw EConvertError("Invalid octree depth");
   // Every inner node has a child, so at most maxColors + 1 leaves with
   // colorBits ancestors each are alive at once.
@@ -21,6 +25,7 @@ std::uint32_t TColorQuantizer::NewNode(int level) {
     node = static_cast<std::uint32_t>(pool_.size());
     pool_.emplace_back();
   }
+  pool_[node].birth = ++births_;
   if (level == colorBits_) {
     pool_[node].leaf = true;
     ++leafCount_;
@@ -32,6 +37,7 @@ std::uint32_t TColorQuantizer::NewNode(int level) {
 }
 
 void TColorQuantizer::FreeNode(std::uint32_t node) {
+  pool_[node].birth = 0;
   pool_[node].nextReducible = freeList_;
   freeList_ = node;
 }
@@ -40,10 +46,11 @@ bool TColorQuantizer::Insert(std::uint8_t red, std::uint8_t green, std::uint8_t 
   const std::uint32_t color = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
   CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
   const int leavesBefore = leafCount_;
-  if (cached.generation != generation_ || cached.color != color) {
-    cached = {color, generation_, Walk(red, green, blue)};
+  if (cached.color != color || !Alive(cached.leaf)) {
+    const std::uint32_t leaf = Walk(red, green, blue);
+    cached = {color, {pool_[leaf].birth, leaf, 0}};
   }
-  TOctreeNode& leaf = pool_[cached.leaf];
+  TOctreeNode& leaf = pool_[cached.leaf.node];
   leaf.pixelCount += weight;
   leaf.redSum += red * weight;
   leaf.greenSum += green * weight;
@@ -51,11 +58,46 @@ bool TColorQuantizer::Insert(std::uint8_t red, std::uint8_t green, std::uint8_t 
   return leafCount_ != leavesBefore;
 }
 
+namespace {
+
+// The bits of a byte spread out to every third bit: bit i goes to bit 3i.
+constexpr std::array<std::uint32_t, 256> kSpreadBits = [] {
+  std::array<std::uint32_t, 256> spread{};
+  for (std::uint32_t v = 0; v < 256; ++v)
+    for (int bit = 0; bit < 8; ++bit) spread[v] |= ((v >> bit) & 1u) << (3 * bit);
+  return spread;
+}();
+
+// A colour's whole path down the tree: the child index on level L is in
+// bits 21 - 3L to 23 - 3L, so each level takes its index with one shift
+// instead of three bit extractions.
+std::uint32_t OctreePath(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return kSpreadBits[red] << 2 | kSpreadBits[green] << 1 | kSpreadBits[blue];
+}
+
+}  // namespace
+
 std::uint32_t TColorQuantizer::Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   if (root_ == kNone) root_ = NewNode(0);
-  std::uint32_t node = root_;
-  for (int level = 0; !pool_[node].leaf; ++level) {
-    const int child = OctreeChildIndex(red, green, blue, level);
+  const std::uint32_t path = OctreePath(red, green, blue);
+  // Colours sharing the top bits share the first levels of their walk,
+  // and photographs' leaves mostly lie that high.
+  CachedNode& start = nodeCache_[path >> (24 - 3 * kCachedLevels)];
+  if (!Alive(start)) {
+    start.node = root_;
+    start.level = Descend(start.node, 0, path, kCachedLevels);
+    start.birth = pool_[start.node].birth;
+  }
+  std::uint32_t node = start.node;
+  Descend(node, start.level, path, colorBits_);
+  return node;
+}
+
+// Follows `path` from `node` on `level` down to a leaf or to `stopLevel`,
+// creating the absent nodes on the way; returns the level reached.
+int TColorQuantizer::Descend(std::uint32_t& node, int level, std::uint32_t path, int stopLevel) {
+  for (; level < stopLevel && !pool_[node].leaf; ++level) {
+    const std::size_t child = (path >> (21 - 3 * level)) & 7;
     std::uint32_t next = pool_[node].children[child];
     if (next == kNone) {
       next = NewNode(level + 1);
@@ -63,13 +105,12 @@ std::uint32_t TColorQuantizer::Walk(std::uint8_t red, std::uint8_t green, std::u
     }
     node = next;
   }
-  return node;
+  return level;
 }
 
 // Merges the most recently created inner node of the deepest level that
 // has one into a leaf holding all of its children's pixels.
 void TColorQuantizer::Reduce() {
-  ++generation_;  // leaves are freed and colours move to their parents
   int level = colorBits_ - 1;
   while (level > 0 && reducible_[level] == kNone) --level;
   const std::uint32_t node = reducible_[level];

@@ -41,6 +41,10 @@ class TColorQuantizer {
     std::array<std::uint32_t, 8> children{};  // pool indices, kNone when absent
     std::uint32_t nextReducible = kNone;      // also links free nodes
     bool leaf = false;
+    // Which node this pool slot holds: a number no earlier node had, 0
+    // while the slot is free. Caches remember it to see that their node is
+    // still alive.
+    std::uint64_t birth = 0;
     // 64-bit, so that no image can overflow a leaf; the averages are still
     // the exact integer quotients.
     std::uint64_t pixelCount = 0, redSum = 0, greenSum = 0, blueSum = 0;
@@ -53,6 +57,7 @@ class TColorQuantizer {
   bool Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight);
   // The leaf the colour's path ends in, creating the absent nodes on it.
   std::uint32_t Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  int Descend(std::uint32_t& node, int level, std::uint32_t path, int stopLevel);
   void Reduce();
   void ReadOut(std::uint32_t node, std::vector<PaletteColor>& palette) const;
 
@@ -66,16 +71,29 @@ class TColorQuantizer {
   // One list per level, most recently created inner node first.
   std::array<std::uint32_t, 8> reducible_{};
 
-  // Colours whose leaf is known: a colour's walk keeps ending in the same
-  // leaf until the next reduction, which starts a new generation.
+  // A node remembered by a cache, valid while that node lives. A living
+  // leaf stays the leaf of every colour that reached it, and a living node
+  // stays on the paths through it: a reduction frees only leaves (the
+  // deepest inner node's children), and only their paths change.
+  struct CachedNode {
+    std::uint64_t birth = 0;  // 0: never filled
+    std::uint32_t node = kNone;
+    int level = 0;
+  };
+  bool Alive(const CachedNode& cached) const { return cached.birth != 0 && pool_[cached.node].birth == cached.birth; }
+
+  // Colours whose leaf is known.
   struct CachedLeaf {
-    std::uint32_t color = 0;       // red << 16 | green << 8 | blue
-    std::uint32_t generation = 0;  // 0: never filled
-    std::uint32_t leaf = kNone;
+    std::uint32_t color = 0;  // red << 16 | green << 8 | blue
+    CachedNode leaf;
   };
   static constexpr int kCacheBits = 12;
   std::vector<CachedLeaf> leafCache_;
-  std::uint32_t generation_ = 1;
+  // For each path through the first kCachedLevels levels, the node the walk
+  // reaches there (or the leaf it ends in above).
+  static constexpr int kCachedLevels = 4;
+  std::vector<CachedNode> nodeCache_;
+  std::uint64_t births_ = 0;
 };
 
 // The palette of reduction method 7: `colors` entries from an octree of

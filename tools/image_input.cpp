@@ -9,12 +9,29 @@
 namespace tessory {
 namespace {
 
+// The file's size, or -1 when it cannot be told (a pipe, say).
+long FileSize(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+// Reads the whole file: in one read at its size where that is known (an
+// image is megabytes, and growing a buffer chunk by chunk copies it over and
+// over), then in chunks for whatever is left or when the size is unknown.
 std::vector<std::uint8_t> ReadAll(const std::string& path) {
   UniqueFile file = TryOpenForRead(path);
   if (!file) throw Error("Cannot open file " + path);
   std::vector<std::uint8_t> bytes;
+  const long size = FileSize(file.get());
+  if (size > 0) {
+    bytes.resize(static_cast<std::size_t>(size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  }
   std::uint8_t chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+    bytes.insert(bytes.end(), chunk, chunk + n);
   if (std::ferror(file.get())) throw Error("Cannot read file " + path);
   return bytes;
 }
@@ -47,7 +64,8 @@ CaptureImage ReadPpm(const std::vector<std::uint8_t>& b, const std::string& path
   if (width <= 0 || height <= 0 || width > 1 << 16 || height > 1 << 16) Malformed(path, "unsupported PPM size");
   ++at;  // the single whitespace byte after maxval
   const auto w = static_cast<int>(width), h = static_cast<int>(height);
-  if (b.size() < at + static_cast<std::size_t>(w) * 3 * static_cast<std::size_t>(h)) Malformed(path, "truncated PPM data");
+  if (b.size() < at + static_cast<std::size_t>(w) * 3 * static_cast<std::size_t>(h))
+    Malformed(path, "truncated PPM data");
   const std::size_t stride = RowStride(w, 24);
   std::vector<std::uint8_t> rows = AllocatePixels(stride * static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {

@@ -172,6 +172,47 @@ TEST(ReduceToPalette, MatchesTheLiteralModelOnEveryKindOfImage) {
   }
 }
 
+// A short palette: the search never picks an entry past its end, even
+// where those would be nearer (the zero colour here).
+TEST(FastLookup, SearchesOnlyThePalettesOwnEntries) {
+  TFastColorLookup lookup({{200, 200, 200}, {180, 0, 0}});
+  PaletteColor chosen;
+  EXPECT_EQ(lookup.Lookup(0, 0, 0, chosen), 1);
+  EXPECT_EQ(lookup.Lookup(5, 200, 200, chosen), 0);
+  EXPECT_EQ(chosen, (PaletteColor{200, 200, 200}));
+}
+
+// Flat areas whose colours are averages of merged leaves (so the diffusion
+// carries errors through them), clamped channels, runs cut by a column
+// stripe and by a changed row above, next to enough noise to force merges
+// throughout; and colours sharing their top bits while leaves merge under
+// them. Checked against the literal model.
+TEST(ReduceToPalette, FlatAreasAndSharedTopBitsMatchTheLiteralModel) {
+  test::Lcg lcg(7);
+  std::vector<Rgb> noise(40 * 64);
+  for (Rgb& c : noise) c = {lcg.Byte(), lcg.Byte(), lcg.Byte()};
+  const ReferenceImage flat = test::MakeReference(160, 64, [&](int x, int y) {
+    if (x < 40) return noise[static_cast<std::size_t>(y) * 40 + x];
+    if (x % 37 == 0) return Rgb{12, 200, 90};
+    if (y < 20) return Rgb{255, 251, 3};
+    if (y < 40) return Rgb{201, 99, 51};
+    return y == 50 ? Rgb{0, 0, 0} : Rgb{118, 119, 120};
+  });
+  test::Lcg low(11);
+  const ReferenceImage shared = test::MakeReference(96, 48, [&](int x, int y) {
+    const int high = (x / 12) * 32 + (y / 12) * 16;
+    return Rgb{static_cast<std::uint8_t>((high & 0xF0) | (low.Byte() & 15)),
+               static_cast<std::uint8_t>(((x * 5) & 0xF0) | (low.Byte() & 15)),
+               static_cast<std::uint8_t>(((y * 9) & 0xF0) | (low.Byte() & 15))};
+  });
+  for (const ReferenceImage* image : {&flat, &shared}) {
+    const IndexedImage expected = test::ReferenceReduce(*image);
+    const IndexedImage result = Reduce(*image);
+    EXPECT_EQ(result.palette, expected.palette);
+    EXPECT_EQ(result.pixels, expected.pixels);
+  }
+}
+
 TEST(ReduceToPalette, ConvertsTheSourceTo24BitsInPlace) {
   CaptureImage device = test::MakeDeviceImage(6, 5, test::Pattern);
   const IndexedImage fromDevice = ReduceToPalette(device, 7, 1, 8);
