@@ -6,7 +6,9 @@
 #include "app/capture_hint.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
+#include "help/HtmlHelpAPI_win32.h"
 #include "imaging/clipboard_win32.h"
+#include "options/options_win32.h"
 
 namespace tessory {
 namespace {
@@ -14,6 +16,7 @@ namespace {
 constexpr UINT_PTR kTargetTool = 1;
 constexpr UINT_PTR kWindowTool = 2;
 constexpr char kTargetHint[] = "Drag and drop on a window to capture";
+constexpr int kHelpContext = 1000;
 
 }  // namespace
 
@@ -36,6 +39,7 @@ TMainForm::TMainForm(RegistryKeyStore& store)
   frame.clientWidth = 115;  // the layout's size, until FormCreate sets the real one
   frame.clientHeight = 18;
   CreateFrame(frame, Application::Instance().Handle());
+  SetHelpContext(kHelpContext);
   platform_.SetDialogOwner(Handle());
   CreateControls();
   imageTypeForm_ = std::make_unique<TImageTypeForm>(Application::Instance().Handle());
@@ -179,7 +183,18 @@ void TMainForm::TargetImgMouseUp(int x, int y) {
                 grabOptions_);
 }
 
-void TMainForm::ShowOptsBtnClick() { UpdateCaptureHint(); }
+void TMainForm::ShowOptsBtnClick() {
+  {
+    TOptionsForm options;
+    options.ShowModal();  // OK has updated the settings itself
+  }
+  UpdateCaptureHint();
+}
+
+bool TMainForm::FormHelp(UINT, ULONG_PTR, bool&) {
+  ShowHelpContextOf(kHelpContext);
+  return true;
+}
 
 void TMainForm::FormClose() {
   image_ = CaptureImage();

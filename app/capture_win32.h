@@ -37,6 +37,7 @@ class TMainForm final : public Form, public MainWindowValues {
   void TargetImgMouseUp(int x, int y);
   void ShowOptsBtnClick();
   void UpdateCaptureHint();
+  bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
   HWND PickedWindow() const { return pickedWindow_; }
   const std::string& Hint() const { return hint_; }

@@ -1,14 +1,19 @@
-// Program start: the application object, its title and help file, the main
-// window, then the message loop until the main window closes.
+// Program start: COM and the help viewer, the application object, its
+// title and help file, the main window, then the message loop until the
+// main window closes. The help viewer closes its windows and COM ends last.
 #include <windows.h>
 
 #include "app/capture_win32.h"
 #include "app/registry_store_win32.h"
 #include "framework/application_win32.h"
+#include "framework/com_win32.h"
+#include "help/SPHTMLHelp_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tessory;
+  const ComInit com;  // the folder browser needs it on this thread
   Application& application = Application::Instance();
+  const HtmlHelpSession help;
   try {
     application.SetTitle("Tessory");
     application.Initialize(instance);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/form_win32.h"
+#include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
 
 namespace tessory {
@@ -57,10 +58,30 @@ int Application::Run() {
 bool Application::ProcessMessage(MSG& message) {
   if (GetMessageW(&message, nullptr, 0, 0) <= 0) return false;
   const HWND active = GetActiveWindow();
+  if (message.message == WM_KEYDOWN && message.wParam == VK_F1 && Form::FromHandle(active)) {
+    // F1 anywhere in a form asks for the form's help context.
+    HELPINFO info{sizeof info, HELPINFO_WINDOW, 0, message.hwnd, 0, {}};
+    SendMessageW(active, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    return true;
+  }
   if (active && Form::FromHandle(active) && IsDialogMessageW(active, &message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;
+}
+
+bool Application::HelpCommand(UINT command, ULONG_PTR data) {
+  bool callHelp = true;
+  Form* form = Form::FromHandle(GetActiveWindow());
+  const bool answered = form && form->FormHelp(command, data, callHelp);
+  if (!callHelp) return answered;
+  HelpManager& help = HelpManager::Instance();
+  switch (command) {
+    case HELP_CONTEXT: return help.ShowContextHelp(static_cast<int>(data), helpFile_) || answered;
+    case HELP_FINDER:
+    case HELP_CONTENTS: return help.ShowTableOfContents() || answered;
+  }
+  return answered;
 }
 
 void Application::ShowError(const std::string& message) {

@@ -12,6 +12,9 @@ namespace tessory {
 
 class Form;
 
+// Told when a help request finds no viewer that takes it.
+inline constexpr char kNoHelpViewerText[] = "Help is not available: no help viewer is installed.";
+
 class Application {
  public:
   // The one application object of the process.
@@ -37,6 +40,12 @@ class Application {
   // Dispatches one message, giving the active form its keyboard handling
   // (Tab, Enter, Escape). False once WM_QUIT arrives.
   bool ProcessMessage(MSG& message);
+
+  // A help command for the active form: its FormHelp handler first, then,
+  // unless the handler stopped it, the help manager (HELP_CONTEXT with the
+  // context number, HELP_FINDER or HELP_CONTENTS for the contents). True
+  // when the form or a viewer answered.
+  bool HelpCommand(UINT command, ULONG_PTR data);
 
   // The standard error box: the message text, titled with the application
   // title, error icon, owned by the active window.

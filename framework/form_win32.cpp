@@ -2,6 +2,7 @@
 
 #include "framework/application_win32.h"
 #include "framework/error.h"
+#include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
 
 namespace tessory {
@@ -97,6 +98,23 @@ HWND Form::AddControl(const wchar_t* windowClass, const std::string& text, DWORD
   return control;
 }
 
+void Form::SetControlBounds(HWND control, int x, int y, int width, int height) {
+  for (Layout& item : layout_) {
+    if (item.control != control) continue;
+    item = {control, x, y, width, height, item.fontIndex};
+    SetWindowPos(control, nullptr, Scale(x), Scale(y), Scale(width), Scale(height), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+bool Form::FormHelp(UINT, ULONG_PTR, bool&) { return false; }
+
+void Form::ContextHelpRequested() {
+  if (helpContext_ == 0) return;
+  if (!HelpManager::Instance().ShowContextHelp(helpContext_, Application::Instance().HelpFile())) {
+    Application::Instance().ShowError(kNoHelpViewerText);
+  }
+}
+
 void Form::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
@@ -175,6 +193,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       CloseRequested();
       return 0;
+    case WM_HELP:
+      ContextHelpRequested();
+      return TRUE;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -49,6 +49,14 @@ class Form {
   // Client size at 96 DPI, made physical for the current DPI.
   void SetClientSize(int width, int height);
 
+  // The help context F1 asks the help manager for (0: none).
+  void SetHelpContext(int context) { helpContext_ = context; }
+  int HelpContext() const { return helpContext_; }
+  // The form's handler of the help commands the application routes to the
+  // active form (Application::HelpCommand). Clearing `callHelp` stops the
+  // further dispatch to the help manager. True when the form answered.
+  virtual bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp);
+
  protected:
   struct Frame {
     std::string caption;
@@ -68,6 +76,11 @@ class Form {
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // The id of the button that Enter presses.
   void SetDefaultButton(int id) { defaultButton_ = id; }
+  // Moves a control made by AddControl to new bounds in 96-DPI pixels.
+  void SetControlBounds(HWND control, int x, int y, int width, int height);
+  // F1 (WM_HELP): the help context through the help manager; when no
+  // viewer takes it the user is told that help is unavailable.
+  void ContextHelpRequested();
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   virtual void OnCommand(int id, int notification, HWND control);
@@ -95,6 +108,7 @@ class Form {
   int modalResult_ = kModalNone;
   bool inModalLoop_ = false;
   int defaultButton_ = IDOK;
+  int helpContext_ = 0;
   FontSpec formFont_;
   std::vector<FontSpec> fontSpecs_;
   std::vector<UniqueHfont> fonts_;  // fonts_[0] is the form's, then fontSpecs_ in order

@@ -55,6 +55,7 @@ using UniqueHkey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
 using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
+using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;

@@ -1,0 +1,32 @@
+// COM on the user-interface thread, and the shell's item lists that COM's
+// task allocator owns.
+#pragma once
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "framework/handles_win32.h"
+
+namespace tessory {
+
+// An item list handed out by the shell, freed with CoTaskMemFree.
+using UniquePidl = UniqueHandle<NullHandleTraits<LPITEMIDLIST, ::CoTaskMemFree>>;
+
+// Initialises COM apartment-threaded for the life of the object and
+// uninitialises it at the end only when the initialisation succeeded.
+class ComInit {
+ public:
+  ComInit() noexcept : succeeded_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComInit() {
+    if (succeeded_) CoUninitialize();
+  }
+  ComInit(const ComInit&) = delete;
+  ComInit& operator=(const ComInit&) = delete;
+  bool Succeeded() const noexcept { return succeeded_; }
+
+ private:
+  bool succeeded_;
+};
+
+}  // namespace tessory

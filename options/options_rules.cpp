@@ -1,0 +1,41 @@
+#include "options/options_rules.h"
+
+#include <algorithm>
+
+namespace tessory {
+
+std::optional<QualityScale> QualityScaleFor(std::int32_t imageType) {
+  switch (imageType) {
+    case 0: return QualityScale{1, 4, 1, 1, 1, 3};
+    case 1: return QualityScale{10, 100, 10, 10, 10, 90};
+  }
+  return std::nullopt;
+}
+
+bool QualitySliderEnabled(std::int32_t imageType, std::int32_t saveOption) {
+  return (imageType == 0 || imageType == 1) && saveOption != 0;
+}
+
+int ClampItemIndex(std::int32_t index, int itemCount) {
+  if (index < 0) return -1;
+  return std::min<std::int32_t>(index, itemCount - 1);
+}
+
+int ClampPosition(std::int32_t position, int minimum, int maximum) {
+  // Checked in this order so that an empty range still gives its minimum.
+  if (position > maximum) position = maximum;
+  if (position < minimum) position = minimum;
+  return position;
+}
+
+std::string CopyrightText(int year) {
+  return "\xC2\xA9 " + std::to_string(year) + " Morrowlin, Inc.";
+}
+
+CentredOrigin CentreOnScreen(int screenWidth, int screenHeight, int width, int height) {
+  // Computed wide enough for any two ints; C++ division truncates toward zero.
+  const auto half = [](long long screen, long long size) { return static_cast<int>((screen - size) / 2); };
+  return {half(screenWidth, width), half(screenHeight, height)};
+}
+
+}  // namespace tessory

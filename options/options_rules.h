@@ -1,0 +1,46 @@
+// The options dialog's rules that need no window: the quality slider's
+// scale for each image type, when the slider is enabled, how stored values
+// are clamped into the controls, and the about area's texts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tessory {
+
+struct QualityScale {
+  int minimum, maximum, lineSize, pageSize, tickFrequency, position;
+};
+
+// Colour depth index 1-4 for bitmaps, quality 10-100 in steps of ten for
+// JPEG; no scale of its own (the slider stays as it is) for other types.
+std::optional<QualityScale> QualityScaleFor(std::int32_t imageType);
+
+// The slider is used only for the types it has a scale for, and only when
+// the capture goes to a file.
+bool QualitySliderEnabled(std::int32_t imageType, std::int32_t saveOption);
+
+// A radio group's index for a stored value: above the last item the last
+// item, below 0 none (-1).
+int ClampItemIndex(std::int32_t index, int itemCount);
+
+// A slider position inside [minimum, maximum].
+int ClampPosition(std::int32_t position, int minimum, int maximum);
+
+// The about area's year-and-maker line.
+std::string CopyrightText(int year);
+
+// The maker's web address, shown in the about area and opened on a click.
+inline constexpr char kMakerWebAddress[] = "https://www.example.com/tessory/";
+
+// Where a window of `width` x `height` goes to be centred on a screen of
+// `screenWidth` x `screenHeight`: halves truncated toward zero, so a
+// window larger than the screen gets negative coordinates.
+struct CentredOrigin {
+  int x, y;
+  bool operator==(const CentredOrigin&) const = default;
+};
+CentredOrigin CentreOnScreen(int screenWidth, int screenHeight, int width, int height);
+
+}  // namespace tessory

@@ -1,0 +1,39 @@
+// The program file's version text, read from its version resource.
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/utf8.h"
+#include "options/options_win32.h"
+
+namespace tessory {
+
+std::string GetFileVersionString(const std::string& path) {
+  const std::wstring file = Widen(path);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
+  if (size == 0) return {};
+  std::vector<std::byte> info(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, info.data())) return {};
+  // US English (0x0409), Windows Latin-1 (0x04E4).
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\040904E4\\FileVersion", &value, &length) || !value) return {};
+  // The length counts characters and may include the terminator; never read past it.
+  const auto* text = static_cast<const wchar_t*>(value);
+  return Narrow(std::wstring(text, wcsnlen(text, length)));
+}
+
+std::string RunningProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace tessory

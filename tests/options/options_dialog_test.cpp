@@ -1,0 +1,373 @@
+// The options dialog driven through its real controls under Wine: what
+// showing puts in the controls, how the slider follows the image type and
+// the capture method, what OK and Cancel store, and the about area.
+#include <windows.h>
+// <commctrl.h> needs <windows.h> first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/capture_win32.h"
+#include "app/globals.h"
+#include "app/registry_store_win32.h"
+#include "framework/application_win32.h"
+#include "framework/com_win32.h"
+#include "framework/utf8.h"
+#include "options/options_win32.h"
+#include "options/window_watcher.h"
+#include "support/temp_dir.h"
+
+namespace tessory {
+namespace {
+
+using Form = TOptionsForm;
+
+class OptionsDialogTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Application::Instance().Initialize(GetModuleHandleW(nullptr)); }
+  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
+  void TearDown() override {
+    // A main window that closes ends the message loop: not the tests' loop.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  static void Click(const Form& form, int id) {
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  }
+  static void ClickRadio(const Form& form, int id) { SendMessageW(GetDlgItem(form.Handle(), id), BM_CLICK, 0, 0); }
+  static bool Enabled(const Form& form, int id) { return IsWindowEnabled(GetDlgItem(form.Handle(), id)) != FALSE; }
+  static void Type(const Form& form, int id, const wchar_t* text) { SetDlgItemTextW(form.Handle(), id, text); }
+  static void ExpectScale(const Form& form, int minimum, int maximum, int position) {
+    const QualityScale scale = form.SliderScale();
+    EXPECT_EQ(scale.minimum, minimum);
+    EXPECT_EQ(scale.maximum, maximum);
+    EXPECT_EQ(scale.position, position);
+  }
+};
+
+TEST_F(OptionsDialogTest, JpegAutoSaveShowsTheQualityScaleWithTheStoredQualityClamped) {
+  Settings().SaveOption = 2;
+  Settings().ImageType = 1;
+  for (auto [stored, shown] : {std::pair{5, 10}, {70, 70}, {250, 100}}) {
+    Settings().ImageQuality = stored;
+    Form form;
+    form.FormShow();
+    ExpectScale(form, 10, 100, shown);
+    EXPECT_EQ(form.SliderScale().lineSize, 10);
+    EXPECT_EQ(form.SliderScale().pageSize, 10);
+    for (int id : {Form::kQualitySlider, Form::kQualityLbl, Form::kLowQualLbl, Form::kHighQualLbl}) {
+      EXPECT_TRUE(Enabled(form, id)) << id;
+    }
+  }
+}
+
+TEST_F(OptionsDialogTest, GifKeepsTheBitmapScaleDisabledAndOkWritesTheClampedQuality) {
+  Settings().SaveOption = 2;
+  Settings().ImageType = 2;
+  Settings().ImageQuality = 90;
+  Form form;
+  form.FormShow();
+  ExpectScale(form, 1, 4, 4);
+  EXPECT_FALSE(Enabled(form, Form::kQualitySlider));
+  EXPECT_FALSE(Enabled(form, Form::kHighQualLbl));
+  form.OKBtnClick();
+  EXPECT_EQ(Settings().ImageQuality, 4);
+  EXPECT_EQ(Settings().ImageType, 2);
+}
+
+TEST_F(OptionsDialogTest, SwitchingTheImageTypeResetsTheScaleExceptForOtherTypes) {
+  Settings().SaveOption = 2;
+  Settings().ImageQuality = 2;
+  Form form;
+  form.FormShow();
+  ExpectScale(form, 1, 4, 2);
+  ClickRadio(form, Form::kImgTypeFirst + 1);
+  ExpectScale(form, 10, 100, 90);
+  ClickRadio(form, Form::kImgTypeFirst);
+  ExpectScale(form, 1, 4, 3);
+  ClickRadio(form, Form::kImgTypeFirst + 1);
+  ClickRadio(form, Form::kImgTypeFirst + 3);  // PNG: the JPEG scale stays, disabled
+  ExpectScale(form, 10, 100, 90);
+  EXPECT_FALSE(Enabled(form, Form::kQualitySlider));
+  // A click on the type already selected changes nothing.
+  ClickRadio(form, Form::kImgTypeFirst + 1);
+  SendMessageW(GetDlgItem(form.Handle(), Form::kQualitySlider), TBM_SETPOS, TRUE, 40);
+  ClickRadio(form, Form::kImgTypeFirst + 1);
+  ExpectScale(form, 10, 100, 40);
+}
+
+TEST_F(OptionsDialogTest, CaptureMethodDecidesWhichControlsAreEnabled) {
+  Settings().SaveOption = 2;
+  Form form;
+  form.FormShow();
+  const std::vector<int> typeControls = {Form::kImgType,       Form::kImgTypeFirst, Form::kImgTypeFirst + 4,
+                                         Form::kQualitySlider, Form::kQualityLbl,   Form::kLowQualLbl,
+                                         Form::kHighQualLbl};
+  const std::vector<int> tempControls = {Form::kBrowseBtn,   Form::kSequentialChk, Form::kBaseNameTxt,
+                                         Form::kAutoSaveLbl, Form::kSequentialLbl, Form::kTempFolderTxt};
+  const std::vector<int> alwaysEnabled = {Form::kTempOptions,     Form::kOKBtn,        Form::kCancelBtn,
+                                          Form::kCaptureSoundTxt, Form::kSoundBrwsBtn, Form::kPlayBtn,
+                                          Form::kSaveOptionsFirst};
+  for (int id : typeControls) EXPECT_TRUE(Enabled(form, id)) << id;
+  for (int id : tempControls) EXPECT_TRUE(Enabled(form, id)) << id;
+
+  ClickRadio(form, Form::kSaveOptionsFirst);  // "Copy to clipboard"
+  for (int id : typeControls) EXPECT_FALSE(Enabled(form, id)) << id;
+  for (int id : tempControls) EXPECT_FALSE(Enabled(form, id)) << id;
+  for (int id : alwaysEnabled) EXPECT_TRUE(Enabled(form, id)) << id;
+
+  ClickRadio(form, Form::kSaveOptionsFirst + 1);  // "Prompt for file name"
+  EXPECT_TRUE(Enabled(form, Form::kImgType));
+  EXPECT_TRUE(Enabled(form, Form::kQualitySlider));
+  for (int id : tempControls) EXPECT_FALSE(Enabled(form, id)) << id;
+}
+
+TEST_F(OptionsDialogTest, CaptureMethodClickPutsTheSliderBackAtTheStoredQuality) {
+  Settings().SaveOption = 2;
+  Settings().ImageType = 1;
+  Settings().ImageQuality = 60;
+  Form form;
+  form.FormShow();
+  SendMessageW(GetDlgItem(form.Handle(), Form::kQualitySlider), TBM_SETPOS, TRUE, 30);
+  ClickRadio(form, Form::kSaveOptionsFirst + 1);
+  ExpectScale(form, 10, 100, 60);
+}
+
+TEST_F(OptionsDialogTest, StoredIndicesOutsideTheItemsAreClampedAndWrittenBackClamped) {
+  Settings().SaveOption = 7;
+  Settings().ImageType = -3;
+  Form form;
+  form.FormShow();
+  EXPECT_EQ(form.SaveOptionsIndex(), 2);
+  EXPECT_EQ(form.ImgTypeIndex(), -1);
+  form.OKBtnClick();
+  EXPECT_EQ(Settings().SaveOption, 2);
+  EXPECT_EQ(Settings().ImageType, -1);
+}
+
+TEST_F(OptionsDialogTest, ShowingFillsTheControlsAndOkStoresThemExactlyAsTyped) {
+  Settings().SaveOption = 1;
+  Settings().ImageType = 3;
+  Settings().TempFolder = "C:\\captures";
+  Settings().SequentialFileNames = true;
+  Settings().BaseFileName = "shot";
+  Settings().CaptureSound = "C:\\sounds\\click.wav";
+  Form form;
+  form.FormShow();
+  EXPECT_EQ(form.ControlText(Form::kTempFolderTxt), "C:\\captures");
+  EXPECT_EQ(form.ControlText(Form::kBaseNameTxt), "shot");
+  EXPECT_EQ(form.ControlText(Form::kCaptureSoundTxt), "C:\\sounds\\click.wav");
+  EXPECT_EQ(SendMessageW(GetDlgItem(form.Handle(), Form::kSequentialChk), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  ClickRadio(form, Form::kSaveOptionsFirst + 2);
+  ClickRadio(form, Form::kImgTypeFirst + 1);
+  ClickRadio(form, Form::kSequentialChk);
+  Type(form, Form::kBaseNameTxt, L"  Bild \x00e4 ");
+  Type(form, Form::kCaptureSoundTxt, L" no such file");
+  Click(form, Form::kOKBtn);
+  EXPECT_EQ(form.ModalResult(), kModalOk);
+  EXPECT_EQ(Settings().SaveOption, 2);
+  EXPECT_EQ(Settings().ImageType, 1);
+  EXPECT_EQ(Settings().ImageQuality, 90);
+  EXPECT_EQ(Settings().TempFolder, "C:\\captures");
+  EXPECT_FALSE(Settings().SequentialFileNames);
+  EXPECT_EQ(Settings().BaseFileName, "  Bild \xC3\xA4 ");
+  EXPECT_EQ(Settings().CaptureSound, " no such file");
+}
+
+TEST_F(OptionsDialogTest, CancelStoresNothing) {
+  Settings().BaseFileName = "kept";
+  Form form;
+  test::Watcher user({[&] {
+    HWND dialog = test::WaitForWindow(L"TessoryForm", L"Options");
+    if (!dialog) return false;
+    SendMessageW(GetDlgItem(dialog, Form::kSaveOptionsFirst + 2), BM_CLICK, 0, 0);
+    SetDlgItemTextW(dialog, Form::kBaseNameTxt, L"changed");
+    PostMessageW(GetDlgItem(dialog, Form::kCancelBtn), WM_KEYDOWN, VK_ESCAPE, 0);
+    return true;
+  }});
+  EXPECT_EQ(form.ShowModal(), kModalCancel);
+  user.Join();
+  EXPECT_EQ(user.Done(), 1);
+  EXPECT_EQ(Settings().SaveOption, 0);
+  EXPECT_EQ(Settings().BaseFileName, "kept");
+}
+
+// Tab enters each radio group at its selected item.
+TEST_F(OptionsDialogTest, FocusMovesThroughTheControlsInTheirOrder) {
+  Settings().SaveOption = 2;
+  Settings().ImageType = 1;
+  Form form;
+  ShowWindow(form.Handle(), SW_SHOW);
+  form.FormShow();
+  const std::vector<int> expected = {Form::kSaveOptionsFirst + 2,
+                                     Form::kImgTypeFirst + 1,
+                                     Form::kQualitySlider,
+                                     Form::kOKBtn,
+                                     Form::kCancelBtn,
+                                     Form::kTempFolderTxt,
+                                     Form::kBaseNameTxt,
+                                     Form::kSequentialChk,
+                                     Form::kCaptureSoundTxt};
+  EXPECT_EQ(GetFocus(), GetDlgItem(form.Handle(), expected.front()));
+  std::vector<int> order;
+  HWND control = GetDlgItem(form.Handle(), expected.front());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    order.push_back(GetDlgCtrlID(control));
+    control = GetNextDlgTabItem(form.Handle(), control, FALSE);
+  }
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(GetDlgCtrlID(control), expected.front());
+}
+
+TEST_F(OptionsDialogTest, PlayPlaysTheTypedTextOnlyWhenThereIsOne) {
+  Settings().CaptureSound = "C:\\stored.wav";
+  Form form;
+  std::vector<std::string> played;
+  form.SetSoundPlayer([&](const std::string& path) { played.push_back(path); });
+  form.FormShow();
+  Type(form, Form::kCaptureSoundTxt, L"");
+  Click(form, Form::kPlayBtn);
+  EXPECT_TRUE(played.empty());
+  Type(form, Form::kCaptureSoundTxt, L"C:\\typed.wav");
+  Click(form, Form::kPlayBtn);
+  EXPECT_EQ(played, std::vector<std::string>{"C:\\typed.wav"});
+  EXPECT_EQ(Settings().CaptureSound, "C:\\stored.wav");
+}
+
+TEST_F(OptionsDialogTest, AboutAreaShowsTheVersionTheYearAndTheLink) {
+  Form form;
+  std::vector<std::string> opened;
+  form.SetLinkOpener([&](const std::string& address) { opened.push_back(address); });
+  form.FormShow();
+  EXPECT_EQ(form.ControlText(Form::kVersionLbl), "1.0.0.1");  // this program carries the version resource
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  EXPECT_EQ(form.ControlText(Form::kCopyrightLbl), CopyrightText(now.wYear));
+  RECT label;
+  GetClientRect(GetDlgItem(form.Handle(), Form::kCopyrightLbl), &label);
+  EXPECT_GT(label.right, form.Scale(58));  // sized to its line
+  EXPECT_EQ(form.ControlText(Form::kWebAddressLbl), kMakerWebAddress);
+
+  HWND link = GetDlgItem(form.Handle(), Form::kWebAddressLbl);
+  EXPECT_EQ(form.LinkColour(), COLOR_WINDOWTEXT);
+  SendMessageW(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(form.LinkColour(), COLOR_HIGHLIGHT);
+  // Other controls leave the colour; the bare panel and form reset it.
+  SendMessageW(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(form.Handle(), Form::kAppTitle)),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(form.LinkColour(), COLOR_HIGHLIGHT);
+  SendMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(form.Scale(14), form.Scale(70)));
+  EXPECT_EQ(form.LinkColour(), COLOR_WINDOWTEXT);
+  SendMessageW(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  SendMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(form.Scale(100), form.Scale(410)));
+  EXPECT_EQ(form.LinkColour(), COLOR_WINDOWTEXT);
+
+  SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(Form::kWebAddressLbl, STN_CLICKED),
+               reinterpret_cast<LPARAM>(link));
+  EXPECT_EQ(opened, std::vector<std::string>{kMakerWebAddress});
+}
+
+TEST_F(OptionsDialogTest, FileWithoutVersionResourceHasNoVersionText) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("plain.txt"), "no resources here");
+  EXPECT_EQ(GetFileVersionString(dir.File("plain.txt")), "");
+  EXPECT_EQ(GetFileVersionString(dir.File("missing.exe")), "");
+  EXPECT_EQ(GetFileVersionString(RunningProgramPath()), "1.0.0.1");
+}
+
+// The two browse buttons store at once: a later Cancel keeps their choice.
+TEST_F(OptionsDialogTest, BrowsedFolderAndSoundSurviveCancel) {
+  const ComInit com;
+  test::TempDir dir;
+  const std::string chosen = dir.Path() + "Chosen";
+  ASSERT_TRUE(CreateDirectoryW(Widen(chosen).c_str(), nullptr));
+  const std::string sound = dir.File("ding.wav");
+  test::WriteFileBytes(sound, "RIFF");
+  Settings().SaveOption = 2;
+  // Preselected, so OK in the browser returns it, spelt without the "\".
+  Settings().TempFolder = chosen + "\\";
+  Settings().CaptureSound = "";
+  Form form;
+  HWND options = form.Handle();
+  const auto clickGlyph = [options](int id) {
+    PostMessageW(options, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(options, id)));
+  };
+  test::Watcher user({[&] { return test::WaitForWindow(L"TessoryForm", L"Options") != nullptr; },
+                      [&] {
+                        clickGlyph(Form::kBrowseBtn);
+                        HWND browser = test::WaitForWindow(L"#32770", L"Select Temp Folder");
+                        if (!browser) return false;
+                        Sleep(300);
+                        PostMessageW(browser, WM_COMMAND, IDOK, 0);
+                        return true;
+                      },
+                      [&] {
+                        if (!test::WaitForWindow(L"TessoryForm", L"Options")) return false;
+                        clickGlyph(Form::kSoundBrwsBtn);
+                        HWND open = test::WaitForWindow(L"#32770", L"Open");
+                        if (!open) return false;
+                        Sleep(300);
+                        SetDlgItemTextW(open, 0x47C, Widen(sound).c_str());  // the file name box
+                        PostMessageW(open, WM_COMMAND, IDOK, 0);
+                        return true;
+                      },
+                      [&] {
+                        if (!test::WaitForWindow(L"TessoryForm", L"Options")) return false;
+                        PostMessageW(options, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                        return true;
+                      }});
+  EXPECT_EQ(form.ShowModal(), kModalCancel);
+  user.Join();
+  ASSERT_EQ(user.Done(), 4);
+  EXPECT_EQ(lstrcmpiW(Widen(Settings().TempFolder).c_str(), Widen(chosen).c_str()), 0) << Settings().TempFolder;
+  EXPECT_EQ(lstrcmpiW(Widen(Settings().CaptureSound).c_str(), Widen(sound).c_str()), 0) << Settings().CaptureSound;
+  EXPECT_EQ(form.ControlText(Form::kTempFolderTxt), Settings().TempFolder);
+  EXPECT_EQ(form.ControlText(Form::kCaptureSoundTxt), Settings().CaptureSound);
+}
+
+// Through the main window's Options button, and across a restart of the
+// main window with the real registry.
+TEST_F(OptionsDialogTest, OptionsButtonEditsSettingsThatSurviveARestart) {
+  const std::string key = "\\Software\\Tessory Tests\\Options";
+  RegDeleteTreeW(HKEY_CURRENT_USER, Widen(key.substr(1)).c_str());
+  {
+    Win32RegistryStore store(HKEY_CURRENT_USER, key);
+    TMainForm main(store);
+    test::Watcher user({[&] {
+      HWND dialog = test::WaitForWindow(L"TessoryForm", L"Options");
+      if (!dialog) return false;
+      SendMessageW(GetDlgItem(dialog, Form::kSaveOptionsFirst + 2), BM_CLICK, 0, 0);
+      SendMessageW(GetDlgItem(dialog, Form::kImgTypeFirst + 1), BM_CLICK, 0, 0);
+      SendMessageW(GetDlgItem(dialog, Form::kQualitySlider), TBM_SETPOS, TRUE, 70);
+      SendMessageW(GetDlgItem(dialog, Form::kSequentialChk), BM_CLICK, 0, 0);
+      SetDlgItemTextW(dialog, Form::kBaseNameTxt, L" win ");
+      SetDlgItemTextW(dialog, Form::kCaptureSoundTxt, L"C:\\ding.wav");
+      PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+      return true;
+    }});
+    main.ShowOptsBtnClick();
+    user.Join();
+    ASSERT_EQ(user.Done(), 1);
+    EXPECT_EQ(main.Hint(), "Capture to: Autosave File [JPG]");
+    EXPECT_EQ(FindWindowW(L"TessoryForm", L"Options"), nullptr);  // disposed of
+    SendMessageW(main.Handle(), WM_CLOSE, 0, 0);                  // stores the settings
+  }
+  SetDefaultSettings(Settings(), SequenceCounter(), "C:\\");
+  Win32RegistryStore store(HKEY_CURRENT_USER, key);
+  TMainForm restarted(store);
+  EXPECT_EQ(Settings().SaveOption, 2);
+  EXPECT_EQ(Settings().ImageType, 1);
+  EXPECT_EQ(Settings().ImageQuality, 70);
+  EXPECT_TRUE(Settings().SequentialFileNames);
+  EXPECT_EQ(Settings().BaseFileName, " win ");
+  EXPECT_EQ(Settings().CaptureSound, "C:\\ding.wav");
+  RegDeleteTreeW(HKEY_CURRENT_USER, Widen(key.substr(1)).c_str());
+}
+
+}  // namespace
+}  // namespace tessory
