@@ -71,14 +71,14 @@ void Form::CreateFrame(const Frame& frame, HWND owner) {
   }
 }
 
-HFONT Form::FontFor(const FontSpec& spec) {
+HFONT Form::FontFor(const FontSpec& style) {
   LOGFONTW font{};
-  font.lfHeight = -Scale(spec.pixelHeight);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfUnderline = spec.underline;
+  font.lfHeight = -Scale(style.pixelHeight);
+  font.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = style.underline;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(font.lfFaceName, spec.face, LF_FACESIZE);
+  lstrcpynW(font.lfFaceName, style.face, LF_FACESIZE);
   return CreateFontIndirectW(&font);
 }
 

@@ -98,7 +98,7 @@ class Form {
     int fontIndex;  // into fonts_, -1 for the form's font
   };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-  HFONT FontFor(const FontSpec& spec);
+  HFONT FontFor(const FontSpec& style);
   void ApplyDpi(int dpi);
   void CloseRequested();
 
