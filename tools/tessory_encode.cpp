@@ -11,28 +11,13 @@
 #include <string>
 
 #include "app/delivery.h"
+#include "app/headless_platform.h"
 #include "framework/error.h"
-#include "imaging/file_io.h"
-#include "imaging/pixel_formats.h"
 #include "tools/image_input.h"
 
 namespace {
 
 using namespace tessory;
-
-// The delivery's platform without a user: no dialogs, no sound, no pointer.
-class SilentPlatform final : public DeliveryPlatform {
- public:
-  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
-  void PlaySoundFile(const std::string&) override {}
-  void Beep() override {}
-  void SetHourglass(bool) override {}
-  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
-  std::string TempPath() override { return {}; }
-  const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage&) override {}
-};
 
 int Usage() {
   std::fputs("usage: tessory-encode --type bmp|jpg|gif|png [--quality N] IN OUT\n", stderr);
@@ -81,7 +66,7 @@ int main(int argc, char** argv) {
     std::int32_t counter = 0;
     RandomGenerator random;
     SaveDialogState dialog;
-    SilentPlatform platform;
+    HeadlessPlatform platform;
     CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
     delivery.SaveImageFile(paths[1], type);
   } catch (const std::exception& e) {

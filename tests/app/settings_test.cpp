@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "framework/error.h"
+#include "support/fake_window.h"
 #include "support/memory_registry.h"
 
 namespace tessory {
@@ -9,17 +10,7 @@ namespace {
 
 using test::MemoryRegistry;
 
-class FakeWindow final : public MainWindowValues {
- public:
-  int Left() const override { return left; }
-  int Top() const override { return top; }
-  void SetLeft(int value) override { left = value; }
-  void SetTop(int value) override { top = value; }
-  bool OptionsDown() const override { return down; }
-  void SetOptionsDown(bool value) override { down = value; }
-  int left = -1, top = -1;
-  bool down = false;
-};
+using test::FakeWindow;
 
 class SettingsStore : public ::testing::Test {
  protected:

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/delivery.h"
+#include "app/headless_platform.h"
 #include "imaging/PngUnit.h"
 #include "imaging/file_io.h"
 #include "imaging/jpeg.h"
@@ -12,17 +13,11 @@
 namespace tessory {
 namespace {
 
-class QuietPlatform final : public DeliveryPlatform {
+// Counts the confirmations.
+class QuietPlatform final : public HeadlessPlatform {
  public:
-  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
   void PlaySoundFile(const std::string&) override { ++sounds; }
   void Beep() override { ++sounds; }
-  void SetHourglass(bool) override {}
-  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
-  std::string TempPath() override { return {}; }
-  const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage&) override {}
   int sounds = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/capture_win32.h"
+#include "app/headless_platform.h"
 #include "app/imgtype_win32.h"
 #include "app/window_grab_win32.h"
 #include "framework/application_win32.h"
@@ -126,53 +127,46 @@ TEST_F(WindowTest, GrabKeepsAnAlwaysOnTopWindowOnTop) {
 }
 
 // A platform whose clipboard fails, as a busy clipboard does.
-class FailingClipboard final : public DeliveryPlatform {
+class FailingClipboard final : public HeadlessPlatform {
  public:
-  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
-  void PlaySoundFile(const std::string&) override {}
   void Beep() override { ++sounds; }
-  void SetHourglass(bool) override {}
-  bool FileExists(const std::string&) override { return false; }
-  std::string TempPath() override { return {}; }
-  const ColorTable& HalftonePalette() override { return StandardPalette(); }
   void CopyImageToClipboard(const CaptureImage&) override { throw Error("Cannot open clipboard"); }
   int sounds = 0;
 };
 
-TEST_F(WindowTest, FailingDeliveryShowsTheProgramsWindowsAgain) {
-  KnownWindow known, mainWindow, applicationWindow;
+// What one capture's delivery works on, with the failing clipboard.
+struct GrabBench {
   CaptureImage image;
   CaptureSettings settings;
   std::int32_t counter = 0;
   RandomGenerator random;
   SaveDialogState dialog;
   FailingClipboard platform;
-  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
-  EXPECT_THROW(CaptureWindow(known.Handle(), {mainWindow.Handle(), applicationWindow.Handle()}, image, delivery, 0),
+  CaptureDelivery delivery{{image, settings, counter, random, dialog, platform}};
+};
+
+TEST_F(WindowTest, FailingDeliveryShowsTheProgramsWindowsAgain) {
+  KnownWindow known, mainWindow, applicationWindow;
+  GrabBench bench;
+  EXPECT_THROW(CaptureWindow(known.Handle(), {mainWindow.Handle(), applicationWindow.Handle()}, bench.image,
+                             bench.delivery, 0),
                Error);
   EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
   EXPECT_TRUE(IsWindowVisible(applicationWindow.Handle()));
   EXPECT_FALSE(IsTopmost(known.Handle()));
-  EXPECT_EQ(platform.sounds, 0);
-  EXPECT_FALSE(image.Empty());  // the grab itself happened
+  EXPECT_EQ(bench.platform.sounds, 0);
+  EXPECT_FALSE(bench.image.Empty());  // the grab itself happened
 }
 
 TEST_F(WindowTest, SaveOptionOutsideTheRoutesGrabsButDeliversNothing) {
   KnownWindow known, mainWindow;
-  CaptureImage image;
-  CaptureSettings settings;
-  std::int32_t counter = 0;
-  RandomGenerator random;
-  SaveDialogState dialog;
-  FailingClipboard platform;
-  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
-  CaptureWindow(known.Handle(), {mainWindow.Handle(), nullptr}, image, delivery, 7);
-  EXPECT_EQ(platform.sounds, 0);
+  GrabBench bench;
+  CaptureWindow(known.Handle(), {mainWindow.Handle(), nullptr}, bench.image, bench.delivery, 7);
+  EXPECT_EQ(bench.platform.sounds, 0);
   EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
   RECT outer;
   GetWindowRect(known.Handle(), &outer);
-  EXPECT_EQ(image.Width(), outer.right - outer.left);
+  EXPECT_EQ(bench.image.Width(), outer.right - outer.left);
 }
 
 TEST_F(WindowTest, ClosedWindowIsNotGrabbed) {
@@ -182,15 +176,10 @@ TEST_F(WindowTest, ClosedWindowIsNotGrabbed) {
     gone = known.Handle();
   }
   KnownWindow mainWindow;
-  CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
-  CaptureSettings settings;
-  std::int32_t counter = 0;
-  RandomGenerator random;
-  SaveDialogState dialog;
-  FailingClipboard platform;
-  CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
-  EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, image, delivery, 0));
-  EXPECT_EQ(image.Width(), 1);  // untouched
+  GrabBench bench;
+  bench.image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, bench.image, bench.delivery, 0));
+  EXPECT_EQ(bench.image.Width(), 1);  // untouched
 }
 
 // Reads the clipboard's bitmap back: size and the pixel at (x, y).

@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "framework/error.h"
+#include "support/fake_window.h"
 #include "framework/utf8.h"
 
 namespace tessory {
@@ -12,17 +13,7 @@ namespace {
 
 constexpr wchar_t kTestKey[] = L"Software\\Morrowlin, Inc.\\Tessory Test";
 
-class FakeWindow final : public MainWindowValues {
- public:
-  int Left() const override { return left; }
-  int Top() const override { return top; }
-  void SetLeft(int value) override { left = value; }
-  void SetTop(int value) override { top = value; }
-  bool OptionsDown() const override { return down; }
-  void SetOptionsDown(bool value) override { down = value; }
-  int left = -1, top = -1;
-  bool down = false;
-};
+using test::FakeWindow;
 
 class RealRegistry : public ::testing::Test {
  protected:

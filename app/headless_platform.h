@@ -1,0 +1,26 @@
+// The delivery routes' platform without a user: no dialogs (a prompt or a
+// save dialog counts as cancelled), no sound, no pointer, no clipboard; the
+// real file system. The encoder tool writes through it, and tests start
+// from it.
+#pragma once
+
+#include "app/delivery.h"
+#include "imaging/file_io.h"
+#include "imaging/pixel_formats.h"
+
+namespace tessory {
+
+class HeadlessPlatform : public DeliveryPlatform {
+ public:
+  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
+  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  void PlaySoundFile(const std::string&) override {}
+  void Beep() override {}
+  void SetHourglass(bool) override {}
+  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  std::string TempPath() override { return {}; }
+  const ColorTable& HalftonePalette() override { return StandardPalette(); }
+  void CopyImageToClipboard(const CaptureImage&) override {}
+};
+
+}  // namespace tessory
