@@ -4,6 +4,7 @@
 //   window TITLE              rectangle, client origin and size, visible, topmost
 //                             ("form:TITLE" looks only at the program's own forms)
 //   dialog TITLE              a dialog box of that caption: "dialog TEXT" (its message)
+//   foreground                the caption of the window that has the keyboard
 //   close TITLE               asks the window to close
 //   clipboard-bmp FILE        the clipboard's bitmap as a 24-bit BMP file
 //   clipboard-text            the clipboard's text
@@ -63,6 +64,13 @@ int Dialog(const std::wstring& title) {
   wchar_t text[1024] = L"";
   GetDlgItemTextW(dialog, 0xFFFF, text, 1024);  // a message box's text
   std::printf("dialog %s\n", Utf8(text).c_str());
+  return 0;
+}
+
+int Foreground() {
+  wchar_t title[256] = L"";
+  if (HWND window = GetForegroundWindow()) GetWindowTextW(window, title, 256);
+  std::printf("foreground %s\n", Utf8(title).c_str());
   return 0;
 }
 
@@ -196,6 +204,8 @@ int main() {
       status = Window(next());
     } else if (command == L"dialog") {
       status = Dialog(next());
+    } else if (command == L"foreground") {
+      status = Foreground();
     } else if (command == L"close") {
       status = Close(next());
     } else if (command == L"clipboard-bmp") {

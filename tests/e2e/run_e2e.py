@@ -85,7 +85,14 @@ def drag(start, end, button=1, steps=6):
 def key(*names):
     for name in names:
         subprocess.run(["xdotool", "key", name], check=True)
-        time.sleep(0.2)
+        time.sleep(0.3)
+
+
+def wait_for_prompt(what):
+    """Waits until the format prompt shows and has the keyboard."""
+    wait_for(lambda: (w := window_info("form:Save Image Format")) and w["visible"], what=what)
+    wait_for(lambda: probe("foreground").get("foreground") == ["Save Image Format"], what=what + " to take the keyboard")
+    time.sleep(0.3)
 
 
 def read_bmp(path):
@@ -264,6 +271,7 @@ def busy_clipboard_shows_the_error_and_keeps_the_contents():
                          what="the error box")
         found["dialog"] == ["Cannot open clipboard"] or fail(f"error box says {found['dialog']}")
         window_info("form:Tessory")["visible"] or fail("the main window stayed hidden behind the error")
+        wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the error box to take the keyboard")
         key("Return")
         holder.wait(timeout=30)
         probe("clipboard-text")["text"] == ["survivor"] or fail("the previous contents were lost")
@@ -331,22 +339,21 @@ def prompt_is_answered_from_the_keyboard():
     try:
         # Enter takes the default, "Windows Bitmap".
         app.capture(target.quadrant_point(0))
-        wait_for(lambda: window_info("form:Save Image Format") and window_info("form:Save Image Format")["visible"],
-                 what="the prompt")
+        wait_for_prompt("the prompt")
         window_info("form:Tessory")["visible"] and fail("the main window shows during the capture")
         key("Return")
         app.wait_shown()
         wait_for(lambda: (folder / "CAP0000.bmp").exists(), what="CAP0000.bmp")
         # Escape writes nothing.
         app.capture(target.quadrant_point(0))
-        wait_for(lambda: window_info("form:Save Image Format")["visible"], what="the prompt again")
+        wait_for_prompt("the prompt again")
         key("Escape")
         app.wait_shown()
         time.sleep(1.0)
         sorted(p.name for p in folder.iterdir()) == ["CAP0000.bmp"] or fail("a file was written after Escape")
         # Tab to the format list, down to "PNG Image", Enter: that one capture is a PNG.
         app.capture(target.quadrant_point(0))
-        wait_for(lambda: window_info("form:Save Image Format")["visible"], what="the prompt a third time")
+        wait_for_prompt("the prompt a third time")
         key("Tab", "Tab", "Down", "Down", "Down", "Return")
         app.wait_shown()
         png = wait_for(lambda: (folder / "CAP0000.png").exists() and folder / "CAP0000.png", what="CAP0000.png")
@@ -369,14 +376,22 @@ def main():
     passed = failed = 0
     for function in TESTS:
         name = function.__name__
-        try:
-            function()
-            passed += 1
-            print(f"ok     {name}")
-        except Exception as error:  # a failing check or a helper that went wrong
-            failed += 1
-            print(f"FAILED {name}: {error}")
-        sys.stdout.flush()
+        # A desktop driven by synthetic input can lose an event under load:
+        # a scenario that fails is run once more, and the first failure is shown.
+        for attempt in (1, 2):
+            try:
+                function()
+                passed += 1
+                print(f"ok     {name}" + (" (second attempt)" if attempt == 2 else ""))
+                break
+            except Exception as error:  # a failing check or a helper that went wrong
+                if attempt == 2:
+                    failed += 1
+                    print(f"FAILED {name}: {error}")
+                else:
+                    print(f"retry  {name}: {error}")
+            finally:
+                sys.stdout.flush()
     subprocess.run(["wineserver", "-k"], check=False)
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
