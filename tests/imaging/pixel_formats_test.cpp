@@ -54,6 +54,35 @@ TEST(PixelFormats, EightBitsPickTheNearestAndTheLowestIndexOnTies) {
   EXPECT_EQ(indices[2], 0);  // equally far from 0 and 100: the lower index
 }
 
+// The index a search of all 256 entries gives: nearest, lowest index on ties.
+std::uint8_t BruteForceNearest(const ColorTable& palette, const Rgb& c) {
+  int best = 0, bestDistance = 1 << 30;
+  for (int i = 0; i < 256; ++i) {
+    const int dr = c.r - palette[i].red, dg = c.g - palette[i].green, db = c.b - palette[i].blue;
+    if (const int d = dr * dr + dg * dg + db * db; d < bestDistance) best = i, bestDistance = d;
+  }
+  return static_cast<std::uint8_t>(best);
+}
+
+TEST(PixelFormats, EightBitsAgreeWithAFullSearchOnManyColours) {
+  // The standard palette, and a random one with repeated entries and repeated greens.
+  ColorTable random{};
+  std::uint32_t seed = 12345;
+  auto next = [&] { return static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24); };
+  for (int i = 0; i < 256; ++i) random[i] = {next(), static_cast<std::uint8_t>(next() & 0xF0), next(), 0};
+  random[200] = random[7];
+  for (const ColorTable* palette : {&StandardPalette(), static_cast<const ColorTable*>(&random)}) {
+    CaptureImage image = test::MakeImage24(211, 97, test::Pattern);
+    ConvertPixelDepth(image, 8, *palette);
+    for (int y = 0; y < 97; ++y) {
+      for (int x = 0; x < 211; ++x) {
+        const std::uint8_t got = image.Rows()[image.Stride() * (96 - y) + x];
+        ASSERT_EQ(got, BruteForceNearest(*palette, test::Pattern(x, y))) << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(PixelFormats, DeviceImagesConvertToEveryDepth) {
   for (int bits : {8, 16, 24, 32}) {
     CaptureImage image = test::MakeDeviceImage(5, 3, test::Pattern);
