@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -19,9 +20,12 @@ class TGIFWriter final : public ByteSink {
 
   void Write(std::span<const std::uint8_t> bytes) override;
   void PutByte(std::uint8_t byte) {
+    // The count is read once, before the byte store that may alias it.
+    const int at = count_;
+    buffer_[static_cast<std::size_t>(at)] = byte;
+    count_ = at + 1;
     dirty_ = true;
-    buffer_[count_++] = byte;
-    if (count_ == kBlockSize) Flush();
+    if (at + 1 == kBlockSize) Flush();
   }
   // Writes out the last, partly filled block if any byte went in since the
   // last full one. Never writes a block of length 0: the zero-length block

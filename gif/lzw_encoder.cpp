@@ -84,8 +84,7 @@ void TLZWEncoder::TrackCodeWidth() {
 void TLZWEncoder::ResetCodes() {
   clearFlag_ = true;
   Emit(clearCode_);
-  table_->Clear();
-  lastChild_->fill(0);
+  table_->Restart();
   nextFreeCode_ = clearCode_ + 2;
 }
 
@@ -94,41 +93,32 @@ void TLZWEncoder::ResetCodes() {
 // new string is entered (or the table restarts).
 void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
   const std::uint8_t* pixels = pixels_.data();
-  THashTable& table = *table_;
-  std::uint32_t* lastChild = lastChild_->data();
+  TLzwCodeTable& table = *table_;
   int prefix = prefix_;
   for (; next < end; ++next) {
     const int pixel = pixels[next];
     if (pixel >= colorCount_) ColorNotInTable();
-    const std::uint32_t tag = static_cast<std::uint32_t>(pixel + 1) << 12;
-    const std::uint32_t known = lastChild[prefix];
-    if ((known & ~0xFFFu) == tag) {
-      prefix = static_cast<int>(known & 0xFFF);
-      continue;
-    }
-    const std::uint32_t key = static_cast<std::uint32_t>(prefix) * 256 + static_cast<std::uint32_t>(pixel);
-    const int slot = table.FindSlot(key);
-    if (slot >= 0 && !table.IsEmpty(slot)) {
-      lastChild[prefix] = tag | static_cast<std::uint32_t>(table.CodeAt(slot));
-      prefix = table.CodeAt(slot);
+    const int code = table.Find(prefix, pixel);
+    if (code >= 0) {
+      prefix = code;
       continue;
     }
     Emit(prefix);
     if (nextFreeCode_ < kTableLimit) {
-      if (slot >= 0) table.Fill(slot, key, nextFreeCode_);  // the first empty slot on the key's probes
-      lastChild[prefix] = tag | static_cast<std::uint32_t>(nextFreeCode_);
+      table.Add(prefix, pixel, nextFreeCode_);
       ++nextFreeCode_;
     } else {
       ResetCodes();
     }
     prefix = pixel;
+    // In a run of that pixel, its strings of it alone take over at once.
+    next += table.FollowRun(pixel, pixels + next + 1, end - next - 1, prefix);
   }
   prefix_ = prefix;
 }
 
 void TLZWEncoder::EncodeBody() {
-  table_ = std::make_unique<THashTable>();
-  lastChild_ = std::make_unique<std::array<std::uint32_t, 4096>>();
+  table_ = std::make_unique<TLzwCodeTable>();
   ResetCodes();
   prefix_ = pixels_[0];
   if (prefix_ >= colorCount_) ColorNotInTable();
@@ -136,7 +126,6 @@ void TLZWEncoder::EncodeBody() {
   CodePixels(1, count);
   Emit(prefix_);
   table_.reset();
-  lastChild_.reset();
 }
 
 }  // namespace tessory

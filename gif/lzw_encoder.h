@@ -3,14 +3,13 @@
 // terminator.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 
 #include "gif/gif_writer.h"
-#include "gif/lzw_hash_table.h"
+#include "gif/lzw_code_table.h"
 #include "imaging/byte_sink.h"
 
 namespace tessory {
@@ -36,15 +35,21 @@ class TGIFEncoder {
   virtual void EncodeBody() = 0;
 
   // GIF89a: codes are packed least significant bit first; the stream
-  // ends byte-aligned after the end code, its unused high bits 0.
+  // ends byte-aligned after the end code, its unused high bits 0. The
+  // bucket is worked on in locals: the byte stores could alias members,
+  // which would otherwise be reloaded after every byte.
   void PackCode(int code) {
-    bitBucket_ = bitCount_ > 0
-                     ? (static_cast<std::uint32_t>(code) << bitCount_) | (bitBucket_ & ((1u << bitCount_) - 1))
-                     : static_cast<std::uint32_t>(code);
-    bitCount_ += codeWidth_;
-    for (; bitCount_ >= 8; bitCount_ -= 8, bitBucket_ >>= 8) writer_->PutByte(static_cast<std::uint8_t>(bitBucket_));
-    if (code != endCode_) return;
-    for (; bitCount_ > 0; bitCount_ -= 8, bitBucket_ >>= 8) writer_->PutByte(static_cast<std::uint8_t>(bitBucket_));
+    std::uint32_t bucket =
+        bitCount_ > 0 ? (static_cast<std::uint32_t>(code) << bitCount_) | (bitBucket_ & ((1u << bitCount_) - 1))
+                      : static_cast<std::uint32_t>(code);
+    int count = bitCount_ + codeWidth_;
+    TGIFWriter& writer = *writer_;
+    for (; count >= 8; count -= 8, bucket >>= 8) writer.PutByte(static_cast<std::uint8_t>(bucket));
+    if (code == endCode_) {
+      for (; count > 0; count -= 8, bucket >>= 8) writer.PutByte(static_cast<std::uint8_t>(bucket));
+    }
+    bitBucket_ = bucket;
+    bitCount_ = count;
   }
   [[noreturn]] static void ColorNotInTable();
 
@@ -82,19 +87,17 @@ class TLZWEncoder final : public TGIFEncoder {
 
   void Emit(int code) {
     PackCode(code);
-    TrackCodeWidth();
+    if (nextFreeCode_ > largestCode_ || clearFlag_) TrackCodeWidth();
   }
   void TrackCodeWidth();
   void CodePixels(std::size_t next, std::size_t end);
 
   int prefix_ = 0;
   int nextFreeCode_ = 0;
-  std::unique_ptr<THashTable> table_;
-  // For each code, the last string extension looked up or stored since the
-  // table restarted: (pixel + 1) << 12 | code, 0 when none. Runs of one
-  // pixel then follow their codes without hashing; every answer it gives
-  // is one the table gives too.
-  std::unique_ptr<std::array<std::uint32_t, 4096>> lastChild_;
+  // The string table, owned while the body is coded. A direct index rather
+  // than the hashed table: the same strings give the same answers, so the
+  // same codes, and a lookup is one read instead of a hash and its probes.
+  std::unique_ptr<TLzwCodeTable> table_;
 };
 
 }  // namespace tessory

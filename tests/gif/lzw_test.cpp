@@ -168,6 +168,139 @@ TEST(LzwEncoder, FailingStreamReportsItsOwnError) {
   }
 }
 
+// The coder as its rules state it, step by step: the hashed 8009-slot
+// table, the code-width tracking, the clear at next free code 4095, the
+// bit bucket and 255-byte sub-blocks. The encoder must write exactly these
+// bytes whatever structure it keeps its strings in.
+Bytes ReferenceEncode(const Bytes& pixels, int bits) {
+  const int minCodeSize = bits < 2 ? 2 : bits;
+  const int initialWidth = minCodeSize + 1, clear = 1 << minCodeSize, end = clear + 1;
+  int width = initialWidth, largest = (1 << width) - 1, nextFree = clear + 2;
+  bool clearFlag = false;
+  std::uint32_t bucket = 0;
+  int bitCount = 0;
+  Bytes out{static_cast<std::uint8_t>(minCodeSize)}, block;
+  const auto flush = [&] {
+    out.push_back(static_cast<std::uint8_t>(block.size()));
+    out.insert(out.end(), block.begin(), block.end());
+    block.clear();
+  };
+  const auto put = [&](std::uint32_t byte) {
+    block.push_back(static_cast<std::uint8_t>(byte));
+    if (block.size() == 255) flush();
+  };
+  const auto emit = [&](int code) {
+    bucket = bitCount > 0 ? (static_cast<std::uint32_t>(code) << bitCount) | (bucket & ((1u << bitCount) - 1))
+                          : static_cast<std::uint32_t>(code);
+    for (bitCount += width; bitCount >= 8; bitCount -= 8) put(bucket), bucket >>= 8;
+    if (code == end)
+      for (; bitCount > 0; bitCount -= 8) put(bucket), bucket >>= 8;
+    if (clearFlag) {
+      width = initialWidth, largest = (1 << width) - 1, clearFlag = false;
+    } else if (nextFree > largest) {
+      ++width, largest = width >= 12 ? 4096 : (1 << width) - 1;
+    }
+  };
+  THashTable table;
+  const auto reset = [&] {
+    clearFlag = true;
+    emit(clear);
+    table.Clear();
+    nextFree = clear + 2;
+  };
+  if (!pixels.empty()) {
+    reset();
+    int prefix = pixels[0];
+    for (std::size_t i = 1; i < pixels.size(); ++i) {
+      const int c = pixels[i];
+      const std::uint32_t key = static_cast<std::uint32_t>(prefix) * 256 + static_cast<std::uint32_t>(c);
+      if (const int code = table.Find(key); code >= 0) {
+        prefix = code;
+        continue;
+      }
+      emit(prefix);
+      prefix = c;
+      if (nextFree < 4095) {
+        table.Store(key, nextFree++);
+      } else {
+        reset();
+      }
+    }
+    emit(prefix);
+  }
+  emit(end);
+  if (!block.empty()) flush();
+  out.push_back(0);
+  return out;
+}
+
+// Pixels that repeat strings of all lengths: runs, short motifs and noise
+// in stretches, so that the table fills with long and short strings alike.
+Bytes Mixed(std::size_t count, int colors, std::uint32_t seed) {
+  test::Lcg lcg(seed);
+  Bytes pixels;
+  while (pixels.size() < count) {
+    const std::uint32_t kind = lcg.Next() % 3, length = 1 + lcg.Next() % 300;
+    const std::uint8_t a = static_cast<std::uint8_t>(lcg.Next() % static_cast<std::uint32_t>(colors));
+    const std::uint8_t b = static_cast<std::uint8_t>(lcg.Next() % static_cast<std::uint32_t>(colors));
+    for (std::uint32_t i = 0; i < length && pixels.size() < count; ++i) {
+      pixels.push_back(kind == 0   ? a
+                       : kind == 1 ? (i % 3 == 2 ? b : a)
+                                   : static_cast<std::uint8_t>(lcg.Next() % static_cast<std::uint32_t>(colors)));
+    }
+  }
+  return pixels;
+}
+
+TEST(LzwEncoder, WritesTheBytesOfTheStatedRulesAtEveryCodeSize) {
+  for (int bits = 1; bits <= 8; ++bits) {
+    const int colors = 1 << bits;
+    for (std::uint32_t seed : {1u, 2u, 3u}) {
+      // Noise restarts the table many times; mixed content with long runs
+      // fills it with long strings, and the restarts must forget them.
+      for (const Bytes& pixels : {Noise(150000, colors, seed), Mixed(400000, colors, seed)}) {
+        const int width = 500, height = static_cast<int>(pixels.size()) / width;
+        const Bytes used(pixels.begin(), pixels.begin() + static_cast<long>(width) * height);
+        ASSERT_EQ(Encode(used, width, height, bits, colors), ReferenceEncode(used, bits)) << bits << " " << seed;
+      }
+    }
+  }
+}
+
+// A new table after a restart must not answer with strings of the last
+// one: the same long run coded before and after a restart.
+TEST(LzwEncoder, RestartForgetsEveryStringOfTheLastTable) {
+  for (int bits : {2, 8}) {
+    const int colors = 1 << bits;
+    Bytes pixels = Noise(40000, colors, 13);
+    const Bytes run(20000, 1), motif = Mixed(20000, colors, 4);
+    for (int i = 0; i < 3; ++i) {
+      pixels.insert(pixels.end(), run.begin(), run.end());
+      pixels.insert(pixels.end(), motif.begin(), motif.end());
+      const Bytes noise = Noise(30000, colors, 20 + static_cast<std::uint32_t>(i));
+      pixels.insert(pixels.end(), noise.begin(), noise.end());
+    }
+    const int width = static_cast<int>(pixels.size());
+    EXPECT_EQ(Encode(pixels, width, 1, bits, colors), ReferenceEncode(pixels, bits)) << bits;
+    EXPECT_EQ(test::DecodeLzw(Parse(Encode(pixels, width, 1, bits, colors)).data, bits), pixels) << bits;
+  }
+}
+
+// A colour count above the code size lets pixel values collide with the
+// clear code and with entered codes; the stream is then of no use to a
+// decoder, but it must still be the one the rules give.
+TEST(LzwEncoder, PixelsAboveTheClearCodeCodeAsTheRulesSay) {
+  for (int bits : {2, 4, 7}) {
+    const Bytes pixels = Mixed(200000, 256, static_cast<std::uint32_t>(bits));
+    EXPECT_EQ(Encode(pixels, 1000, 200, bits, 256), ReferenceEncode(pixels, bits)) << bits;
+  }
+  // At code size 2 a run of 10 enters the codes 6 to 10 for its strings of
+  // two to six pixels, so the six-pixel string has the code of the pixel
+  // itself and the run's strings go round in a circle.
+  const Bytes run(300, 10);
+  EXPECT_EQ(Encode(run, 300, 1, 2, 256), ReferenceEncode(run, 2));
+}
+
 TEST(GifWriter, HandsOnWholeBlocksAndNeverAnEmptyOne) {
   VectorSink out;
   {
