@@ -61,8 +61,10 @@ void TDitherEngine::EndOfRow() {
 
 void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
   while (column_ >= 0 && column_ < width_) {
-    const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(column_);
-    indices[column_] = Dither(p[2], p[1], p[0]);
+    // Dither() advances column_: take the column first.
+    const int column = column_;
+    const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(column);
+    indices[column] = Dither(p[2], p[1], p[0]);
   }
   EndOfRow();
 }
