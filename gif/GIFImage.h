@@ -45,6 +45,9 @@ class TGIFImage {
   std::uint8_t ReductionMethod = 6;
   std::int32_t PaletteBits = 8;
   std::uint8_t DitherStyle = 0;
+  // Whether AssignBitmap codes the frame's LZW data on a second thread
+  // while the reduction makes the rows; the bytes written are the same.
+  TGIFThreading Threading = gtAutomatic;
 
   void Clear();
   // Replaces the image's content with one frame made from `bitmap`.

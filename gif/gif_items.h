@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "gif/color_map.h"
 #include "gif/indexed_image.h"
+#include "gif/overlapped_coder.h"
 #include "imaging/byte_sink.h"
 #include "imaging/capture_image.h"
 
@@ -17,6 +19,11 @@ class TGIFImage;
 
 // GIF versions, oldest first.
 enum TGIFVersion : int { gvUnknown = 0, gv87a = 1, gv89a = 2 };
+
+// How a frame made from a true-colour image is coded: gtAutomatic uses a
+// second thread when the machine has another core and the image is large
+// enough to repay starting one.
+enum TGIFThreading : int { gtAutomatic = 0, gtSingleThread = 1, gtSecondThread = 2 };
 
 // A part of one image; it knows the image that owns it.
 class TGIFItem {
@@ -90,6 +97,9 @@ class TGIFSubImage final : public TGIFItem {
 
  private:
   void SetSize(int width, int height);
+  // Reduces a true-colour image into bitmap_, coding it on the side when
+  // the image's threading says so.
+  void Reduce(CaptureImage& bitmap);
   void ImportIndexed();
   std::uint8_t PackedFields() const;
 
@@ -101,6 +111,8 @@ class TGIFSubImage final : public TGIFItem {
   TGIFLocalColorMap colorMap_;
   std::vector<std::uint8_t> data_;  // width * height indices, rows top to bottom
   IndexedImage bitmap_;
+  // The image data coded while the frame was made, if it was.
+  std::optional<TCodedFrame> coded_;
 };
 
 }  // namespace tessory

@@ -1,4 +1,6 @@
+#include <cstdint>
 #include <new>
+#include <thread>
 
 #include "gif/GIFImage.h"
 #include "gif/color_reduction.h"
@@ -14,6 +16,15 @@ constexpr std::uint8_t kInterlaced = 0x40;
 constexpr std::uint8_t kLocalTableSorted = 0x20;
 constexpr std::uint8_t kReservedBits = 0x18;
 constexpr int kMaxDimension = 65535;
+// Below this many pixels the whole LZW stage takes about as long as
+// starting and joining a thread.
+constexpr std::int64_t kSecondThreadPixels = std::int64_t{1} << 18;
+
+bool UseSecondThread(TGIFThreading threading, const CaptureImage& bitmap) {
+  if (threading != gtAutomatic) return threading == gtSecondThread;
+  return std::thread::hardware_concurrency() >= 2 &&
+         std::int64_t{bitmap.Width()} * bitmap.Height() >= kSecondThreadPixels;
+}
 
 // An 8-bit image as it is: its indices top row first and its colour table.
 IndexedImage IndexedFrom8Bit(const CaptureImage& bitmap) {
@@ -38,6 +49,7 @@ void TGIFSubImage::Clear() {
   colorMap_.Clear();
   data_.clear();
   bitmap_ = IndexedImage{};
+  coded_.reset();
 }
 
 void TGIFSubImage::SetSize(int width, int height) {
@@ -55,11 +67,30 @@ void TGIFSubImage::AssignBitmap(CaptureImage& bitmap) {
     throw GIFException("Image too large for GIF: at most 65535 x 65535 pixels");
   }
   SetSize(bitmap.Width(), bitmap.Height());
-  const TGIFImage& image = Image();
-  bitmap_ = bitmap.Format() == PixelFormat::Bits8
-                ? IndexedFrom8Bit(bitmap)
-                : ReduceToPalette(bitmap, image.ReductionMethod, image.DitherStyle, image.PaletteBits);
+  if (bitmap.Format() == PixelFormat::Bits8) {
+    bitmap_ = IndexedFrom8Bit(bitmap);
+  } else {
+    Reduce(bitmap);
+  }
   ImportIndexed();
+}
+
+void TGIFSubImage::Reduce(CaptureImage& bitmap) {
+  const TGIFImage& image = Image();
+  if (!UseSecondThread(image.Threading, bitmap)) {
+    bitmap_ = ReduceToPalette(bitmap, image.ReductionMethod, image.DitherStyle, image.PaletteBits);
+    return;
+  }
+  TOverlappedLzwCoder coder;  // joined on every path out
+  bitmap_ = ReduceToPalette(bitmap, image.ReductionMethod, image.DitherStyle, image.PaletteBits, &coder);
+  try {
+    coded_ = coder.Finish();
+  } catch (const std::exception&) {
+    // Coding errors belong to the write. Without stored data SaveToStream
+    // codes the frame on the caller's thread, and the same error is raised
+    // there, after the same bytes, as in a single-thread write.
+    coded_.reset();
+  }
 }
 
 void TGIFSubImage::ImportIndexed() {
@@ -104,6 +135,10 @@ void TGIFSubImage::SaveToStream(ByteSink& stream) {
   if (colorMap_.Empty()) {
     bits = Image().LargestColorMapBits();
     colors = 1 << bits;
+  }
+  if (coded_ && coded_->bitsPerPixel == bits && coded_->colorCount == colors) {
+    stream.Write(coded_->data);
+    return;
   }
   TLZWEncoder encoder;
   encoder.EncodeFrame(stream, bits, width_, height_, data_, colors);

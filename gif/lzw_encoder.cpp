@@ -52,9 +52,16 @@ void TGIFEncoder::CodeFrame(TGIFWriter& writer) {
   writer.Close();
 }
 
+std::size_t TGIFEncoder::PixelsFinal(std::size_t seen) const {
+  const std::size_t width = static_cast<std::size_t>(width_);
+  if (rows_ == nullptr) return width * static_cast<std::size_t>(height_);
+  return width * static_cast<std::size_t>(rows_->WaitBeyond(static_cast<int>(seen / width)));
+}
+
 void TGIFEncoder::EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height,
-                              std::span<const std::uint8_t> pixels, int colorCount) {
+                              std::span<const std::uint8_t> pixels, int colorCount, const TRowProgress* rows) {
   StartFrame(bitsPerPixel, width, height, pixels, colorCount);
+  rows_ = rows;
   const std::uint8_t codeSize = static_cast<std::uint8_t>(minCodeSize_);
   stream.Write(std::span<const std::uint8_t>(&codeSize, 1));
   TGIFWriter writer(stream);
@@ -120,10 +127,16 @@ void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
 void TLZWEncoder::EncodeBody() {
   table_ = std::make_unique<TLzwCodeTable>();
   ResetCodes();
+  std::size_t final = PixelsFinal(0);
   prefix_ = pixels_[0];
   if (prefix_ >= colorCount_) ColorNotInTable();
   const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-  CodePixels(1, count);
+  // Coding stops at the last final pixel and goes on from it with the same
+  // prefix and table: the codes are those of one pass over all pixels.
+  for (std::size_t next = 1;; next = final, final = PixelsFinal(next)) {
+    CodePixels(next, final);
+    if (final == count) break;
+  }
   Emit(prefix_);
   table_.reset();
 }

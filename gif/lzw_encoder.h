@@ -10,6 +10,7 @@
 
 #include "gif/gif_writer.h"
 #include "gif/lzw_code_table.h"
+#include "gif/row_progress.h"
 #include "imaging/byte_sink.h"
 
 namespace tessory {
@@ -23,8 +24,11 @@ class TGIFEncoder {
   // data to `stream`. A pixel not below `colorCount` raises GIFException
   // "Color not in color table" as soon as it is reached; what was coded
   // before it has been written then, the block terminator has not.
+  // With `rows`, the pixels are still being made by another thread: each
+  // row is coded once `rows` has published it (ERowsAbandoned when the
+  // other thread stops first).
   void EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height, std::span<const std::uint8_t> pixels,
-                   int colorCount);
+                   int colorCount, const TRowProgress* rows = nullptr);
 
  protected:
   // Appends one code to the bit stream at the current code width.
@@ -52,13 +56,16 @@ class TGIFEncoder {
     bitCount_ = count;
   }
   [[noreturn]] static void ColorNotInTable();
+  // How many pixels from the first are final, once more than `seen` are.
+  std::size_t PixelsFinal(std::size_t seen) const;
 
   int colorCount_ = 0;
   int minCodeSize_ = 0;
   int width_ = 0;
   int height_ = 0;
   std::span<const std::uint8_t> pixels_;
-  TGIFWriter* writer_ = nullptr;  // valid while a frame is coded
+  const TRowProgress* rows_ = nullptr;  // null: every row is final
+  TGIFWriter* writer_ = nullptr;        // valid while a frame is coded
   std::uint32_t bitBucket_ = 0;
   int bitCount_ = 0;
   bool clearFlag_ = false;

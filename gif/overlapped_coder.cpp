@@ -1,0 +1,75 @@
+#include "gif/overlapped_coder.h"
+
+#include <system_error>
+
+#include "gif/color_map.h"
+#include "gif/lzw_encoder.h"
+
+namespace tessory {
+namespace {
+
+// A sink that takes over the bytes it collected.
+class TakingSink final : public ByteSink {
+ public:
+  explicit TakingSink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+  void Write(std::span<const std::uint8_t> bytes) override { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
+
+ private:
+  std::vector<std::uint8_t>& bytes_;
+};
+
+}  // namespace
+
+TOverlappedLzwCoder::~TOverlappedLzwCoder() {
+  Stop();
+}
+
+void TOverlappedLzwCoder::Stop() noexcept {
+  if (!thread_.joinable()) return;
+  // Rows not yet published will never come: a waiting coder gives up.
+  if (published_ < height_) progress_.Abandon();
+  thread_.join();
+}
+
+void TOverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
+  // The same colour table the frame writes, so the same code size.
+  TGIFLocalColorMap map;
+  map.Assign(result.palette);
+  coded_.bitsPerPixel = map.BitsPerPixel();
+  coded_.colorCount = map.Count();
+  width_ = result.width;
+  height_ = result.height;
+  try {
+    thread_ =
+        std::thread(&TOverlappedLzwCoder::Code, this, std::span<const std::uint8_t>(result.pixels), width_, height_);
+  } catch (const std::system_error&) {
+    // No second thread: the frame is coded when it is written.
+  }
+}
+
+void TOverlappedLzwCoder::RowsFinal(int rows) noexcept {
+  if (!thread_.joinable()) return;
+  const std::size_t pending = static_cast<std::size_t>(rows - published_) * static_cast<std::size_t>(width_);
+  if (rows < height_ && pending < kBlockPixels) return;
+  published_ = rows;
+  progress_.Publish(rows);
+}
+
+void TOverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
+  try {
+    TakingSink sink(coded_.data);
+    TLZWEncoder encoder;
+    encoder.EncodeFrame(sink, coded_.bitsPerPixel, width, height, pixels, coded_.colorCount, &progress_);
+  } catch (...) {
+    failure_ = std::current_exception();
+  }
+}
+
+std::optional<TCodedFrame> TOverlappedLzwCoder::Finish() {
+  if (!thread_.joinable()) return std::nullopt;
+  Stop();
+  if (failure_) std::rethrow_exception(failure_);
+  return std::move(coded_);
+}
+
+}  // namespace tessory

@@ -1,0 +1,70 @@
+// A frame's LZW image data coded on a second thread while the colour
+// reduction is still making the frame's rows.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include "gif/color_reduction.h"
+#include "gif/row_progress.h"
+#include "imaging/byte_sink.h"
+
+namespace tessory {
+
+// The complete image data of one frame (minimum code size byte, data
+// sub-blocks, block terminator) and the colour table it was coded for.
+struct TCodedFrame {
+  int bitsPerPixel = 0;
+  int colorCount = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// Watches a reduction and codes its rows as they become final, on a
+// thread of its own, into memory. The codes are those the LZW encoder
+// writes for the finished image: the rows are coded in order, each once.
+//
+//   TOverlappedLzwCoder coder;
+//   IndexedImage image = ReduceToPalette(source, 7, 1, 8, &coder);
+//   std::optional<TCodedFrame> coded = coder.Finish();
+//
+// The thread never outlives the object: leaving the scope early (the
+// reduction failed) stops it and joins it.
+class TOverlappedLzwCoder final : public TReductionObserver {
+ public:
+  TOverlappedLzwCoder() = default;
+  TOverlappedLzwCoder(const TOverlappedLzwCoder&) = delete;
+  TOverlappedLzwCoder& operator=(const TOverlappedLzwCoder&) = delete;
+  ~TOverlappedLzwCoder() override;
+
+  // Starts the thread on the result's pixels. When no thread can be had,
+  // nothing is coded and Finish() says so.
+  void PaletteReady(const IndexedImage& result) override;
+  void RowsFinal(int rows) noexcept override;
+
+  // Waits for the thread after the reduction has returned. The frame's
+  // image data, or nothing when no thread ran; the thread's own failure is
+  // rethrown here as it was raised.
+  std::optional<TCodedFrame> Finish();
+
+ private:
+  // Rows are handed over in blocks of about this many pixels, so that the
+  // thread is woken a few dozen times per frame, not once per row.
+  static constexpr std::size_t kBlockPixels = std::size_t{1} << 16;
+
+  void Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept;
+  void Stop() noexcept;
+
+  TRowProgress progress_;
+  std::thread thread_;
+  TCodedFrame coded_;
+  std::exception_ptr failure_;
+  int width_ = 0;
+  int height_ = 0;
+  int published_ = 0;
+};
+
+}  // namespace tessory
