@@ -14,6 +14,9 @@
 //   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
 //   reg-sz NAME TEXT          stores a REG_SZ under the settings key
 //   reg-dump                  every value of the settings key: "value NAME TYPE DATA"
+//   watch-shown TITLE SECONDS prints "watching", then waits for the window to be
+//                             hidden and shown again: "hidden T", "shown T", T in
+//                             seconds since 1970 by the system clock (for benchmarks)
 #include <windows.h>
 
 #include <cstdio>
@@ -191,6 +194,37 @@ int RegDump() {
   return 0;
 }
 
+// The system clock in seconds since 1970, to the microsecond: the clock
+// the processes outside Wine read too.
+double UnixSeconds() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const ULONGLONG ticks = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;  // 100 ns since 1601
+  return static_cast<double>(ticks - 116444736000000000ULL) / 1e7;
+}
+
+// Polls every millisecond, so the times are late by at most about that.
+bool WaitVisible(HWND window, bool visible, ULONGLONG deadline) {
+  while ((IsWindowVisible(window) != FALSE) != visible) {
+    if (GetTickCount64() > deadline) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+int WatchShown(const std::wstring& title, int seconds) {
+  HWND window = FindByTitle(title);
+  if (!window) return 1;
+  std::printf("watching\n");
+  std::fflush(stdout);
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+  if (!WaitVisible(window, false, deadline)) return 4;
+  std::printf("hidden %.6f\n", UnixSeconds());
+  if (!WaitVisible(window, true, deadline)) return 4;
+  std::printf("shown %.6f\n", UnixSeconds());
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -227,6 +261,9 @@ int main() {
       status = RegSet(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     } else if (command == L"reg-dump") {
       status = RegDump();
+    } else if (command == L"watch-shown") {
+      const std::wstring title = next();
+      status = WatchShown(title, std::stoi(next()));
     } else {
       std::printf("unknown command\n");
       status = 9;
