@@ -91,8 +91,10 @@ class TGIFSubImage final : public TGIFItem {
   int Width() const { return width_; }
   int Height() const { return height_; }
   const TGIFLocalColorMap& ColorMap() const { return colorMap_; }
-  const std::vector<std::uint8_t>& Data() const { return data_; }
-  // The indexed image the frame was made from.
+  // The pixel data: width * height indices, rows top to bottom.
+  const std::vector<std::uint8_t>& Data() const { return bitmap_.pixels; }
+  // The indexed image the frame was made from; its indices are the frame's
+  // pixel data, held once.
   const IndexedImage& Bitmap() const { return bitmap_; }
 
  private:
@@ -109,7 +111,6 @@ class TGIFSubImage final : public TGIFItem {
   std::uint16_t height_ = 0;
   std::uint8_t packed_ = 0;
   TGIFLocalColorMap colorMap_;
-  std::vector<std::uint8_t> data_;  // width * height indices, rows top to bottom
   IndexedImage bitmap_;
   // The image data coded while the frame was made, if it was.
   std::optional<TCodedFrame> coded_;

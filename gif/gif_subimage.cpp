@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <new>
 #include <thread>
 
 #include "gif/GIFImage.h"
@@ -47,7 +46,6 @@ IndexedImage IndexedFrom8Bit(const CaptureImage& bitmap) {
 void TGIFSubImage::Clear() {
   left_ = top_ = width_ = height_ = 0;
   colorMap_.Clear();
-  data_.clear();
   bitmap_ = IndexedImage{};
   coded_.reset();
 }
@@ -93,13 +91,10 @@ void TGIFSubImage::Reduce(CaptureImage& bitmap) {
   }
 }
 
+// The indices stay where the reduction put them: the frame writes them
+// from there, so a copy would only cost the time and pages of one.
 void TGIFSubImage::ImportIndexed() {
   colorMap_.Assign(bitmap_.palette);
-  try {
-    data_ = bitmap_.pixels;
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory("Failed to allocate memory for GIF DIB");
-  }
 }
 
 TGIFVersion TGIFSubImage::Version() const {
@@ -117,7 +112,7 @@ std::uint8_t TGIFSubImage::PackedFields() const {
 }
 
 void TGIFSubImage::SaveToStream(ByteSink& stream) {
-  if (data_.empty() || width_ == 0 || height_ == 0) return;
+  if (Data().empty() || width_ == 0 || height_ == 0) return;
   packed_ = PackedFields();
   // GIF89a image descriptor: separator, left, top, width, height, packed
   // fields; the local colour table follows it directly.
@@ -141,7 +136,7 @@ void TGIFSubImage::SaveToStream(ByteSink& stream) {
     return;
   }
   TLZWEncoder encoder;
-  encoder.EncodeFrame(stream, bits, width_, height_, data_, colors);
+  encoder.EncodeFrame(stream, bits, width_, height_, Data(), colors);
 }
 
 }  // namespace tessory
