@@ -8,10 +8,10 @@
 namespace tessory {
 namespace {
 
-// A sink that takes over the bytes it collected.
-class TakingSink final : public ByteSink {
+// Appends what is written to a vector that outlives the sink.
+class AppendingSink final : public ByteSink {
  public:
-  explicit TakingSink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+  explicit AppendingSink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
   void Write(std::span<const std::uint8_t> bytes) override { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
 
  private:
@@ -57,7 +57,7 @@ void TOverlappedLzwCoder::RowsFinal(int rows) noexcept {
 
 void TOverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
   try {
-    TakingSink sink(coded_.data);
+    AppendingSink sink(coded_.data);
     TLZWEncoder encoder;
     encoder.EncodeFrame(sink, coded_.bitsPerPixel, width, height, pixels, coded_.colorCount, &progress_);
   } catch (...) {

@@ -3,14 +3,16 @@
 #pragma once
 
 #include <atomic>
-#include <stdexcept>
+
+#include "framework/error.h"
 
 namespace tessory {
 
-// Raised in the reading thread when the producer stops before the last row.
-class ERowsAbandoned final : public std::runtime_error {
+// Raised in the reading thread when the producer stops before the last
+// row; it ends that thread's work and never reaches a user.
+class ERowsAbandoned final : public Error {
  public:
-  ERowsAbandoned() : std::runtime_error("rows abandoned") {}
+  ERowsAbandoned() : Error("Rows abandoned") {}
 };
 
 class TRowProgress {
