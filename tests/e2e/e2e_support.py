@@ -1,6 +1,6 @@
 """What the end-to-end scenarios share: the Wine prefix and the programs
 under test, the probe helper, the real pointer and keyboard (xdotool), the
-helper window of known content, and a BMP reader.
+helper window of known content, and BMP and GIF readers.
 
 The Windows build tree comes from $TESSORY_BUILD (set by run_e2e.py).
 Scenarios register themselves with @test.
@@ -109,6 +109,22 @@ def read_bmp(path):
         return data[at + 2], data[at + 1], data[at]
 
     return width, height, bits, pixel
+
+
+def read_gif(path):
+    """A GIF file decoded by ImageMagick, an outside decoder: (width, height, pixel(x, y) -> (r, g, b))."""
+    size = subprocess.run(["/usr/bin/identify", "-format", "%w %h", f"gif:{path}"], capture_output=True, text=True,
+                          check=True).stdout
+    width, height = (int(v) for v in size.split())
+    rgb = subprocess.run(["/usr/bin/convert", f"gif:{path}", "-depth", "8", "rgb:-"], capture_output=True,
+                         check=True).stdout
+    len(rgb) == width * height * 3 or fail(f"{path}: {len(rgb)} bytes of pixels for {width}x{height}")
+
+    def pixel(x, y):
+        at = 3 * (y * width + x)
+        return rgb[at], rgb[at + 1], rgb[at + 2]
+
+    return width, height, pixel
 
 
 class Target:

@@ -1,4 +1,4 @@
-"""The capture routes, end to end: clipboard, auto-save, the format prompt,
+"""The capture routes, end to end: clipboard, auto-save (bitmap and GIF), the format prompt,
 always-on-top and hung targets, a busy clipboard."""
 import subprocess
 import time
@@ -97,6 +97,23 @@ def autosave_route_writes_sequential_names_with_the_windows_pixels():
             bits == 24 or fail(f"{name} has {bits} bits per pixel")
             target.check_image(width, height, pixel)
         sorted(p.name for p in folder.iterdir()) == ["CAP0000.bmp", "CAP0001.bmp"] or fail("unexpected files")
+    finally:
+        target.close()
+        app.close()
+
+
+@test
+def autosave_as_gif_writes_the_windows_pixels():
+    # 640 x 480 is large enough for the GIF writer to code on its second thread.
+    folder = fresh_folder("C:\\e2e-gif\\")
+    app = Tessory(autosave_settings("C:\\e2e-gif\\", [("Image Type", "dword", 2)]))
+    target = Target(w=640, h=480)
+    try:
+        app.capture(target.quadrant_point(1))
+        app.wait_shown()
+        gif = wait_for(lambda: (folder / "CAP0000.gif").exists() and folder / "CAP0000.gif", what="CAP0000.gif")
+        gif.read_bytes()[:6] == b"GIF87a" or fail("CAP0000.gif is not a GIF87a file")
+        target.check_image(*read_gif(gif))
     finally:
         target.close()
         app.close()
