@@ -78,6 +78,17 @@ class Form {
   void SetDefaultButton(int id) { defaultButton_ = id; }
   // Moves a control made by AddControl to new bounds in 96-DPI pixels.
   void SetControlBounds(HWND control, int x, int y, int width, int height);
+  // Makes room for captions whose text, in the font the window really got
+  // at its DPI, is wider than their place: the captions of `captions` are
+  // widened (never narrowed) by the widest shortfall among them, so that a
+  // column of captions stays a column, and `partners` move right by as
+  // much. The client area grows by what the layout gained on the right.
+  // Kept and applied again whenever the DPI changes.
+  void FitCaptions(std::vector<int> captions, std::vector<int> partners = {});
+  // A container (group box, panel) whose contents reach past its right
+  // edge after the captions were fitted grows to hold them again, keeping
+  // its inner margin; `partners` move right by as much.
+  void FitContainer(int container, std::vector<int> partners = {});
   // F1 (WM_HELP): the help context through the help manager; when no
   // viewer takes it the user is told that help is unavailable.
   void ContextHelpRequested();
@@ -94,12 +105,23 @@ class Form {
  private:
   struct Layout {
     HWND control;
-    int x, y, width, height;
-    int fontIndex;  // into fonts_, -1 for the form's font
+    int x, y, width, height;  // as designed
+    int fontIndex;            // into fonts_, -1 for the form's font
+    int fitShift = 0, fitGrowth = 0;  // what fitting the captions added
+  };
+  struct FitRule {
+    bool container;  // FitContainer, else FitCaptions
+    std::vector<int> controls, partners;
   };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   HFONT FontFor(const FontSpec& style);
   void ApplyDpi(int dpi);
+  Layout* LayoutOf(int id);
+  int CaptionShortfall(const Layout& item) const;
+  void ShiftPartners(const std::vector<int>& partners, int pixels);
+  void ApplyFitRule(const FitRule& rule);
+  void FitLayout();
+  void PlaceControl(const Layout& item);
   void CloseRequested();
 
   HWND window_ = nullptr;
@@ -113,6 +135,8 @@ class Form {
   std::vector<FontSpec> fontSpecs_;
   std::vector<UniqueHfont> fonts_;  // fonts_[0] is the form's, then fontSpecs_ in order
   std::vector<Layout> layout_;
+  std::vector<FitRule> fitRules_;
+  int fitWidening_ = 0;  // client width that fitting added, at 96 DPI
 };
 
 // The window's DPI (96 where the system cannot tell).
