@@ -139,6 +139,12 @@ void Form::FitContainer(int container, std::vector<int> partners) {
   SetClientSize(clientWidth_, clientHeight_);
 }
 
+void Form::KeepAtRightEdge(std::vector<int> stretched, std::vector<int> moved) {
+  rightEdgeRules_.push_back({std::move(stretched), std::move(moved)});
+  FitLayout();
+  SetClientSize(clientWidth_, clientHeight_);
+}
+
 Form::Layout* Form::LayoutOf(int id) {
   HWND control = Control(id);
   for (Layout& item : layout_) {
@@ -239,9 +245,17 @@ void Form::FitLayout() {
   for (const Layout& item : layout_) {
     designedRight = std::max(designedRight, item.x + item.width);
     right = std::max(right, item.x + item.fitShift + item.width + item.fitGrowth);
-    PlaceControl(item);
   }
   fitWidening_ = std::max(0, right - designedRight);
+  for (const RightEdgeRule& rule : rightEdgeRules_) {
+    for (int id : rule.stretched) {
+      if (Layout* item = LayoutOf(id)) item->fitGrowth = std::max(item->fitGrowth, fitWidening_ - item->fitShift);
+    }
+    for (int id : rule.moved) {
+      if (Layout* item = LayoutOf(id)) item->fitShift = std::max(item->fitShift, fitWidening_ - item->fitGrowth);
+    }
+  }
+  for (const Layout& item : layout_) PlaceControl(item);
 }
 
 bool Form::FormHelp(UINT, ULONG_PTR, bool&) { return false; }

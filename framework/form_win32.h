@@ -89,6 +89,11 @@ class Form {
   // edge after the captions were fitted grows to hold them again, keeping
   // its inner margin; `partners` move right by as much.
   void FitContainer(int container, std::vector<int> partners = {});
+  // When fitting widened the layout, `stretched` controls grow and `moved`
+  // controls move so that their right edges keep their designed distance
+  // from the layout's right edge: full-width panels and rows stay flush,
+  // and the buttons stay in the corner.
+  void KeepAtRightEdge(std::vector<int> stretched, std::vector<int> moved);
   // F1 (WM_HELP): the help context through the help manager; when no
   // viewer takes it the user is told that help is unavailable.
   void ContextHelpRequested();
@@ -113,6 +118,9 @@ class Form {
     bool container;  // FitContainer, else FitCaptions
     std::vector<int> controls, partners;
   };
+  struct RightEdgeRule {
+    std::vector<int> stretched, moved;
+  };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   HFONT FontFor(const FontSpec& style);
   void ApplyDpi(int dpi);
@@ -136,6 +144,7 @@ class Form {
   std::vector<UniqueHfont> fonts_;  // fonts_[0] is the form's, then fontSpecs_ in order
   std::vector<Layout> layout_;
   std::vector<FitRule> fitRules_;
+  std::vector<RightEdgeRule> rightEdgeRules_;
   int fitWidening_ = 0;  // client width that fitting added, at 96 DPI
 };
 

@@ -162,6 +162,8 @@ void TOptionsForm::FitCaptionsToFont() {
   FitCaptions({kHighQualLbl});
   FitCaptions({kStaticText1}, {kCaptureSoundTxt, kSoundBrwsBtn, kPlayBtn});
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
+  KeepAtRightEdge({kPanel1, kImgType, kTempOptions, kQualitySlider, kCaptureSoundTxt},
+                  {kVersionLbl, kHighQualLbl, kSoundBrwsBtn, kPlayBtn, kOKBtn, kCancelBtn});
 }
 
 // A flat glyph button: drawn by the form, clicked like a label, and never

@@ -23,8 +23,6 @@ os.environ["TESSORY_BUILD"] = str(BUILD)
 os.environ["WINEPREFIX"] = str(BUILD.parent / "demo-wineprefix")
 sys.path.insert(0, str(HERE.parent / "tests" / "e2e"))
 
-from PIL import Image  # noqa: E402
-
 import e2e_support as e2e  # noqa: E402  (needs TESSORY_BUILD and WINEPREFIX)
 
 FOLDER = "C:\\Tessory demo"
@@ -102,8 +100,9 @@ def main():
         target.close()
         subprocess.run(["wineserver", "-k"], check=False)
     for path in written:
-        with Image.open(path) as image:
-            print(f"{path}  {image.width}x{image.height}  {image.format}")
+        size_and_format = subprocess.run(["identify", "-format", "%wx%h  %m", f"{path}[0]"], capture_output=True,
+                                         text=True, check=True).stdout
+        print(f"{path}  {size_and_format}")
     return 0
 
 
