@@ -46,7 +46,8 @@ class Form {
   int Dpi() const { return dpi_; }
   // `pixels` at 96 DPI, in the window's DPI.
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
-  // Client size at 96 DPI, made physical for the current DPI.
+  // Client size at 96 DPI, made physical for the current DPI; wider by
+  // what fitting the captions added (FitCaptions).
   void SetClientSize(int width, int height);
 
   // The help context F1 asks the help manager for (0: none).

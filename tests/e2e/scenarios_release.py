@@ -30,8 +30,13 @@ def unpacked_release_starts_opens_its_help_and_captures():
     exe = f"{HOME}\\{folder_name}\\tessory.exe"
     saved = fresh_folder(SAVED)
     # Wine reads a command line outside ASCII in the locale's character set.
-    os.environ.setdefault("LC_ALL", "C.UTF-8")
-    app, target = Tessory(autosave_settings(SAVED, [("Image Quality", "dword", 3)]), exe=exe), Target()
+    locale = os.environ.get("LC_ALL")
+    os.environ["LC_ALL"] = "C.UTF-8"
+    try:
+        app = Tessory(autosave_settings(SAVED, [("Image Quality", "dword", 3)]), exe=exe)
+    finally:
+        os.environ.pop("LC_ALL") if locale is None else os.environ.update(LC_ALL=locale)
+    target = Target()
     try:
         x, y, w, h = app.client
         drag((x + w - 2, y + h - 2), (x + w - 2, y + h - 2))  # a click on the bare window makes it active
