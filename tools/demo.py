@@ -82,7 +82,7 @@ def main():
     OUT.mkdir(parents=True, exist_ok=True)
     for old in OUT.iterdir():
         old.unlink()
-    print("demo: preparing a throwaway Wine prefix (a minute the first time)", flush=True)
+    print("demo: preparing a throwaway Wine prefix (up to a minute)", flush=True)
     fresh_prefix()
     e2e.fresh_folder(FOLDER)
     target = e2e.Target()
@@ -107,4 +107,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except (AssertionError, subprocess.SubprocessError, OSError) as error:
+        sys.exit(f"demo: failed: {error}")
