@@ -248,11 +248,22 @@ void Form::FitLayout() {
   }
   fitWidening_ = std::max(0, right - designedRight);
   for (const RightEdgeRule& rule : rightEdgeRules_) {
+    int designedRowRight = 0, rowRight = 0;
+    for (const std::vector<int>* ids : {&rule.stretched, &rule.moved}) {
+      for (int id : *ids) {
+        if (const Layout* item = LayoutOf(id)) {
+          designedRowRight = std::max(designedRowRight, item->x + item->width);
+          rowRight = std::max(rowRight, item->x + item->fitShift + item->width + item->fitGrowth);
+        }
+      }
+    }
+    const int gap = designedRowRight + fitWidening_ - rowRight;
+    if (gap <= 0) continue;
     for (int id : rule.stretched) {
-      if (Layout* item = LayoutOf(id)) item->fitGrowth = std::max(item->fitGrowth, fitWidening_ - item->fitShift);
+      if (Layout* item = LayoutOf(id)) item->fitGrowth += gap;
     }
     for (int id : rule.moved) {
-      if (Layout* item = LayoutOf(id)) item->fitShift = std::max(item->fitShift, fitWidening_ - item->fitGrowth);
+      if (Layout* item = LayoutOf(id)) item->fitShift += gap;
     }
   }
   for (const Layout& item : layout_) PlaceControl(item);

@@ -90,10 +90,11 @@ class Form {
   // edge after the captions were fitted grows to hold them again, keeping
   // its inner margin; `partners` move right by as much.
   void FitContainer(int container, std::vector<int> partners = {});
-  // When fitting widened the layout, `stretched` controls grow and `moved`
-  // controls move so that their right edges keep their designed distance
-  // from the layout's right edge: full-width panels and rows stay flush,
-  // and the buttons stay in the corner.
+  // One row that keeps its designed distance from the layout's right edge
+  // when fitting widened the layout: `stretched` controls grow and `moved`
+  // controls move by the same amount, which brings the row's rightmost
+  // edge to its place. Full-width panels and rows stay flush, and buttons
+  // stay in the corner.
   void KeepAtRightEdge(std::vector<int> stretched, std::vector<int> moved);
   // F1 (WM_HELP): the help context through the help manager; when no
   // viewer takes it the user is told that help is unavailable.

@@ -162,8 +162,13 @@ void TOptionsForm::FitCaptionsToFont() {
   FitCaptions({kHighQualLbl});
   FitCaptions({kStaticText1}, {kCaptureSoundTxt, kSoundBrwsBtn, kPlayBtn});
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
-  KeepAtRightEdge({kPanel1, kImgType, kTempOptions, kQualitySlider, kCaptureSoundTxt},
-                  {kVersionLbl, kHighQualLbl, kSoundBrwsBtn, kPlayBtn, kOKBtn, kCancelBtn});
+  // A widened dialog keeps its right edge straight.
+  KeepAtRightEdge({kPanel1}, {kVersionLbl});
+  KeepAtRightEdge({kImgType}, {});
+  KeepAtRightEdge({kTempOptions}, {});
+  KeepAtRightEdge({kQualitySlider}, {kHighQualLbl});
+  KeepAtRightEdge({kCaptureSoundTxt}, {kSoundBrwsBtn, kPlayBtn});
+  KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
 }
 
 // A flat glyph button: drawn by the form, clicked like a label, and never
