@@ -127,14 +127,14 @@ void Form::PlaceControl(const Layout& item) {
                Scale(item.y + item.height) - Scale(item.y), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::FitCaptions(std::vector<int> captions, std::vector<int> partners) {
-  fitRules_.push_back({false, std::move(captions), std::move(partners)});
+void Form::FitCaptions(std::vector<int> captions, std::vector<int> partners, std::vector<int> yielding) {
+  fitRules_.push_back({false, std::move(captions), std::move(partners), std::move(yielding)});
   FitLayout();
   SetClientSize(clientWidth_, clientHeight_);
 }
 
 void Form::FitContainer(int container, std::vector<int> partners) {
-  fitRules_.push_back({true, {container}, std::move(partners)});
+  fitRules_.push_back({true, {container}, std::move(partners), {}});
   FitLayout();
   SetClientSize(clientWidth_, clientHeight_);
 }
@@ -216,6 +216,12 @@ void Form::ApplyFitRule(const FitRule& rule) {
       }
     }
     ShiftPartners(rule.partners, shortfall);
+    for (int id : rule.yielding) {
+      if (Layout* item = LayoutOf(id)) {
+        item->fitShift += shortfall;
+        item->fitGrowth -= shortfall;
+      }
+    }
     return;
   }
   Layout* box = LayoutOf(rule.controls.front());

@@ -82,10 +82,11 @@ class Form {
   // Makes room for captions whose text, in the font the window really got
   // at its DPI, is wider than their place: the captions of `captions` are
   // widened (never narrowed) by the widest shortfall among them, so that a
-  // column of captions stays a column, and `partners` move right by as
-  // much. The client area grows by what the layout gained on the right.
-  // Kept and applied again whenever the DPI changes.
-  void FitCaptions(std::vector<int> captions, std::vector<int> partners = {});
+  // column of captions stays a column; `partners` move right by as much,
+  // and `yielding` controls give the room up from their left edge instead.
+  // The client area grows by what the layout gained on the right. Kept and
+  // applied again whenever the DPI changes.
+  void FitCaptions(std::vector<int> captions, std::vector<int> partners = {}, std::vector<int> yielding = {});
   // A container (group box, panel) whose contents reach past its right
   // edge after the captions were fitted grows to hold them again, keeping
   // its inner margin; `partners` move right by as much.
@@ -118,7 +119,7 @@ class Form {
   };
   struct FitRule {
     bool container;  // FitContainer, else FitCaptions
-    std::vector<int> controls, partners;
+    std::vector<int> controls, partners, yielding;
   };
   struct RightEdgeRule {
     std::vector<int> stretched, moved;

@@ -106,11 +106,13 @@ void TOptionsForm::CreateChoices() {
 }
 
 void TOptionsForm::CreateQualityControls() {
+  // "Low" and "High" end where the slider begins: it paints its whole
+  // rectangle, over any text beneath it.
   AddControl(L"STATIC", "Image Quality:", kLabel, 12, 318, 71, 17, kQualityLbl);
-  AddControl(L"STATIC", "Low", kLabel, 90, 319, 20, 16, kLowQualLbl, &kArial9);
+  AddControl(L"STATIC", "Low", kLabel, 90, 319, 14, 16, kLowQualLbl, &kArial9);
   AddControl(TRACKBAR_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 104, 314,
              202, 27, kQualitySlider);
-  AddControl(L"STATIC", "High", kLabel, 303, 319, 23, 16, kHighQualLbl, &kArial9);
+  AddControl(L"STATIC", "High", kLabel, 306, 319, 20, 16, kHighQualLbl, &kArial9);
   SetSliderScale({10, 100, 10, 10, 10, 50});
 }
 
@@ -157,8 +159,8 @@ void TOptionsForm::FitCaptionsToFont() {
   FitCaptions({kAutoSaveLbl, kSequentialLbl}, {kTempFolderTxt, kBrowseBtn, kBaseNameTxt});
   FitCaptions({kSequentialChk});
   FitContainer(kTempOptions);
-  FitCaptions({kQualityLbl}, {kLowQualLbl, kQualitySlider, kHighQualLbl});
-  FitCaptions({kLowQualLbl}, {kQualitySlider, kHighQualLbl});
+  FitCaptions({kQualityLbl}, {kLowQualLbl}, {kQualitySlider});
+  FitCaptions({kLowQualLbl}, {}, {kQualitySlider});
   FitCaptions({kHighQualLbl});
   FitCaptions({kStaticText1}, {kCaptureSoundTxt, kSoundBrwsBtn, kPlayBtn});
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});

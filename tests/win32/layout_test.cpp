@@ -4,8 +4,6 @@
 // control, no text or control runs into another, and everything lies
 // inside the client area.
 #include <windows.h>
-// <commctrl.h> needs <windows.h> first.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,7 +26,7 @@ struct Child {
   HWND window;
   std::wstring className, text;
   RECT bounds;   // in the form's client coordinates
-  RECT content;  // what it draws: the text of a label, the channel of a slider
+  RECT content;  // what it draws: the text of a label, else its whole rectangle
 };
 
 std::wstring TextOf(HWND window) {
@@ -80,11 +78,6 @@ std::vector<Child> ChildrenOf(HWND form) {
       if (align == SS_RIGHT) child.content.left = child.bounds.right - width;
       else if (align == SS_CENTER) child.content.left = (child.bounds.left + child.bounds.right - width) / 2;
       child.content.right = child.content.left + width;
-    } else if (lstrcmpiW(name, TRACKBAR_CLASSW) == 0) {
-      RECT channel;
-      SendMessageW(window, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-      child.content.left = child.bounds.left + channel.left;
-      child.content.right = child.bounds.left + channel.right;
     }
     children.push_back(child);
   }
