@@ -26,8 +26,12 @@ bool HasClass(HWND window, const wchar_t* name) {
   return GetClassNameW(window, windowClass, 16) && lstrcmpiW(windowClass, name) == 0;
 }
 
-bool IsButton(HWND window) { return HasClass(window, L"Button"); }
-bool IsStatic(HWND window) { return HasClass(window, L"Static"); }
+bool IsButton(HWND window) {
+  return HasClass(window, L"Button");
+}
+bool IsStatic(HWND window) {
+  return HasClass(window, L"Static");
+}
 
 }  // namespace
 
@@ -176,14 +180,9 @@ int Form::CaptionShortfall(const Layout& item) const {
       case BS_3STATE:
       case BS_AUTO3STATE:
       case BS_RADIOBUTTON:
-      case BS_AUTORADIOBUTTON:
-        padding = 19;
-        break;
-      case BS_GROUPBOX:
-        padding = 20;
-        break;
-      default:
-        padding = 8;
+      case BS_AUTORADIOBUTTON: padding = 19; break;
+      case BS_GROUPBOX: padding = 20; break;
+      default: padding = 8;
     }
   }
   const int needed = extent.cx + Scale(padding);

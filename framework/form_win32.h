@@ -113,8 +113,8 @@ class Form {
  private:
   struct Layout {
     HWND control;
-    int x, y, width, height;  // as designed
-    int fontIndex;            // into fonts_, -1 for the form's font
+    int x, y, width, height;          // as designed
+    int fontIndex;                    // into fonts_, -1 for the form's font
     int fitShift = 0, fitGrowth = 0;  // what fitting the captions added
   };
   struct FitRule {

@@ -4,6 +4,7 @@
 // control, no text or control runs into another, and everything lies
 // inside the client area.
 #include <windows.h>
+// gtest after the Windows header, as in the other Windows tests.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -43,7 +44,9 @@ SIZE TextExtent(HWND control, const std::wstring& text) {
   return extent;
 }
 
-LONG Style(HWND window) { return static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE)); }
+LONG Style(HWND window) {
+  return static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
+}
 
 bool IsCheckOrRadio(const Child& child) {
   if (lstrcmpiW(child.className.c_str(), L"Button") != 0) return false;
@@ -51,8 +54,7 @@ bool IsCheckOrRadio(const Child& child) {
     case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
     case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON:
-      return true;
+    case BS_AUTORADIOBUTTON: return true;
   }
   return false;
 }
@@ -75,8 +77,10 @@ std::vector<Child> ChildrenOf(HWND form) {
     if (lstrcmpiW(name, L"Static") == 0 && !child.text.empty()) {
       const LONG width = TextExtent(window, child.text).cx;
       const LONG align = Style(window) & SS_TYPEMASK;
-      if (align == SS_RIGHT) child.content.left = child.bounds.right - width;
-      else if (align == SS_CENTER) child.content.left = (child.bounds.left + child.bounds.right - width) / 2;
+      if (align == SS_RIGHT)
+        child.content.left = child.bounds.right - width;
+      else if (align == SS_CENTER)
+        child.content.left = (child.bounds.left + child.bounds.right - width) / 2;
       child.content.right = child.content.left + width;
     }
     children.push_back(child);
