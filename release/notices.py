@@ -31,12 +31,13 @@ def read(path):
 
 
 def between(text, first, stop, what):
-    """The lines of `text` from the one starting with `first` up to (not
-    including) the one starting with `stop`."""
-    lines = text.splitlines()
+    """The lines of `text` from the line `first` up to (not including) the
+    line `stop`; whole lines, so that a table of contents naming the same
+    heading does not count."""
+    lines = [line.rstrip() for line in text.splitlines()]
     try:
-        start = next(i for i, line in enumerate(lines) if line.startswith(first))
-        end = next(i for i in range(start + 1, len(lines)) if lines[i].startswith(stop))
+        start = next(i for i, line in enumerate(lines) if line == first)
+        end = next(i for i in range(start + 1, len(lines)) if lines[i] == stop)
     except StopIteration:
         sys.exit(f"notices: {what}: the text between '{first}' and '{stop}' is missing")
     return "\n".join(lines[start:end]).rstrip() + "\n"
@@ -94,8 +95,9 @@ def sections(deps_src):
         ("GCC runtime (libgcc, libstdc++) with the GCC Runtime Library Exception",
          ["gcc", "gcc_eh", "stdc++", "supc++", "atomic", "ssp"],
          f"Debian package gcc-mingw-w64-base {package_version('gcc-mingw-w64-base')}, its copyright file",
-         [between(gcc, "The following runtime libraries are licensed", "The libbacktrace library", GCC_COPYRIGHT),
-          between(gcc, "GCC RUNTIME LIBRARY EXCEPTION", "libquadmath/", GCC_COPYRIGHT),
+         [between(gcc, "The following runtime libraries are licensed under the terms of the",
+                  "The libbacktrace library is licensed under the following terms:", GCC_COPYRIGHT),
+          between(gcc, "GCC RUNTIME LIBRARY EXCEPTION", "libquadmath/*.[hc]:", GCC_COPYRIGHT),
           "The GNU General Public License, version 3\n"
           "-----------------------------------------\n\n" + read(GPL3)]),
     ]
