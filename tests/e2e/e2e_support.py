@@ -176,14 +176,15 @@ class Target:
 
 
 class Tessory:
-    """tessory.exe with the settings given, started fresh."""
+    """tessory.exe (the build's, or the one at `exe`) with the settings
+    given, started fresh."""
 
-    def __init__(self, settings=()):
+    def __init__(self, settings=(), exe=TESSORY):
         commands = ["reg-clear", "reg-dword", "Last X-Pos", "100", "reg-dword", "Last Y-Pos", "100"]
         for name, kind, value in settings:
             commands += [f"reg-{kind}", name, str(value)]
         probe(*commands)
-        self.process = subprocess.Popen([WINE, str(TESSORY)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             info = wait_for(lambda: (w := window_info("form:Tessory")) and w["visible"] and w, what="the main window")
         except BaseException:
