@@ -50,10 +50,8 @@ class SmallDrive:
 
     def fill(self):
         stat = os.statvfs(self.folder)
-        taken = self.filler.stat().st_size if self.filler.exists() else 0
         with open(self.filler, "ab") as out:
             out.write(b"\0" * (stat.f_bavail * stat.f_frsize - self.free))
-        print(f"  drive T: filled with {taken} + {stat.f_bavail * stat.f_frsize - self.free} bytes")
 
     def make_room(self):
         self.filler.unlink()
@@ -127,7 +125,8 @@ def save_as(path):
     key("ctrl+a")
     subprocess.run(["xdotool", "type", "--delay", "60", path], check=True)
     key("Return")
-    wait_for(lambda: probe("foreground").get("foreground") not in (["Save Window Image"], None),
+    # The question has the dialog's title; its text tells them apart.
+    wait_for(lambda: "already exists" in " ".join(probe("dialog", "Save Window Image", check=False).get("dialog", [])),
              what="the overwrite question")
     time.sleep(0.5)
     key("Return")  # the question's default answer is yes

@@ -22,4 +22,4 @@ endforeach()
 # End-to-end: tessory.exe driven with the real pointer (xdotool).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME tessory_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py ${PROJECT_BINARY_DIR})
-set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 900 DEPENDS "tessory_win32_tests")
+set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 1500 DEPENDS "tessory_win32_tests")
