@@ -63,12 +63,18 @@ TEST_F(InputImage, TopDownBmpIsStoredBottomUp) {
   EXPECT_EQ(image.Rows()[4], 1);
 }
 
+// Windows will not open a folder as a file at all; elsewhere it opens, and
+// its size says nothing about its content.
 TEST_F(InputImage, FoldersAreRefused) {
   try {
     ReadInputImage(dir.Path());
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+    const std::string text = e.what();
+    EXPECT_NE(text.find(dir.Path()), std::string::npos) << text;
+#ifndef _WIN32
+    EXPECT_EQ(text, dir.Path() + ": not a regular file");
+#endif
   }
 }
 
