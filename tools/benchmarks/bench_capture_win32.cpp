@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,8 +27,8 @@
 #include "gif/GIFImage.h"
 #include "imaging/PngUnit.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg.h"
+#include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
 
 namespace tessory {
@@ -114,16 +115,16 @@ class BytesSink final : public ByteSink {
   std::vector<std::uint8_t> bytes_;
 };
 
-// One file type: encodes the capture into memory (PNG straight to its file,
-// whose writer has no other form) for the bytes to be written to `path`.
+// One file type: encodes the capture into memory, for the bytes to be
+// written to a file apart.
 struct FileType {
   const char* name;
-  std::function<std::vector<std::uint8_t>(CaptureImage&, Win32DeliveryPlatform&, const std::string&)> encode;
+  std::function<std::vector<std::uint8_t>(CaptureImage&, Win32DeliveryPlatform&)> encode;
 };
 
 std::vector<FileType> FileTypes() {
   auto bmp = [](int depth) {
-    return [depth](CaptureImage& image, Win32DeliveryPlatform& platform, const std::string&) {
+    return [depth](CaptureImage& image, Win32DeliveryPlatform& platform) {
       ConvertPixelDepth(image, depth, platform.HalftonePalette());
       BytesSink sink;
       WriteBmp(image, sink);
@@ -134,7 +135,7 @@ std::vector<FileType> FileTypes() {
       {"BMP 24-bit", bmp(24)},
       {"BMP 8-bit", bmp(8)},
       {"JPEG q90",
-       [](CaptureImage& image, Win32DeliveryPlatform&, const std::string&) {
+       [](CaptureImage& image, Win32DeliveryPlatform&) {
          TJPEGImage jpeg;
          jpeg.SetQuality(90);
          jpeg.AssignBitmap(image);
@@ -143,7 +144,7 @@ std::vector<FileType> FileTypes() {
          return std::vector<std::uint8_t>(data.begin(), data.end());
        }},
       {"GIF",
-       [](CaptureImage& image, Win32DeliveryPlatform&, const std::string&) {
+       [](CaptureImage& image, Win32DeliveryPlatform&) {
          TGIFImage gif;
          gif.ReductionMethod = 7;
          gif.DitherStyle = 1;
@@ -152,19 +153,19 @@ std::vector<FileType> FileTypes() {
          gif.SaveToStream(sink);
          return sink.Take();
        }},
-      {"PNG (encode includes write)",
-       [](CaptureImage& image, Win32DeliveryPlatform&, const std::string& path) {
-         WritePngFile(path, image, clNone);
-         return std::vector<std::uint8_t>{};
+      {"PNG",
+       [](CaptureImage& image, Win32DeliveryPlatform&) {
+         BytesSink sink;
+         WritePng(sink, image, clNone);
+         return sink.Take();
        }},
   };
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  UniqueFile file = CreateFileForWrite(path);
-  FileSink sink(file.get());
-  sink.Write(bytes);
-  CloseWrittenFile(std::move(file));
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
+  file->Write(bytes);
+  file->Commit();
 }
 
 int Run(int runs, const std::string& folder, const std::string& wav) {
@@ -181,9 +182,9 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
       const double start = NowMs();
       CaptureImage image = GrabWindowImage(target);
       const double grabbed = NowMs();
-      const std::vector<std::uint8_t> bytes = types[t].encode(image, platform, path);
+      const std::vector<std::uint8_t> bytes = types[t].encode(image, platform);
       const double encoded = NowMs();
-      if (!bytes.empty()) WriteBytes(path, bytes);
+      WriteBytes(path, bytes);
       const double written = NowMs();
       if (wav.empty()) {
         platform.Beep();
