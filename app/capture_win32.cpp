@@ -208,6 +208,7 @@ void TMainForm::ShowPick() {
   if (target) GetWindowThreadProcessId(target, &process);
   if (target == GetDesktopWindow() || target == GetShellWindow() || process == GetCurrentProcessId()) target = nullptr;
   if (!target) return drag_->Outline(nullptr, {}, {}, pointer);
+  if (target == drag_->OutlinedWindow()) return drag_->FollowPointer(pointer);
   const RECT rect = GrabRect(target, grabOptions_);
   std::wstring title(256, L'\0');
   title.resize(std::max(0, GetWindowTextW(target, title.data(), static_cast<int>(title.size()))));
@@ -228,7 +229,9 @@ CaptureDelivery TMainForm::Delivery() {
 }
 
 void TMainForm::TargetImgMouseUp(int x, int y) {
-  EndDrag();  // the outline is gone before the grab copies anything
+  // The outline is gone before the grab copies anything; the grab has the
+  // target repaint, the part the outline covered included.
+  EndDrag();
   HWND target = ReleaseTarget(x, y);
   if (!target) return;
   CaptureDelivery delivery = Delivery();
@@ -284,9 +287,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP:
       if (drag_) TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
       return 0;
+    // The drag was taken away, or Escape ended it (the drag's keyboard
+    // watch sends WM_CANCELMODE): pick nothing.
     case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:  // also Escape, from the drag's keyboard watch
-      EndDrag();  // the drag was taken away: pick nothing
+    case WM_CANCELMODE:
+      EndDrag();
       break;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) EndDrag();

@@ -9,8 +9,7 @@ HWND gWatchingOwner = nullptr;
 
 }  // namespace
 
-DragSession::DragSession(HWND owner)
-    : owner_(owner), capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(owner) {
+DragSession::DragSession(HWND owner) : capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(owner) {
   // A low-level hook sees the key whichever window has the focus. Without
   // it (hooks refused) Escape still ends the drag where the window has it.
   escapeWatch_.reset(SetWindowsHookExW(WH_KEYBOARD_LL, &DragSession::KeyboardProc, GetModuleHandleW(nullptr), 0));
@@ -23,17 +22,8 @@ DragSession::~DragSession() {
 }
 
 void DragSession::Outline(HWND target, const RECT& rect, const std::string& label, POINT pointer) {
-  if (!target) {
-    outline_.Hide();
-    outlined_ = nullptr;
-    return;
-  }
-  if (target == outlined_ && EqualRect(&rect, &outlinedRect_) && outline_.Visible()) {
-    outline_.FollowPointer(pointer);
-    return;
-  }
   outlined_ = target;
-  outlinedRect_ = rect;
+  if (!target) return outline_.Hide();
   outline_.Show(rect, label, pointer);
 }
 

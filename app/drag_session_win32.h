@@ -32,13 +32,11 @@ class DragSession {
  private:
   static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
-  HWND owner_;
   MouseCapture capture_;
   CursorOverride cursor_;
   UniqueHhook escapeWatch_;
   PickOutline outline_;  // last: hidden before anything else is put back
   HWND outlined_ = nullptr;
-  RECT outlinedRect_{};
 };
 
 }  // namespace tessory

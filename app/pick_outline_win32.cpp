@@ -40,8 +40,12 @@ int MonitorDpi(HMONITOR monitor) {
   return static_cast<int>(x);
 }
 
-PixelRect ToPixelRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-RECT ToRect(const PixelRect& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+PixelRect ToPixelRect(const RECT& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+RECT ToRect(const PixelRect& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 PixelRect VirtualScreen() {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -133,7 +137,6 @@ void PickOutline::PlaceLabel(POINT pointer) {
 }
 
 void PickOutline::Hide() {
-  if (!visible_ && ring_.Empty()) return;
   visible_ = false;
   ring_ = {};
   for (const UniqueHwnd& band : bands_) ShowWindow(band.get(), SW_HIDE);
@@ -170,18 +173,17 @@ LRESULT CALLBACK PickOutline::PartProc(HWND window, UINT message, WPARAM wParam,
   }
   const auto* outline = reinterpret_cast<const PickOutline*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
-    case WM_NCHITTEST:
-      return HTTRANSPARENT;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_NCHITTEST: return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
       if (outline) {
-        if (window == outline->label_.get()) outline->PaintLabel(dc);
-        else outline->PaintBand(window, dc);
+        if (window == outline->label_.get())
+          outline->PaintLabel(dc);
+        else
+          outline->PaintBand(window, dc);
       }
       EndPaint(window, &paint);
       return 0;

@@ -26,7 +26,7 @@ class PickOutline {
   void Show(const RECT& target, const std::string& text, POINT pointer);
   // Keeps the label beside the pointer.
   void FollowPointer(POINT pointer);
-  // Hides outline and label and has what they covered repainted now.
+  // Hides outline and label; the windows they covered repaint that part.
   void Hide();
   bool Visible() const { return visible_; }
   // The outline's windows, for checks that they stay out of the pick.
