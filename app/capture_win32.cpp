@@ -49,7 +49,9 @@ TMainForm::TMainForm(RegistryKeyStore& store)
   FormCreate();
 }
 
-TMainForm::~TMainForm() { EndDrag(); }
+TMainForm::~TMainForm() {
+  EndDrag();
+}
 
 void TMainForm::CreateControls() {
   targetBitmap_.reset(static_cast<HBITMAP>(
