@@ -408,6 +408,23 @@ TEST_F(MainFormTest, ReleaseInsidePicksNothingAndRightButtonReusesTheLastPick) {
   EXPECT_TRUE(IsWindowVisible(form.Handle()));
 }
 
+TEST_F(MainFormTest, LosingThePointerCaptureEndsTheDrag) {
+  test::MemoryRegistry store;
+  TMainForm form(store);
+  form.Show();
+  KnownWindow other;
+  form.TargetImgMouseDown();
+  ASSERT_NE(form.Drag(), nullptr);
+  EXPECT_EQ(GetCapture(), form.Handle());
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
+  const HWND band = form.Drag()->OutlineWindows().Band(0);
+  SetCapture(other.Handle());  // taken away, as another program's window may
+  EXPECT_EQ(form.Drag(), nullptr);
+  EXPECT_FALSE(IsWindow(band));
+  EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
+  ReleaseCapture();
+}
+
 TEST_F(MainFormTest, NoPickedWindowMeansNoGrab) {
   test::MemoryRegistry store;
   TMainForm form(store);
