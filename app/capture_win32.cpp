@@ -62,6 +62,8 @@ void TMainForm::CreateControls() {
   static const FontSpec kButtonFont{L"Arial", 9};
   AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
              &kButtonFont);
+  // A font wider than the designed one widens the button and the window.
+  FitCaptions({kShowOptsBtn});
   AddTooltips();
 }
 

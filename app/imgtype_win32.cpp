@@ -27,6 +27,11 @@ TImageTypeForm::TImageTypeForm(HWND owner) {
     AddControl(L"BUTTON", kItems[i], WS_VISIBLE | BS_AUTORADIOBUTTON | first, 17, 20 + 20 * i, 130, 18,
                kImgTypeFirst + i);
   }
+  // Captions cut off by a font wider than the designed one take the room
+  // they need; the buttons beside the group move along.
+  FitCaptions({kImgTypeFirst, kImgTypeFirst + 1, kImgTypeFirst + 2, kImgTypeFirst + 3});
+  FitContainer(kImgTypeGroup, {kOKBtn, kCancelBtn});
+  FitCaptions({kOKBtn, kCancelBtn});
   SetImgTypeIndex(0);
   SetDefaultButton(kOKBtn);
 }

@@ -46,7 +46,8 @@ class Form {
   int Dpi() const { return dpi_; }
   // `pixels` at 96 DPI, in the window's DPI.
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
-  // Client size at 96 DPI, made physical for the current DPI.
+  // Client size at 96 DPI, made physical for the current DPI; wider by
+  // what fitting the captions added (FitCaptions).
   void SetClientSize(int width, int height);
 
   // The help context F1 asks the help manager for (0: none).
@@ -78,6 +79,24 @@ class Form {
   void SetDefaultButton(int id) { defaultButton_ = id; }
   // Moves a control made by AddControl to new bounds in 96-DPI pixels.
   void SetControlBounds(HWND control, int x, int y, int width, int height);
+  // Makes room for captions whose text, in the font the window really got
+  // at its DPI, is wider than their place: the captions of `captions` are
+  // widened (never narrowed) by the widest shortfall among them, so that a
+  // column of captions stays a column; `partners` move right by as much,
+  // and `yielding` controls give the room up from their left edge instead.
+  // The client area grows by what the layout gained on the right. Kept and
+  // applied again whenever the DPI changes.
+  void FitCaptions(std::vector<int> captions, std::vector<int> partners = {}, std::vector<int> yielding = {});
+  // A container (group box, panel) whose contents reach past its right
+  // edge after the captions were fitted grows to hold them again, keeping
+  // its inner margin; `partners` move right by as much.
+  void FitContainer(int container, std::vector<int> partners = {});
+  // One row that keeps its designed distance from the layout's right edge
+  // when fitting widened the layout: `stretched` controls grow and `moved`
+  // controls move by the same amount, which brings the row's rightmost
+  // edge to its place. Full-width panels and rows stay flush, and buttons
+  // stay in the corner.
+  void KeepAtRightEdge(std::vector<int> stretched, std::vector<int> moved);
   // F1 (WM_HELP): the help context through the help manager; when no
   // viewer takes it the user is told that help is unavailable.
   void ContextHelpRequested();
@@ -94,12 +113,26 @@ class Form {
  private:
   struct Layout {
     HWND control;
-    int x, y, width, height;
-    int fontIndex;  // into fonts_, -1 for the form's font
+    int x, y, width, height;          // as designed
+    int fontIndex;                    // into fonts_, -1 for the form's font
+    int fitShift = 0, fitGrowth = 0;  // what fitting the captions added
+  };
+  struct FitRule {
+    bool container;  // FitContainer, else FitCaptions
+    std::vector<int> controls, partners, yielding;
+  };
+  struct RightEdgeRule {
+    std::vector<int> stretched, moved;
   };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   HFONT FontFor(const FontSpec& style);
   void ApplyDpi(int dpi);
+  Layout* LayoutOf(int id);
+  int CaptionShortfall(const Layout& item) const;
+  void ShiftPartners(const std::vector<int>& partners, int pixels);
+  void ApplyFitRule(const FitRule& rule);
+  void FitLayout();
+  void PlaceControl(const Layout& item);
   void CloseRequested();
 
   HWND window_ = nullptr;
@@ -113,6 +146,9 @@ class Form {
   std::vector<FontSpec> fontSpecs_;
   std::vector<UniqueHfont> fonts_;  // fonts_[0] is the form's, then fontSpecs_ in order
   std::vector<Layout> layout_;
+  std::vector<FitRule> fitRules_;
+  std::vector<RightEdgeRule> rightEdgeRules_;
+  int fitWidening_ = 0;  // client width that fitting added, at 96 DPI
 };
 
 // The window's DPI (96 where the system cannot tell).

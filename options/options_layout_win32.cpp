@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
@@ -56,9 +57,7 @@ TOptionsForm::TOptionsForm() {
   AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 258, 394, 70, 24, kCancelBtn);
   CreateTempFileOptions();
   CreateSoundControls();
-  for (int id : {kAppTitle, kQualityLbl, kLowQualLbl, kHighQualLbl, kAutoSaveLbl, kSequentialLbl, kStaticText1}) {
-    FitLabelToText(id);
-  }
+  FitCaptionsToFont();
   SetDefaultButton(kOKBtn);
   playSound_ = [](const std::string& path) { PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_SYNC); };
   openLink_ = [](const std::string& address) {
@@ -107,11 +106,13 @@ void TOptionsForm::CreateChoices() {
 }
 
 void TOptionsForm::CreateQualityControls() {
+  // "Low" and "High" end where the slider begins: it paints its whole
+  // rectangle, over any text beneath it.
   AddControl(L"STATIC", "Image Quality:", kLabel, 12, 318, 71, 17, kQualityLbl);
-  AddControl(L"STATIC", "Low", kLabel, 90, 319, 20, 16, kLowQualLbl, &kArial9);
+  AddControl(L"STATIC", "Low", kLabel, 90, 319, 14, 16, kLowQualLbl, &kArial9);
   AddControl(TRACKBAR_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 104, 314,
              202, 27, kQualitySlider);
-  AddControl(L"STATIC", "High", kLabel, 303, 319, 23, 16, kHighQualLbl, &kArial9);
+  AddControl(L"STATIC", "High", kLabel, 306, 319, 20, 16, kHighQualLbl, &kArial9);
   SetSliderScale({10, 100, 10, 10, 10, 50});
 }
 
@@ -132,6 +133,44 @@ void TOptionsForm::CreateSoundControls() {
   AddControl(L"EDIT", "", kEdit, 92, 354, 192, 21, kCaptureSoundTxt, nullptr, WS_EX_CLIENTEDGE);
   AddGlyphButton(kSoundBrwsBtn, 285, 355, "Select Sound File");
   AddGlyphButton(kPlayBtn, 306, 355, "Preview Sound");
+}
+
+// Where the font the dialog really got is wider than the designed one, the
+// captions that would be cut off take the room they need: their partners on
+// the same row move right, a group that no longer holds its items grows,
+// and what lies right of it moves along.
+void TOptionsForm::FitCaptionsToFont() {
+  std::vector<int> saveOptionItems, imgTypeItems;
+  for (int i = 0; i < kSaveOptionsCount; ++i) saveOptionItems.push_back(kSaveOptionsFirst + i);
+  for (int i = 0; i < kImgTypeCount; ++i) imgTypeItems.push_back(kImgTypeFirst + i);
+  std::vector<int> imgTypeGroup = imgTypeItems;
+  imgTypeGroup.push_back(kImgType);
+
+  FitCaptions({kAppTitle});
+  FitCaptions({kWebAddressLbl});
+  FitContainer(kPanel1);
+  FitCaptions({kSaveOptions});
+  FitCaptions(saveOptionItems);
+  FitContainer(kSaveOptions, imgTypeGroup);
+  FitCaptions({kImgType});
+  FitCaptions(imgTypeItems);
+  FitContainer(kImgType);
+  FitCaptions({kTempOptions});
+  FitCaptions({kAutoSaveLbl, kSequentialLbl}, {kTempFolderTxt, kBrowseBtn, kBaseNameTxt});
+  FitCaptions({kSequentialChk});
+  FitContainer(kTempOptions);
+  FitCaptions({kQualityLbl}, {kLowQualLbl}, {kQualitySlider});
+  FitCaptions({kLowQualLbl}, {}, {kQualitySlider});
+  FitCaptions({kHighQualLbl});
+  FitCaptions({kStaticText1}, {kCaptureSoundTxt, kSoundBrwsBtn, kPlayBtn});
+  FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
+  // A widened dialog keeps its right edge straight.
+  KeepAtRightEdge({kPanel1}, {kVersionLbl});
+  KeepAtRightEdge({kImgType}, {});
+  KeepAtRightEdge({kTempOptions}, {});
+  KeepAtRightEdge({kQualitySlider}, {kHighQualLbl});
+  KeepAtRightEdge({kCaptureSoundTxt}, {kSoundBrwsBtn, kPlayBtn});
+  KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
 }
 
 // A flat glyph button: drawn by the form, clicked like a label, and never

@@ -100,6 +100,7 @@ class TOptionsForm final : public Form {
   void CreateQualityControls();
   void CreateTempFileOptions();
   void CreateSoundControls();
+  void FitCaptionsToFont();
   void AddGlyphButton(int id, int x, int y, const char* hint);
   void AddTooltip(int id, const char* hint);
   void ShowCopyright();

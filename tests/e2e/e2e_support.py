@@ -208,16 +208,17 @@ class Target:
 
 
 class Tessory:
-    """tessory.exe with the settings given, started fresh."""
+    """tessory.exe (the build's, or the one at `exe`) with the settings
+    given, started fresh."""
 
-    def __init__(self, settings=(), position=(100, 100)):
+    def __init__(self, settings=(), exe=TESSORY, position=(100, 100)):
         commands = ["reg-clear"]
         if position:
             commands += ["reg-dword", "Last X-Pos", str(position[0]), "reg-dword", "Last Y-Pos", str(position[1])]
         for name, kind, value in settings:
             commands += [f"reg-{kind}", name, str(value)]
         probe(*commands)
-        self.process = subprocess.Popen([WINE, str(TESSORY)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             info = wait_for(lambda: (w := window_info("form:Tessory")) and w["visible"] and w, what="the main window")
         except BaseException:

@@ -23,3 +23,12 @@ endforeach()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME tessory_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py ${PROJECT_BINARY_DIR})
 set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 900 DEPENDS "tessory_win32_tests")
+
+# The three windows' layouts at 96, 120 and 144 DPI, in a prefix of their own.
+add_executable(tessory_layout_tests win32/layout_test.cpp ${PROJECT_SOURCE_DIR}/app/tessory.rc)
+target_include_directories(tessory_layout_tests PRIVATE ${PROJECT_BINARY_DIR}/app ${PROJECT_SOURCE_DIR}/app)
+target_link_libraries(tessory_layout_tests PRIVATE tessory_win32 tessory_test_support GTest::gtest GTest::gtest_main)
+add_test(NAME tessory_layout_tests
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/dpi_layout_test.sh $<TARGET_FILE:tessory_layout_tests>
+                 ${PROJECT_BINARY_DIR}/wineprefix-dpi)
+set_tests_properties(tessory_layout_tests PROPERTIES LABELS wine TIMEOUT 600)
