@@ -4,8 +4,8 @@
 #include "gif/GIFImage.h"
 #include "imaging/PngUnit.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg.h"
+#include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
 
 namespace tessory {
@@ -79,17 +79,21 @@ void CaptureDelivery::DeliverToClipboard() {
   PlayCaptureSound();
 }
 
-void CaptureDelivery::WriteImage(const std::string& path, std::int32_t type) {
+FileErrorTexts FileTextsForType(std::int32_t type) {
+  return type == 3 ? kPngFileTexts : FileErrorTexts{};
+}
+
+void CaptureDelivery::WriteImage(ByteSink& sink, std::int32_t type) {
   switch (type) {
     case 0:
       ConvertPixelDepth(c_.image, BitmapDepthForQuality(c_.settings.ImageQuality), c_.platform.HalftonePalette());
-      WriteBmpFile(c_.image, path);
+      WriteBmp(c_.image, sink);
       break;
     case 1: {
       TJPEGImage jpeg;
       jpeg.SetQuality(static_cast<std::uint8_t>(JpegQualityFor(c_.settings.ImageQuality)));
       jpeg.AssignBitmap(c_.image);
-      jpeg.WriteJpegFile(path);
+      jpeg.SaveToStream(sink);
       break;
     }
     case 2: {
@@ -97,21 +101,32 @@ void CaptureDelivery::WriteImage(const std::string& path, std::int32_t type) {
       gif.ReductionMethod = 7;
       gif.DitherStyle = 1;
       gif.AssignBitmap(c_.image);
-      gif.WriteToFile(path);
+      gif.SaveToStream(sink);
       break;
     }
     case 3:
-      WritePngFile(path, c_.image, clNone);
+      WritePng(sink, c_.image, clNone);
       break;
     default:
       break;
   }
 }
 
+void CaptureDelivery::WriteAndConfirm(OutputFile& file, std::int32_t type) {
+  WriteImage(file, type);
+  file.Commit();
+  PlayCaptureSound();
+}
+
 void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
   HourglassScope hourglass(c_.platform);
-  WriteImage(path, type);
-  PlayCaptureSound();
+  if (ExtensionForType(type).empty()) {
+    PlayCaptureSound();  // a type without a format writes nothing, yet confirms
+    return;
+  }
+  // An existing file at `path` is replaced only once the new one is whole.
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(type));
+  WriteAndConfirm(*file, type);
 }
 
 void CaptureDelivery::DeliverToNamedFile() {
@@ -157,8 +172,8 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   // appears between the test and the write is never overwritten. A type
   // outside 0 to 3 writes nothing, so it takes no file either.
   const bool writes = !ExtensionForType(type).empty();
+  std::unique_ptr<OutputFile> file;
   std::string candidate;
-  bool reserved = false;
   for (int draws = 0;; ++draws) {
     if (!c_.settings.SequentialFileNames && draws == kMaxRandomDraws) {
       throw EFCreateError(FormatText("Cannot create file %s", prefix));
@@ -166,20 +181,16 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
     candidate = NextCandidate(prefix, type);
     if (c_.platform.FileExists(candidate)) continue;
     if (!writes) break;
-    const NewFileResult result = CreateNewFile(candidate);
-    if (result == NewFileResult::AlreadyExists) continue;
-    // A name that cannot be created at all is left to the writer, which
-    // reports it with the file layer's own message.
-    reserved = result == NewFileResult::Created;
-    break;
+    file = OutputFile::CreateNew(candidate, FileTextsForType(type));
+    if (file) break;
   }
-  try {
+  if (!writes) {
     SaveImageFile(candidate, type);
-  } catch (...) {
-    // Leave no empty file of ours behind for a capture that was not saved.
-    if (reserved && FileSize(candidate) == 0) RemoveFile(candidate);
-    throw;
+    return;
   }
+  // The file created here is the one written; if anything fails it is
+  // removed again, so no broken picture stays under a capture name.
+  WriteAndConfirm(*file, type);
 }
 
 }  // namespace tessory

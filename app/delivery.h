@@ -10,6 +10,7 @@
 #include "app/autosave_names.h"
 #include "app/globals.h"
 #include "imaging/capture_image.h"
+#include "imaging/output_file.h"
 
 namespace tessory {
 
@@ -31,6 +32,9 @@ std::string_view FilterForType(std::int32_t type);
 int BitmapDepthForQuality(std::int32_t quality);
 // JPEG quality for an "Image Quality" value: its low 8 bits.
 int JpegQualityFor(std::int32_t quality);
+// The file errors' first lines for image type `type`: the PNG writer's own
+// texts for 3, the file layer's for the others.
+FileErrorTexts FileTextsForType(std::int32_t type);
 
 class DeliveryPlatform {
  public:
@@ -77,7 +81,8 @@ class CaptureDelivery {
   void DeliverToAutoSaveFile();
 
   // Writes the capture to `path` in the format of `type` (0 to 3; any
-  // other writes nothing), then plays the capture sound.
+  // other writes nothing), then plays the capture sound. The file appears
+  // whole or not at all; an existing file stays as it was on failure.
   void SaveImageFile(const std::string& path, std::int32_t type);
   void PlayCaptureSound();
   // The image type of this capture: ImageType, or for "Prompt at save" the
@@ -90,7 +95,9 @@ class CaptureDelivery {
 
  private:
   std::string NextCandidate(const std::string& prefix, std::int32_t type);
-  void WriteImage(const std::string& path, std::int32_t type);
+  void WriteImage(ByteSink& sink, std::int32_t type);
+  // Writes, commits `file` and confirms; on failure `file` removes itself.
+  void WriteAndConfirm(OutputFile& file, std::int32_t type);
 
   DeliveryContext c_;
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/error.h"
 #include "framework/form_win32.h"
 #include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
@@ -90,7 +91,7 @@ void Application::ShowError(const std::string& message) {
   MessageBoxW(owner, Widen(message).c_str(), Widen(title_).c_str(), MB_OK | MB_ICONERROR);
 }
 
-void Application::ShowException(const std::exception& error) { ShowError(error.what()); }
+void Application::ShowException(const std::exception& error) { ShowError(UserMessage(error)); }
 
 void Application::ShowCurrentException() noexcept {
   try {

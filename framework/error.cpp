@@ -1,6 +1,13 @@
 #include "framework/error.h"
 
+#include <new>
+
 namespace tessory {
+
+std::string UserMessage(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return kOutOfMemoryText;
+  return error.what();
+}
 
 std::string FormatText(std::string_view pattern, std::string_view argument) {
   std::string text(pattern);

@@ -43,6 +43,15 @@ class ERegistryException : public Error {
   using Error::Error;
 };
 
+// What a failed allocation says to the user, wherever it happened.
+inline constexpr char kOutOfMemoryText[] = "Out of system resources";
+
+// The text the user is shown for `error`: its own message, and for a
+// failed allocation of the standard library (std::bad_alloc) the program's
+// out-of-memory text rather than the library's "std::bad_alloc". Every
+// place that shows an error to the user goes through here.
+std::string UserMessage(const std::exception& error);
+
 // Replaces the first "%s" or "%d" of `pattern` with `argument`, as the
 // message texts of the program are written with one placeholder each.
 std::string FormatText(std::string_view pattern, std::string_view argument);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/file_io.h"
+#include "imaging/output_file.h"
 
 namespace tessory {
 
@@ -41,10 +41,9 @@ void TGIFImage::SaveToStream(ByteSink& stream) {
 void TGIFImage::WriteToFile(const std::string& path) {
   // Refused before the file is touched, so an existing file keeps its content.
   if (Version() == gvUnknown) throw GIFException("Unsupported GIF version");
-  UniqueFile file = CreateFileForWrite(path);
-  FileSink sink(file.get());
-  SaveToStream(sink);  // on failure the file is closed with what was written
-  CloseWrittenFile(std::move(file));
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
+  SaveToStream(*file);
+  file->Commit();
 }
 
 }  // namespace tessory

@@ -13,8 +13,8 @@
 //   EOutOfMemory "Failed to allocate memory for GIF DIB", EConvertError for
 //   reduction settings that are not built, and the file layer's errors.
 //   AssignBitmap fails before any file exists; a failure while writing
-//   leaves the bytes written so far in the file and is never reported as
-//   success.
+//   leaves no file behind (an existing one stays as it was) and is never
+//   reported as success.
 #pragma once
 
 #include <cstdint>
@@ -49,8 +49,8 @@ class TGIFImage {
   void Clear();
   // Replaces the image's content with one frame made from `bitmap`.
   void AssignBitmap(CaptureImage& bitmap);
-  // Writes the whole file to `path`, creating or emptying it; the file is
-  // closed on every path.
+  // Writes the whole file to `path` through OutputFile::Replace: the file
+  // appears complete or not at all.
   void WriteToFile(const std::string& path);
   void SaveToStream(ByteSink& stream);
 

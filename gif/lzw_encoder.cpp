@@ -1,5 +1,7 @@
 #include "gif/lzw_encoder.h"
 
+#include <new>
+
 #include "framework/error.h"
 #include "gif/gif_error.h"
 
@@ -118,7 +120,11 @@ void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
 }
 
 void TLZWEncoder::EncodeBody() {
-  table_ = std::make_unique<TLzwCodeTable>();
+  try {
+    table_ = std::make_unique<TLzwCodeTable>();
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(kOutOfMemoryText);
+  }
   ResetCodes();
   prefix_ = pixels_[0];
   if (prefix_ >= colorCount_) ColorNotInTable();

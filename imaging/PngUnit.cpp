@@ -70,15 +70,19 @@ PngPicture BuildPicture(const CaptureImage& image, std::uint32_t transparentColo
 
 }  // namespace
 
-void WritePngFile(const std::string& path, const CaptureImage& image, std::uint32_t transparentColor) {
+void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transparentColor) {
   const PngPicture picture = BuildPicture(image, transparentColor);
-  UniqueFile file = pnglib::OpenPngFile(path);
-  if (!file) throw EPngError("Error Opening File " + path + "!");
-  const pnglib::WriteResult result = pnglib::WritePicture(file.get(), picture);
-  const bool closed = pnglib::ClosePngFile(std::move(file));
   // A missing write context counts as a failure too: an empty file must
   // not pass for a written picture.
-  if (result != pnglib::WriteResult::Written || !closed) throw EPngError("Error Writing PNG File!");
+  if (pnglib::WritePicture(sink, picture) != pnglib::WriteResult::Written) {
+    throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  }
+}
+
+void WritePngFile(const std::string& path, const CaptureImage& image, std::uint32_t transparentColor) {
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, kPngFileTexts);
+  WritePng(*file, image, transparentColor);
+  file->Commit();
 }
 
 }  // namespace tessory

@@ -1,7 +1,7 @@
 #include "imaging/bmp_writer.h"
 
 #include "framework/error.h"
-#include "imaging/file_io.h"
+#include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
 
 namespace tessory {
@@ -59,10 +59,9 @@ void WriteBmp(const CaptureImage& image, ByteSink& sink) {
 }
 
 void WriteBmpFile(const CaptureImage& image, const std::string& path) {
-  UniqueFile file = CreateFileForWrite(path);
-  FileSink sink(file.get());
-  WriteBmp(image, sink);
-  CloseWrittenFile(std::move(file));
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
+  WriteBmp(image, *file);
+  file->Commit();
 }
 
 }  // namespace tessory

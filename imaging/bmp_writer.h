@@ -13,8 +13,9 @@ namespace tessory {
 // BI_RGB. A device-format image is written at 24 bits.
 void WriteBmp(const CaptureImage& image, ByteSink& sink);
 
-// Writes `image` to a BMP file at `path`, creating or replacing it.
-// Throws "Cannot create file <path>" or "Stream write error".
+// Writes `image` to a BMP file at `path` (OutputFile::Replace): "Cannot
+// create file <path>" or "Stream write error", each with the path and the
+// system's reason, and an existing file stays as it was.
 void WriteBmpFile(const CaptureImage& image, const std::string& path);
 
 }  // namespace tessory

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <vector>
 
@@ -26,19 +25,6 @@ class VectorSink final : public ByteSink {
 
  private:
   std::vector<std::uint8_t> bytes_;
-};
-
-// Writes to an open file; a short write throws EWriteError
-// ("Stream write error"). The sink does not own the file.
-class FileSink final : public ByteSink {
- public:
-  explicit FileSink(std::FILE* file) : file_(file) {}
-  void Write(std::span<const std::uint8_t> bytes) override;
-  // Flushes buffered bytes; throws EWriteError when they cannot be stored.
-  void Flush();
-
- private:
-  std::FILE* file_;
 };
 
 // Little-endian field writers for file headers.

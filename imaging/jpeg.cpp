@@ -1,8 +1,7 @@
 #include "imaging/jpeg.h"
 
-#include "imaging/byte_sink.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg_compress.h"
+#include "imaging/output_file.h"
 #include "imaging/rows24_view.h"
 
 namespace tessory {
@@ -49,10 +48,14 @@ void TJPEGImage::CompressJpeg() {
 
 void TJPEGImage::WriteJpegFile(const std::string& path) {
   // The file comes first: a path that cannot be created costs no encoding.
-  UniqueFile file = CreateFileForWrite(path);
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
+  SaveToStream(*file);
+  file->Commit();
+}
+
+void TJPEGImage::SaveToStream(ByteSink& sink) {
   if (!encoded_) CompressJpeg();
-  FileSink(file.get()).Write(*encoded_);
-  CloseWrittenFile(std::move(file));
+  sink.Write(*encoded_);
 }
 
 }  // namespace tessory

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/error.h"
+#include "imaging/byte_sink.h"
 #include "imaging/capture_image.h"
 
 namespace tessory {
@@ -36,9 +37,12 @@ class TJPEGImage {
   void AssignBitmap(const CaptureImage& bitmap);
 
   // Creates the file at `path` (EFCreateError "Cannot create file <path>"
-  // before anything is encoded), encodes if there are no encoded data yet
-  // and writes them. When encoding fails the file is left empty.
+  // before anything is encoded; OutputFile::Replace), encodes if there are
+  // no encoded data yet and writes them. When anything fails, no file is
+  // left and an existing one stays as it was.
   void WriteJpegFile(const std::string& path);
+  // Encodes if there are no encoded data yet and writes them to `sink`.
+  void SaveToStream(ByteSink& sink);
 
   // Encodes the bitmap. A library error raises EJPEG and leaves no encoded
   // data behind.

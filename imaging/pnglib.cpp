@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <exception>
 
 namespace tessory::pnglib {
 namespace {
@@ -39,6 +40,30 @@ class WriteContext {
   png_infop info_ = nullptr;
 };
 
+// Where libpng's output goes: the sink, and the exception it raised, kept
+// until the jump has left the library's frames.
+struct SinkBinding {
+  ByteSink* sink;
+  std::exception_ptr failure;
+};
+
+// libpng's write callback. The sink's exception must not unwind libpng's
+// C frames: it is kept, and the write ends through libpng's own error path
+// once the handler has finished.
+void OnPngWrite(png_structp png, png_bytep data, png_size_t length) {
+  auto* binding = static_cast<SinkBinding*>(png_get_io_ptr(png));
+  try {
+    binding->sink->Write(std::span<const std::uint8_t>(data, length));
+    return;
+  } catch (...) {
+    binding->failure = std::current_exception();
+  }
+  png_error(png, "write failed");
+}
+
+// The sink is flushed by its owner once the whole file is written.
+void OnPngFlush(png_structp /*png*/) {}
+
 // The one ancillary chunk: tEXt "Software" with empty text. libpng copies
 // the record, but its fields are not const, hence the arrays.
 char kSoftwareKeyword[] = "Software";
@@ -47,9 +72,9 @@ char kEmptyText[] = "";
 // Every libpng call that can fail runs in this frame, after setjmp. It
 // holds no object with a destructor, so a jump back here skips no clean-up;
 // the caller's WriteContext destroys the context either way.
-bool WriteUnderJump(png_structp png, png_infop info, std::FILE* file, const PngPicture& picture) {
+bool WriteUnderJump(png_structp png, png_infop info, SinkBinding& binding, const PngPicture& picture) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_init_io(png, file);
+  png_set_write_fn(png, &binding, OnPngWrite, OnPngFlush);
   png_set_write_status_fn(png, nullptr);
   png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
@@ -68,25 +93,21 @@ bool WriteUnderJump(png_structp png, png_infop info, std::FILE* file, const PngP
 
 }  // namespace
 
-UniqueFile OpenPngFile(const std::string& path) {
-  return TryOpenForWrite(path);
+WriteResult WritePicture(ByteSink& sink, const PngPicture& picture) {
+  return WritePicture(sink, picture, PNG_LIBPNG_VER_STRING);
 }
 
-bool ClosePngFile(UniqueFile file) {
-  const bool flushed = std::fflush(file.get()) == 0 && !std::ferror(file.get());
-  const bool closed = std::fclose(file.release()) == 0;
-  return flushed && closed;
-}
-
-WriteResult WritePicture(std::FILE* file, const PngPicture& picture) {
-  return WritePicture(file, picture, PNG_LIBPNG_VER_STRING);
-}
-
-WriteResult WritePicture(std::FILE* file, const PngPicture& picture, const char* libraryVersion) {
-  WriteContext context(libraryVersion);
-  if (!context.Png()) return WriteResult::NoContext;
-  if (!context.Info()) return WriteResult::Failed;
-  return WriteUnderJump(context.Png(), context.Info(), file, picture) ? WriteResult::Written : WriteResult::Failed;
+WriteResult WritePicture(ByteSink& sink, const PngPicture& picture, const char* libraryVersion) {
+  SinkBinding binding{&sink, nullptr};
+  bool written = false;
+  {
+    WriteContext context(libraryVersion);
+    if (!context.Png()) return WriteResult::NoContext;
+    if (!context.Info()) return WriteResult::Failed;
+    written = WriteUnderJump(context.Png(), context.Info(), binding, picture);
+  }
+  if (binding.failure) std::rethrow_exception(binding.failure);
+  return written ? WriteResult::Written : WriteResult::Failed;
 }
 
 }  // namespace tessory::pnglib

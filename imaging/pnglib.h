@@ -1,15 +1,13 @@
-// The PNG writer's binding to libpng: opening and closing the output file,
-// and writing one prepared picture with libpng's write calls. libpng
-// reports its errors by a jump, so everything that can fail inside it runs
-// in one frame of this binding and comes back as a result code.
+// The PNG writer's binding to libpng: one prepared picture written with
+// libpng's write calls into a byte sink. libpng reports its errors by a
+// jump, so everything that can fail inside it runs in one frame of this
+// binding and comes back as a result code.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include "imaging/file_io.h"
+#include "imaging/byte_sink.h"
 
 namespace tessory::pnglib {
 
@@ -29,21 +27,17 @@ struct PngPicture {
   std::vector<std::uint8_t*> rows;
 };
 
-// Opens `path` for binary writing ("wb"), creating the file or emptying an
-// existing one; null when it cannot be opened. Wide path on Windows.
-UniqueFile OpenPngFile(const std::string& path);
-// Closes the file; false when buffered bytes could not be stored.
-bool ClosePngFile(UniqueFile file);
-
 enum class WriteResult {
-  Written,    // signature, IHDR, tEXt, IDAT and IEND went to the file
+  Written,    // signature, IHDR, tEXt, IDAT and IEND went to the sink
   NoContext,  // the library gave no write context; nothing was written
-  Failed,     // the library reported an error; the file holds what it had written
+  Failed,     // the library reported an error; the sink holds what it had taken
 };
 
-// Writes `picture` to the open `file` through a write context created for
+// Writes `picture` to `sink` through a write context created for
 // `libraryVersion` (the default is the libpng this program is built with).
-WriteResult WritePicture(std::FILE* file, const PngPicture& picture);
-WriteResult WritePicture(std::FILE* file, const PngPicture& picture, const char* libraryVersion);
+// An exception of the sink ends the write and travels on from here, after
+// the library has let go of the picture.
+WriteResult WritePicture(ByteSink& sink, const PngPicture& picture);
+WriteResult WritePicture(ByteSink& sink, const PngPicture& picture, const char* libraryVersion);
 
 }  // namespace tessory::pnglib

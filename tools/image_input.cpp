@@ -1,5 +1,8 @@
 #include "tools/image_input.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -9,107 +12,178 @@
 namespace tessory {
 namespace {
 
-// The file's size, or -1 when it cannot be told (a pipe, say).
-long FileSize(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
+// Both formats are refused beyond this width or height.
+constexpr std::uint32_t kMaxSide = 1u << 16;
+
+class InputReader {
+ public:
+  InputReader(std::FILE* file, std::uint64_t size, const std::string& name) : file_(file), size_(size), name_(name) {}
+
+  CaptureImage Read();
+
+ private:
+  [[noreturn]] void Malformed(const std::string& what) const { throw Error(name_ + ": " + what); }
+
+  int Next();  // the next header byte, or EOF
+  void ReadExactly(std::uint8_t* target, std::size_t count, const char* truncated);
+  std::uint32_t PpmNumber(const char* field);
+  CaptureImage ReadPpm();
+  CaptureImage ReadBmp();
+  void CheckDataFits(std::uint64_t dataBytes, const char* truncated) const;
+
+  std::FILE* file_;
+  std::uint64_t size_;
+  const std::string& name_;
+  std::uint64_t consumed_ = 0;  // bytes read so far
+};
+
+int InputReader::Next() {
+  const int c = std::getc(file_);
+  if (c != EOF) ++consumed_;
+  return c;
 }
 
-// Reads the whole file: in one read at its size where that is known (an
-// image is megabytes, and growing a buffer chunk by chunk copies it over and
-// over), then in chunks for whatever is left or when the size is unknown.
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-  UniqueFile file = TryOpenForRead(path);
-  if (!file) throw Error("Cannot open file " + path);
-  std::vector<std::uint8_t> bytes;
-  const long size = FileSize(file.get());
-  if (size > 0) {
-    bytes.resize(static_cast<std::size_t>(size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+void InputReader::ReadExactly(std::uint8_t* target, std::size_t count, const char* truncated) {
+  const std::size_t got = std::fread(target, 1, count, file_);
+  consumed_ += got;
+  if (got != count) {
+    if (std::ferror(file_)) Malformed("cannot be read");
+    Malformed(truncated);
   }
-  std::uint8_t chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  if (std::ferror(file.get())) throw Error("Cannot read file " + path);
-  return bytes;
 }
 
-[[noreturn]] void Malformed(const std::string& path, const char* what) {
-  throw Error(path + ": " + what);
+// The header's promise checked against the file before any pixel memory
+// is taken: a few header bytes cannot make the reader allocate gigabytes.
+void InputReader::CheckDataFits(std::uint64_t dataBytes, const char* truncated) const {
+  if (consumed_ > size_ || dataBytes > size_ - consumed_) Malformed(truncated);
 }
 
-// Parses one decimal header field of a PPM, skipping whitespace and comments.
-long PpmNumber(const std::vector<std::uint8_t>& b, std::size_t& at, const std::string& path) {
+bool IsPpmSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// One decimal header field, after whitespace and "#" comments. Values past
+// the size limit are kept at limit + 1, so that a 20-digit width reads as
+// too large rather than overflowing into something else.
+std::uint32_t InputReader::PpmNumber(const char* field) {
+  int c = Next();
   for (;;) {
-    while (at < b.size() && std::strchr(" \t\r\n", b[at])) ++at;
-    if (at < b.size() && b[at] == '#') {
-      while (at < b.size() && b[at] != '\n') ++at;
-      continue;
-    }
-    break;
+    while (IsPpmSpace(c)) c = Next();
+    if (c != '#') break;
+    while (c != '\n' && c != EOF) c = Next();
   }
-  long value = 0;
-  const std::size_t start = at;
-  while (at < b.size() && b[at] >= '0' && b[at] <= '9' && value < 1000000000) value = value * 10 + (b[at++] - '0');
-  if (at == start) Malformed(path, "malformed PPM header");
+  if (c < '0' || c > '9') Malformed(std::string("malformed PPM header: no ") + field);
+  std::uint32_t value = 0;
+  for (; c >= '0' && c <= '9'; c = Next()) value = std::min<std::uint32_t>(value * 10 + (c - '0'), kMaxSide + 1);
+  // The byte after the digits ends the field: whitespace, or the start of a
+  // comment, which runs to the end of its line.
+  if (c == '#') {
+    while (c != '\n' && c != EOF) c = Next();
+  }
+  if (!IsPpmSpace(c)) Malformed(std::string("malformed PPM header after the ") + field);
   return value;
 }
 
-CaptureImage ReadPpm(const std::vector<std::uint8_t>& b, const std::string& path) {
-  std::size_t at = 2;
-  const long width = PpmNumber(b, at, path), height = PpmNumber(b, at, path), maxval = PpmNumber(b, at, path);
-  if (maxval != 255) Malformed(path, "only PPM files with maxval 255 are supported");
-  if (width <= 0 || height <= 0 || width > 1 << 16 || height > 1 << 16) Malformed(path, "unsupported PPM size");
-  ++at;  // the single whitespace byte after maxval
+CaptureImage InputReader::ReadPpm() {
+  const std::uint32_t width = PpmNumber("width"), height = PpmNumber("height");
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) {
+    Malformed("unsupported PPM size (width and height must be 1 to 65536)");
+  }
+  // The maxval's field ends in the single whitespace byte before the pixels.
+  if (PpmNumber("maxval") != 255) Malformed("only PPM files with maxval 255 are supported");
   const auto w = static_cast<int>(width), h = static_cast<int>(height);
-  if (b.size() < at + static_cast<std::size_t>(w) * 3 * static_cast<std::size_t>(h))
-    Malformed(path, "truncated PPM data");
+  const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
+  CheckDataFits(std::uint64_t{rowBytes} * height, "truncated PPM data");
+
   const std::size_t stride = RowStride(w, 24);
   std::vector<std::uint8_t> rows = AllocatePixels(stride * static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {
-    const std::uint8_t* s = b.data() + at + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 3;
-    std::uint8_t* d = rows.data() + stride * static_cast<std::size_t>(h - 1 - y);  // bottom-up
-    for (int x = 0; x < w; ++x, s += 3, d += 3) d[0] = s[2], d[1] = s[1], d[2] = s[0];
+    // PPM rows run top-down in red, green, blue; the image's bottom-up in
+    // blue, green, red.
+    std::uint8_t* row = rows.data() + stride * static_cast<std::size_t>(h - 1 - y);
+    ReadExactly(row, rowBytes, "truncated PPM data");
+    for (std::uint8_t* p = row; p < row + rowBytes; p += 3) std::swap(p[0], p[2]);
   }
   return CaptureImage(w, h, PixelFormat::Bits24, std::move(rows));
 }
 
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+std::uint32_t U32(const std::uint8_t* b) {
+  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
+std::uint16_t U16(const std::uint8_t* b) { return static_cast<std::uint16_t>(b[0] | (b[1] << 8)); }
 
-CaptureImage ReadBmp(const std::vector<std::uint8_t>& b, const std::string& path) {
-  if (b.size() < 54) Malformed(path, "truncated BMP header");
-  const std::uint32_t offBits = U32(b, 10);
-  const auto width = static_cast<std::int32_t>(U32(b, 18)), height = static_cast<std::int32_t>(U32(b, 22));
-  const unsigned bitCount = b[28] | (b[29] << 8);
-  if (bitCount != 24 || U32(b, 30) != 0) Malformed(path, "only uncompressed 24-bit BMP files are supported");
-  if (width <= 0 || height == 0 || width > 1 << 16 || height > 1 << 16 || height < -(1 << 16)) {
-    Malformed(path, "unsupported BMP size");
+// BMP header fields, from the start of the file.
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kOffBits = 10, kInfoSize = 14, kWidth = 18, kHeight = 22, kBitCount = 28,
+                      kCompression = 30;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kLargestInfoHeader = 124;  // BITMAPV5HEADER
+
+CaptureImage InputReader::ReadBmp() {
+  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
+  header[0] = 'B', header[1] = 'M';
+  ReadExactly(header + 2, kFileHeaderSize + 4 - 2, "truncated BMP header");
+  const std::uint32_t infoSize = U32(header + kInfoSize);
+  if (infoSize == kCoreHeaderSize) Malformed("BMP files with the 12-byte core header are not supported");
+  if (infoSize < kInfoHeaderSize || infoSize > kLargestInfoHeader) {
+    Malformed("unknown BMP header size " + std::to_string(infoSize));
+  }
+  ReadExactly(header + kFileHeaderSize + 4, kInfoHeaderSize - 4, "truncated BMP header");
+  const std::uint16_t bitCount = U16(header + kBitCount);
+  if (bitCount != 24) {
+    Malformed("only 24-bit BMP files are supported; this one has " + std::to_string(bitCount) + " bits per pixel");
+  }
+  if (U32(header + kCompression) != 0) Malformed("compressed BMP files are not supported");
+  const auto width = static_cast<std::int32_t>(U32(header + kWidth));
+  const auto height = static_cast<std::int32_t>(U32(header + kHeight));
+  if (width <= 0 || height == 0 || width > static_cast<std::int32_t>(kMaxSide) ||
+      height > static_cast<std::int32_t>(kMaxSide) || height < -static_cast<std::int32_t>(kMaxSide)) {
+    Malformed("unsupported BMP size (width and height must be 1 to 65536)");
+  }
+  const std::uint32_t offBits = U32(header + kOffBits);
+  if (offBits < kFileHeaderSize + infoSize) {
+    Malformed("BMP pixel offset " + std::to_string(offBits) + " lies inside the headers");
   }
   const int h = height < 0 ? -height : height;
   const std::size_t stride = RowStride(width, 24);
-  if (b.size() < offBits + stride * static_cast<std::size_t>(h)) Malformed(path, "truncated BMP data");
-  std::vector<std::uint8_t> rows(b.begin() + offBits, b.begin() + offBits + static_cast<std::ptrdiff_t>(stride * h));
-  if (height < 0) {  // top-down file: store bottom-up
-    for (int y = 0; y < h / 2; ++y) {
-      std::swap_ranges(rows.begin() + static_cast<std::ptrdiff_t>(stride * y),
-                       rows.begin() + static_cast<std::ptrdiff_t>(stride * (y + 1)),
-                       rows.begin() + static_cast<std::ptrdiff_t>(stride * (h - 1 - y)));
+  CheckDataFits(offBits - consumed_ + std::uint64_t{stride} * static_cast<std::uint64_t>(h), "truncated BMP data");
+  // Whatever lies between the headers and the pixels (the rest of a larger
+  // header, a colour table) is skipped.
+  for (std::uint64_t skip = offBits - consumed_; skip > 0; --skip) {
+    if (Next() == EOF) Malformed("truncated BMP data");
+  }
+
+  std::vector<std::uint8_t> rows = AllocatePixels(stride * static_cast<std::size_t>(h));
+  if (height > 0) {
+    ReadExactly(rows.data(), rows.size(), "truncated BMP data");
+  } else {  // top-down file: stored bottom-up
+    for (int y = 0; y < h; ++y) {
+      ReadExactly(rows.data() + stride * static_cast<std::size_t>(h - 1 - y), stride, "truncated BMP data");
     }
   }
   return CaptureImage(width, h, PixelFormat::Bits24, std::move(rows));
 }
 
+CaptureImage InputReader::Read() {
+  const int first = Next(), second = Next();
+  if (first == 'P' && second == '6') return ReadPpm();
+  if (first == 'B' && second == 'M') return ReadBmp();
+  Malformed("not a binary PPM (P6) or BMP file");
+}
+
 }  // namespace
 
+CaptureImage ReadInputImage(std::FILE* file, std::uint64_t size, const std::string& name) {
+  return InputReader(file, size, name).Read();
+}
+
 CaptureImage ReadInputImage(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadAll(path);
-  if (bytes.size() >= 2 && bytes[0] == 'P' && bytes[1] == '6') return ReadPpm(bytes, path);
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return ReadBmp(bytes, path);
-  throw Error(path + ": not a binary PPM (P6) or BMP file");
+  UniqueFile file = TryOpenForRead(path);
+  if (!file) throw Error("Cannot open file " + path);
+  // Only a regular file has a size to check the header against; a folder
+  // or a device such as /dev/zero is refused rather than read endlessly.
+  struct stat info;
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) throw Error(path + ": not a regular file");
+  return ReadInputImage(file.get(), static_cast<std::uint64_t>(info.st_size), path);
 }
 
 }  // namespace tessory

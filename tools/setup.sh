@@ -21,6 +21,7 @@ packages=(
   mingw-w64-x86-64-dev
   wine wine64 xvfb xauth xdotool x11-apps nasm fp-utils libchm-bin
   imagemagick libjpeg-turbo-progs netpbm python3 python3-pil
+  clang libclang-rt-dev
 )
 
 log() { printf 'setup: %s\n' "$*"; }

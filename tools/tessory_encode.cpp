@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
     delivery.SaveImageFile(paths[1], type);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tessory-encode: %s\n", e.what());
+    std::fprintf(stderr, "tessory-encode: %s\n", UserMessage(e).c_str());
     return 1;
   }
   return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds every tree and runs every test:
-# native, native under ASan + UBSan, and the Windows tests under Wine on a
-# virtual X display (a fresh Wine prefix each run).
+# Sets up the machine, builds every tree and runs every test: native (g++),
+# native again built by clang under ASan + UBSan, each fuzz target for a
+# few seconds, and the Windows tests under Wine on a virtual X display (a
+# fresh Wine prefix each run).
 #
 #   tools/test.sh [ctest arguments...]      e.g. -L wine, -R Bmp
 set -uo pipefail
@@ -20,6 +21,8 @@ run() {
 run native ctest --test-dir "$root/build/native" --output-on-failure "$@"
 run asan env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$root/build/asan" --output-on-failure "$@"
+# A focused run (ctest arguments given) leaves the fuzzers out.
+[ $# -gt 0 ] || run fuzz "$root/tools/fuzz.sh" 8
 
 export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
 rm -rf "$WINEPREFIX"

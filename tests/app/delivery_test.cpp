@@ -292,7 +292,7 @@ TEST_F(Delivery, MissingFolderReportsCannotCreateFile) {
     AutoSave();
     FAIL() << "no error";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file " + NamePrefix(dir.File("gone"), "CAP") + "0000.bmp");
+    EXPECT_EQ(test::FirstLine(e.what()), "Cannot create file " + NamePrefix(dir.File("gone"), "CAP") + "0000.bmp");
   }
   EXPECT_TRUE(platform.sounds.empty());
   ExpectHourglassBalanced();

@@ -4,7 +4,7 @@
 //   window TITLE              rectangle, client origin and size, visible, topmost
 //                             ("form:TITLE" looks only at the program's own forms)
 //   class NAME                the first window of that class: "text TEXT", then as window
-//   dialog TITLE              a dialog box of that caption: "dialog TEXT" (its message)
+//   dialog TITLE              a dialog box of that caption: "dialog LINE" per line of its message
 //   foreground                the caption of the window that has the keyboard
 //   close TITLE               asks the window to close
 //   clipboard-bmp FILE        the clipboard's bitmap as a 24-bit BMP file
@@ -71,7 +71,14 @@ int Dialog(const std::wstring& title) {
   }
   wchar_t text[1024] = L"";
   GetDlgItemTextW(dialog, 0xFFFF, text, 1024);  // a message box's text
-  std::printf("dialog %s\n", Utf8(text).c_str());
+  // One "dialog" line per line of the text.
+  std::wstring rest = text;
+  for (std::size_t end; (end = rest.find(L'\n')) != std::wstring::npos; rest.erase(0, end + 1)) {
+    std::wstring line = rest.substr(0, end);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    std::printf("dialog %s\n", Utf8(line).c_str());
+  }
+  std::printf("dialog %s\n", Utf8(rest).c_str());
   return 0;
 }
 

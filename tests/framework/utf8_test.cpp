@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "framework/error.h"
 
 namespace tessory {
@@ -27,6 +29,11 @@ TEST(FormatText, ReplacesTheOnePlaceholder) {
   EXPECT_EQ(FormatText("Invalid data type for '%s'", "Save Option"), "Invalid data type for 'Save Option'");
   EXPECT_EQ(FormatText("JPEG error #%d", "42"), "JPEG error #42");
   EXPECT_EQ(FormatText("Stream write error", "x"), "Stream write error");
+}
+
+TEST(UserMessage, FailedAllocationsReadAsTheProgramsOutOfMemoryText) {
+  EXPECT_EQ(UserMessage(std::bad_alloc()), "Out of system resources");
+  EXPECT_EQ(UserMessage(EWriteError("Stream write error")), "Stream write error");
 }
 
 }  // namespace

@@ -27,4 +27,8 @@ std::filesystem::path PathOf(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// The first line of an error text; file errors go on with the path and the
+// system's reason.
+inline std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 }  // namespace tessory::test

@@ -12,6 +12,8 @@ namespace tessory {
 namespace {
 
 constexpr wchar_t kTestKey[] = L"Software\\Morrowlin, Inc.\\Tessory Test";
+// The same key as the store names it, from the root of the hive.
+constexpr char kTestKeyPath[] = "\\Software\\Morrowlin, Inc.\\Tessory Test";
 
 using test::FakeWindow;
 
@@ -56,7 +58,7 @@ class RealRegistry : public ::testing::Test {
     return "no error";
   }
 
-  Win32RegistryStore store{HKEY_CURRENT_USER, "\\" + Narrow(kTestKey)};
+  Win32RegistryStore store{HKEY_CURRENT_USER, kTestKeyPath};
   CaptureSettings settings;
   std::int32_t counter = 0;
   FakeWindow window;

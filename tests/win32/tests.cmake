@@ -22,7 +22,7 @@ endforeach()
 # End-to-end: tessory.exe driven with the real pointer (xdotool).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME tessory_e2e COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_e2e.py ${PROJECT_BINARY_DIR})
-set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 900 DEPENDS "tessory_win32_tests")
+set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 1500 DEPENDS "tessory_win32_tests")
 
 # The three windows' layouts at 96, 120 and 144 DPI, in a prefix of their own.
 add_executable(tessory_layout_tests win32/layout_test.cpp ${PROJECT_SOURCE_DIR}/app/tessory.rc)

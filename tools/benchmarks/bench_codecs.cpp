@@ -78,7 +78,7 @@ void BM_LibpngDefaults(benchmark::State& state, const std::string& name) {
   for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = rgb.data() + y * static_cast<std::size_t>(image.Width()) * 3;
   const std::string path = TempFile("tessory-bench-libpng.png");
   for (auto _ : state) {
-    UniqueFile file = CreateFileForWrite(path);
+    UniqueFile file(std::fopen(path.c_str(), "wb"));
     if (!LibpngWrite(file.get(), image.Width(), image.Height(), rows.data())) state.SkipWithError("libpng failed");
   }
   state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());

@@ -1,0 +1,80 @@
+#include <windows.h>
+
+#include "framework/utf8.h"
+#include "framework/win32_error.h"
+#include "imaging/file_system.h"
+
+namespace tessory::filesystem {
+namespace {
+
+Status Failed(DWORD code) {
+  std::string reason = SystemMessage(code);
+  if (reason.empty()) reason = "System error " + std::to_string(code);
+  return {reason};
+}
+
+HANDLE Handle(NativeFile file) { return reinterpret_cast<HANDLE>(file); }
+NativeFile Native(HANDLE handle) { return reinterpret_cast<NativeFile>(handle); }
+
+}  // namespace
+
+CreateResult CreateExclusive(const std::string& path) {
+  const HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    return {kNoFile, code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS, Failed(code)};
+  }
+  return {Native(handle), false, {}};
+}
+
+CreateResult OpenDevice(const std::string& path) {
+  const HANDLE handle =
+      CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {kNoFile, false, Failed(GetLastError())};
+  return {Native(handle), false, {}};
+}
+
+// Names such as NUL or CON are devices in every folder; the rest of the
+// file system holds only files and folders.
+bool IsDevice(const std::string& path) {
+  const HANDLE handle = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(handle);
+  CloseHandle(handle);
+  return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
+}
+
+Status WriteAll(NativeFile file, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(Handle(file), bytes.data(), chunk, &written, nullptr)) return Failed(GetLastError());
+    if (written == 0) return Failed(ERROR_DISK_FULL);
+    bytes = bytes.subspan(written);
+  }
+  return {};
+}
+
+Status FlushToDisk(NativeFile file) {
+  if (GetFileType(Handle(file)) != FILE_TYPE_DISK) return {};
+  if (!FlushFileBuffers(Handle(file))) return Failed(GetLastError());
+  return {};
+}
+
+Status Close(NativeFile file) {
+  if (!CloseHandle(Handle(file))) return Failed(GetLastError());
+  return {};
+}
+
+Status MoveOver(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return Failed(GetLastError());
+  }
+  return {};
+}
+
+void Remove(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+
+}  // namespace tessory::filesystem
