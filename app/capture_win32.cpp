@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/capture_hint.h"
+#include "app/pick_outline.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
 #include "help/HtmlHelpAPI_win32.h"
@@ -47,7 +50,7 @@ TMainForm::TMainForm(RegistryKeyStore& store)
 }
 
 TMainForm::~TMainForm() {
-  if (dragging_) EndDrag();
+  EndDrag();
 }
 
 void TMainForm::CreateControls() {
@@ -103,6 +106,7 @@ void TMainForm::FormCreate() {
   }
   UpdateCaptureHint();
   SetClientSize(74, 18);
+  if (!placedFromSettings_) PlaceByDefault();
   Application::Instance().SetHelpFile(Application::ExecutableFolder() + "tessory.chm");
 }
 
@@ -142,6 +146,27 @@ void TMainForm::SetTop(int top) {
   // the window system's placement stays then.
   if (!MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return;
   SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  placedFromSettings_ = true;
+}
+
+// Without a stored place the window opens where a new top-level window
+// would: the first cascade step into the work area of the monitor the user
+// works on (the one under the pointer), wholly on it.
+void TMainForm::PlaceByDefault() {
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int step = GetSystemMetricsForDpi(SM_CYCAPTION, Dpi()) + GetSystemMetricsForDpi(SM_CYSIZEFRAME, Dpi()) +
+                   GetSystemMetricsForDpi(SM_CXPADDEDBORDER, Dpi());
+  RECT rect;
+  GetWindowRect(Handle(), &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const int left = std::max<int>(work.left, std::min<int>(work.left + step, work.right - width));
+  const int top = std::max<int>(work.top, std::min<int>(work.top + step, work.bottom - height));
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TMainForm::OverIcon(int x, int y) const {
@@ -150,22 +175,57 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
-  SetCapture(Handle());
-  dragging_ = true;
-  cursorBeforeDrag_ = SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+  SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);  // no hint pops up over the pick
+  drag_ = std::make_unique<DragSession>(Handle());
+  ShowPick();
 }
 
 void TMainForm::TargetImgMouseMove(bool leftButtonHeld) {
-  if (!leftButtonHeld) return;
-  POINT point;
-  GetCursorPos(&point);
-  pickedWindow_ = TopLevelWindowAt(point, Handle());
+  if (leftButtonHeld) {
+    POINT point;
+    GetCursorPos(&point);
+    pickedWindow_ = TopLevelWindowAt(point, Handle());
+  }
+  ShowPick();
+}
+
+HWND TMainForm::ReleaseTarget(int x, int y) const {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (IsReleaseOverWindow(x, y, client.right, client.bottom)) return nullptr;
+  // No window picked yet (a first drag with another button), or the picked
+  // one closed meanwhile: there is nothing to grab.
+  if (!pickedWindow_ || pickedWindow_ == Handle() || !IsWindow(pickedWindow_)) return nullptr;
+  return pickedWindow_;
+}
+
+// Outlines the window a release at the pointer would capture. The desktop
+// and the program's own windows get no outline.
+void TMainForm::ShowPick() {
+  if (!drag_) return;
+  POINT pointer, client;
+  GetCursorPos(&pointer);
+  client = pointer;
+  ScreenToClient(Handle(), &client);
+  HWND target = ReleaseTarget(client.x - IconCorner().x, client.y - IconCorner().y);
+  DWORD process = 0;
+  if (target) GetWindowThreadProcessId(target, &process);
+  if (target == GetDesktopWindow() || target == GetShellWindow() || process == GetCurrentProcessId()) target = nullptr;
+  if (!target) return drag_->Outline(nullptr, {}, {}, pointer);
+  if (target == drag_->OutlinedWindow()) return drag_->FollowPointer(pointer);
+  const RECT rect = GrabRect(target, grabOptions_);
+  std::wstring title(256, L'\0');
+  title.resize(std::max(0, GetWindowTextW(target, title.data(), static_cast<int>(title.size()))));
+  drag_->Outline(target, rect, PickLabelText(Narrow(title), rect.right - rect.left, rect.bottom - rect.top), pointer);
 }
 
 void TMainForm::EndDrag() {
-  dragging_ = false;
-  ReleaseCapture();
-  SetCursor(cursorBeforeDrag_ ? cursorBeforeDrag_ : LoadCursorW(nullptr, IDC_ARROW));
+  // Ending the session releases the capture, whose WM_CAPTURECHANGED comes
+  // back here: by then there is no drag left to end.
+  std::unique_ptr<DragSession> ending = std::move(drag_);
+  if (!ending) return;
+  ending.reset();
+  SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
 }
 
 CaptureDelivery TMainForm::Delivery() {
@@ -173,15 +233,13 @@ CaptureDelivery TMainForm::Delivery() {
 }
 
 void TMainForm::TargetImgMouseUp(int x, int y) {
+  // The outline is gone before the grab copies anything; the grab has the
+  // target repaint, the part the outline covered included.
   EndDrag();
-  RECT client;
-  GetClientRect(Handle(), &client);
-  if (IsReleaseOverWindow(x, y, client.right, client.bottom)) return;
-  // No window picked yet (a first drag with another button), or the picked
-  // one closed meanwhile: there is nothing to grab.
-  if (!pickedWindow_ || pickedWindow_ == Handle() || !IsWindow(pickedWindow_)) return;
+  HWND target = ReleaseTarget(x, y);
+  if (!target) return;
   CaptureDelivery delivery = Delivery();
-  CaptureWindow(pickedWindow_, {Handle(), Application::Instance().Handle()}, image_, delivery, Settings().SaveOption,
+  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, Settings().SaveOption,
                 grabOptions_);
 }
 
@@ -218,22 +276,29 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (!dragging_ && OverIcon(x, y)) TargetImgMouseDown();
+    // The class takes double clicks: a quick second press arrives as one,
+    // and starts a drag all the same.
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      if (!drag_ && OverIcon(x, y)) TargetImgMouseDown();
       return 0;
     case WM_MOUSEMOVE:
-      if (dragging_) TargetImgMouseMove((wParam & MK_LBUTTON) != 0);
+      if (drag_) TargetImgMouseMove((wParam & MK_LBUTTON) != 0);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (dragging_) TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
+      if (drag_) TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
       return 0;
+    // The drag was taken away, or Escape ended it (the drag's keyboard
+    // watch sends WM_CANCELMODE): pick nothing.
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-      if (dragging_) EndDrag();  // the drag was taken away: pick nothing
+      EndDrag();
       break;
     case WM_KEYDOWN:
-      if (dragging_ && wParam == VK_ESCAPE) EndDrag();
+      if (wParam == VK_ESCAPE) EndDrag();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

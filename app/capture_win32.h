@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/delivery_platform_win32.h"
+#include "app/drag_session_win32.h"
 #include "app/globals.h"
 #include "app/imgtype_win32.h"
 #include "app/window_grab_win32.h"
@@ -32,14 +33,19 @@ class TMainForm final : public Form, public MainWindowValues {
   void Show() { ShowWindow(Handle(), SW_SHOW); }
 
   // The picker's events; X and Y are measured from the icon's top-left corner.
+  // Moves and the release read the pointer's screen position themselves.
   void TargetImgMouseDown();
   void TargetImgMouseMove(bool leftButtonHeld);
   void TargetImgMouseUp(int x, int y);
+  // The window a release at (x, y) would capture, or null for none.
+  HWND ReleaseTarget(int x, int y) const;
   void ShowOptsBtnClick();
   void UpdateCaptureHint();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
   HWND PickedWindow() const { return pickedWindow_; }
+  // The drag in progress, or null between drags.
+  const DragSession* Drag() const { return drag_.get(); }
   const std::string& Hint() const { return hint_; }
   CaptureImage& Image() { return image_; }
   // The grab's copy source, for tests of the screen path.
@@ -63,6 +69,8 @@ class TMainForm final : public Form, public MainWindowValues {
   void CreateControls();
   void AddTooltips();
   void EndDrag();
+  void ShowPick();
+  void PlaceByDefault();
   POINT IconCorner() const { return {Scale(2), Scale(3)}; }
   bool OverIcon(int x, int y) const;
   CaptureDelivery Delivery();
@@ -75,8 +83,8 @@ class TMainForm final : public Form, public MainWindowValues {
   Win32DeliveryPlatform platform_;
   GrabOptions grabOptions_;
   HWND pickedWindow_ = nullptr;
-  bool dragging_ = false;
-  HCURSOR cursorBeforeDrag_ = nullptr;
+  std::unique_ptr<DragSession> drag_;
+  bool placedFromSettings_ = false;
   HWND tooltip_ = nullptr;
   UniqueHbitmap targetBitmap_;
   std::string hint_;

@@ -1,5 +1,8 @@
 #include "app/window_grab_win32.h"
 
+#include <utility>
+#include <vector>
+
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "imaging/screen_bitmap_win32.h"
@@ -84,51 +87,110 @@ class RaisedWindow {
   bool restored_ = false;
 };
 
-// Copies `width` x `height` from `source` at (x, y) into a new screen bitmap.
-CaptureImage CopyInto(HDC source, int x, int y, int width, int height) {
-  if (!source) throw Error("Canvas does not allow drawing");
-  auto bitmap = CreateScreenBitmap(width, height);
-  UniqueHdc memory(CreateCompatibleDC(source));
-  if (!memory) throw EOutOfResources("Out of system resources");
+bool UsesScreen(const GrabOptions& options, const Compositor& compositor) {
+  return options.source == CopySource::Screen || (options.source == CopySource::Automatic && compositor.Enabled());
+}
+
+// The parts of `rect` that lie on a monitor, in screen pixels.
+std::vector<RECT> OnScreenParts(const RECT& rect) {
+  std::vector<RECT> parts;
+  auto collect = [](HMONITOR, HDC, LPRECT monitor, LPARAM data) -> BOOL {
+    auto& found = *reinterpret_cast<std::pair<RECT, std::vector<RECT>*>*>(data);
+    RECT part;
+    if (IntersectRect(&part, monitor, &found.first)) found.second->push_back(part);
+    return TRUE;
+  };
+  std::pair<RECT, std::vector<RECT>*> data{rect, &parts};
+  EnumDisplayMonitors(nullptr, nullptr, collect, reinterpret_cast<LPARAM>(&data));
+  return parts;
+}
+
+bool Covers(const std::vector<RECT>& parts, const RECT& rect) {
+  long long area = 0;  // monitors do not overlap
+  for (const RECT& part : parts) area += static_cast<long long>(part.right - part.left) * (part.bottom - part.top);
+  return area == static_cast<long long>(rect.right - rect.left) * (rect.bottom - rect.top);
+}
+
+// PrintWindow's request for what the compositor shows of a window, its
+// parts off the screen included (Windows 8.1 and later).
+constexpr UINT kRenderFullContent = 0x2;  // PW_RENDERFULLCONTENT
+
+// Copies the window at `rect` (screen pixels) into `memory`. A window wholly
+// on the monitors comes from `windowDc` when there is one, else from the
+// screen. A window reaching past the monitors is first filled with the
+// compositor's rendering of it, or with kOffScreenFill, and then gets each
+// of its on-screen parts from the screen at its own offset: a window DC
+// does not reliably map the parts of a window beyond the screen's edge.
+void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& compositor, HDC memory) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const std::vector<RECT> parts = OnScreenParts(rect);
+  if (windowDc && Covers(parts, rect)) {
+    if (!StretchBlt(memory, 0, 0, width, height, windowDc, 0, 0, width, height, SRCCOPY)) {
+      throw Error("Canvas does not allow drawing");
+    }
+    return;
+  }
   {
-    SelectedObject selected(memory.get(), bitmap->Handle());
-    if (!StretchBlt(memory.get(), 0, 0, width, height, source, x, y, width, height, SRCCOPY)) {
+    UniqueHbrush fill(CreateSolidBrush(kOffScreenFill));
+    RECT whole{0, 0, width, height};
+    FillRect(memory, &whole, fill.get());
+  }
+  if (compositor.Enabled() && !Covers(parts, rect)) {
+    RECT outer;
+    GetWindowRect(target, &outer);  // PrintWindow draws from the outer corner
+    POINT previous;
+    SetViewportOrgEx(memory, outer.left - rect.left, outer.top - rect.top, &previous);
+    PrintWindow(target, memory, kRenderFullContent);
+    SetViewportOrgEx(memory, previous.x, previous.y, nullptr);
+  }
+  const WindowDc screen = ScreenDc();
+  if (!screen) throw Error("Canvas does not allow drawing");
+  for (const RECT& part : parts) {
+    const int partWidth = part.right - part.left, partHeight = part.bottom - part.top;
+    if (!StretchBlt(memory, part.left - rect.left, part.top - rect.top, partWidth, partHeight, screen.get(), part.left,
+                    part.top, partWidth, partHeight, SRCCOPY)) {
       throw Error("Canvas does not allow drawing");
     }
   }
-  return CaptureImage(width, height, std::move(bitmap));
 }
 
 }  // namespace
 
+RECT GrabRect(HWND target, const GrabOptions& options) {
+  const Compositor compositor;
+  RECT rect{};
+  if (UsesScreen(options, compositor)) return compositor.VisibleRect(target);
+  GetWindowRect(target, &rect);
+  return rect;
+}
+
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
   const Compositor compositor;
-  const bool fromScreen = options.source == CopySource::Screen ||
-                          (options.source == CopySource::Automatic && compositor.Enabled());
-  RECT rect{};
-  GetWindowRect(target, &rect);
-  if (fromScreen) rect = compositor.VisibleRect(target);
+  const bool fromScreen = UsesScreen(options, compositor);
+  const RECT rect = GrabRect(target, options);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return CaptureImage();
 
   WindowDc windowDc(target, fromScreen ? nullptr : GetDCEx(target, nullptr, kWindowContext));
+  if (!fromScreen && !windowDc) throw Error("Canvas does not allow drawing");
   const bool answers = Answers(target, options.answerTimeoutMs);
   RaisedWindow raised(target, answers);
   if (answers) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(target, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, options.answerTimeoutMs, &ignored);
   }
-  CaptureImage image;
-  if (fromScreen) {
-    compositor.Flush();  // let the compositor show the raised, repainted window
+  if (fromScreen) compositor.Flush();  // let the compositor show the raised, repainted window
+  auto bitmap = CreateScreenBitmap(width, height);
+  {
     const WindowDc screen = ScreenDc();
-    image = CopyInto(screen.get(), rect.left, rect.top, width, height);
-  } else {
-    image = CopyInto(windowDc.get(), 0, 0, width, height);
+    UniqueHdc memory(CreateCompatibleDC(screen.get()));
+    if (!memory) throw EOutOfResources("Out of system resources");
+    SelectedObject selected(memory.get(), bitmap->Handle());
+    CopyWindow(target, rect, windowDc.get(), compositor, memory.get());
   }
   windowDc.reset();
   raised.Restore();
-  return image;
+  return CaptureImage(width, height, std::move(bitmap));
 }
 
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,

@@ -21,10 +21,21 @@ struct GrabOptions {
   UINT answerTimeoutMs = 2000;
 };
 
+// The rectangle a grab of `target` copies, in screen pixels: the window's
+// visible rectangle where the screen is the source, else its outer one.
+RECT GrabRect(HWND target, const GrabOptions& options = {});
+
 // Raises `target` to the top, has it repaint, copies it into a new capture
-// image in the screen's format and puts its stacking back as it was.
+// image in the screen's format and puts its stacking back as it was. Every
+// pixel of the window that lies on a monitor lands at its own offset; the
+// parts on no monitor are the window's own rendering where the compositor
+// offers it, else black (kOffScreenFill).
 // Throws "Canvas does not allow drawing" without a device context.
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options = {});
+
+// The colour of a window's parts that lie on no monitor, where the system
+// cannot render them.
+inline constexpr COLORREF kOffScreenFill = RGB(0, 0, 0);
 
 // The program's windows that a grab hides and shows again.
 struct ProgramWindows {

@@ -56,6 +56,7 @@ using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
+using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;
@@ -138,6 +139,32 @@ class GlobalLockGuard {
  private:
   HGLOBAL memory_;
   void* data_;
+};
+
+// The pointer captured for a window, released at the end of the scope.
+class MouseCapture {
+ public:
+  explicit MouseCapture(HWND window) noexcept : window_(window) { ::SetCapture(window); }
+  ~MouseCapture() {
+    if (::GetCapture() == window_) ::ReleaseCapture();
+  }
+  MouseCapture(const MouseCapture&) = delete;
+  MouseCapture& operator=(const MouseCapture&) = delete;
+
+ private:
+  HWND window_;
+};
+
+// A pointer shape shown for the scope; the previous shape comes back.
+class CursorOverride {
+ public:
+  explicit CursorOverride(HCURSOR cursor) noexcept : previous_(::SetCursor(cursor)) {}
+  ~CursorOverride() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
+  CursorOverride(const CursorOverride&) = delete;
+  CursorOverride& operator=(const CursorOverride&) = delete;
+
+ private:
+  HCURSOR previous_;
 };
 
 // A function of a loaded library as its own type, or null.

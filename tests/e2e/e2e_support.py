@@ -78,6 +78,54 @@ def drag(start, end, button=1, steps=6):
     subprocess.run(["xdotool", "mouseup", str(button)], check=True)
 
 
+def press_at(point, button=1):
+    """Moves the pointer to `point` and presses `button` there (drags that pause midway)."""
+    subprocess.run(["xdotool", "mousemove", str(point[0]), str(point[1])], check=True)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "mousedown", str(button)], check=True)
+    time.sleep(0.2)
+
+
+def move_to(point, steps=4):
+    """Moves the pointer to `point` in a few steps from where it is."""
+    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True).stdout
+    here = dict(line.split("=") for line in out.split())
+    x0, y0 = int(here["X"]), int(here["Y"])
+    for i in range(1, steps + 1):
+        subprocess.run(["xdotool", "mousemove", str(x0 + (point[0] - x0) * i // steps),
+                        str(y0 + (point[1] - y0) * i // steps)], check=True)
+        time.sleep(0.1)
+    time.sleep(0.5)
+
+
+def release(button=1):
+    subprocess.run(["xdotool", "mouseup", str(button)], check=True)
+
+
+def screenshot():
+    """The X screen now, as pixel(x, y) -> (r, g, b)."""
+    ppm = subprocess.run("xwd -root -silent | convert xwd:- ppm:-", shell=True, capture_output=True,
+                         check=True).stdout
+    fields, at = [], 0
+    while len(fields) < 4:  # "P6", width, height, maximum, each after white space or a comment
+        while ppm[at:at + 1].isspace():
+            at += 1
+        end = ppm.index(b"\n", at) if ppm[at:at + 1] == b"#" else at
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        if ppm[at:at + 1] != b"#":
+            fields.append(ppm[at:end])
+        at = end
+    width = int(fields[1])
+    data = ppm[at + 1:]
+
+    def pixel(x, y):
+        offset = 3 * (y * width + x)
+        return tuple(data[offset:offset + 3])
+
+    return pixel
+
+
 def key(*names):
     for name in names:
         subprocess.run(["xdotool", "key", name], check=True)
@@ -179,8 +227,10 @@ class Tessory:
     """tessory.exe (the build's, or the one at `exe`) with the settings
     given, started fresh."""
 
-    def __init__(self, settings=(), exe=TESSORY):
-        commands = ["reg-clear", "reg-dword", "Last X-Pos", "100", "reg-dword", "Last Y-Pos", "100"]
+    def __init__(self, settings=(), exe=TESSORY, position=(100, 100)):
+        commands = ["reg-clear"]
+        if position:
+            commands += ["reg-dword", "Last X-Pos", str(position[0]), "reg-dword", "Last Y-Pos", str(position[1])]
         for name, kind, value in settings:
             commands += [f"reg-{kind}", name, str(value)]
         probe(*commands)

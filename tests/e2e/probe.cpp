@@ -3,6 +3,7 @@
 //
 //   window TITLE              rectangle, client origin and size, visible, topmost
 //                             ("form:TITLE" looks only at the program's own forms)
+//   class NAME                the first window of that class: "text TEXT", then as window
 //   dialog TITLE              a dialog box of that caption: "dialog LINE" per line of its message
 //   foreground                the caption of the window that has the keyboard
 //   close TITLE               asks the window to close
@@ -41,8 +42,7 @@ HWND FindByTitle(const std::wstring& title) {
   return FindWindowW(nullptr, title.c_str());
 }
 
-int Window(const std::wstring& title) {
-  HWND window = FindByTitle(title);
+int Window(HWND window) {
   if (!window) {
     std::printf("missing\n");
     return 1;
@@ -56,6 +56,14 @@ int Window(const std::wstring& title) {
               rect.right, rect.bottom, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(window) ? 1 : 0,
               (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
   return 0;
+}
+
+int WindowOfClass(const std::wstring& name) {
+  HWND window = FindWindowW(name.c_str(), nullptr);
+  wchar_t text[512] = L"";
+  if (window) GetWindowTextW(window, text, 512);
+  std::printf("text %s\n", Utf8(text).c_str());
+  return Window(window);
 }
 
 int Dialog(const std::wstring& title) {
@@ -242,7 +250,9 @@ int main() {
     const std::wstring command = args[i];
     auto next = [&] { return i + 1 < count ? std::wstring(args[++i]) : std::wstring(); };
     if (command == L"window") {
-      status = Window(next());
+      status = Window(FindByTitle(next()));
+    } else if (command == L"class") {
+      status = WindowOfClass(next());
     } else if (command == L"dialog") {
       status = Dialog(next());
     } else if (command == L"foreground") {

@@ -34,10 +34,7 @@ class FolderBrowserTest : public ::testing::Test {
     return [button, &seen] {
       HWND browser = test::WaitForWindow(L"#32770", L"Select Temp Folder");
       if (!browser) return false;
-      for (int i = 0; i < 100 && seen.status.empty(); ++i) {
-        Sleep(30);
-        seen.status = test::TextOf(GetDlgItem(browser, kStatusText));
-      }
+      seen.status = test::SettledTextOf(GetDlgItem(browser, kStatusText));
       GetWindowRect(browser, &seen.rect);
       PostMessageW(browser, WM_COMMAND, button, 0);
       return true;

@@ -302,7 +302,7 @@ TEST_F(OptionsDialogTest, BrowsedFolderAndSoundSurviveCancel) {
                         clickGlyph(Form::kBrowseBtn);
                         HWND browser = test::WaitForWindow(L"#32770", L"Select Temp Folder");
                         if (!browser) return false;
-                        Sleep(300);
+                        test::SettledTextOf(GetDlgItem(browser, 0x3743));  // the status line
                         PostMessageW(browser, WM_COMMAND, IDOK, 0);
                         return true;
                       },

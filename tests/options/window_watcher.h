@@ -30,6 +30,20 @@ inline std::wstring TextOf(HWND window) {
   return text;
 }
 
+// The text of `window` once it is non-empty and has held still for 300 ms
+// (up to 6 s): a folder browser shows its root before it moves to the
+// preselected folder.
+inline std::wstring SettledTextOf(HWND window) {
+  std::wstring seen;
+  for (int i = 0, still = 0; i < 200 && (seen.empty() || still < 10); ++i) {
+    Sleep(30);
+    const std::wstring now = TextOf(window);
+    still = now == seen ? still + 1 : 0;
+    seen = now;
+  }
+  return seen;
+}
+
 // Runs `steps` in order on a helper thread; each step returns false to stop.
 class Watcher {
  public:

@@ -9,6 +9,7 @@
 #include "app/capture_win32.h"
 #include "app/headless_platform.h"
 #include "app/imgtype_win32.h"
+#include "app/pick_outline_win32.h"
 #include "app/window_grab_win32.h"
 #include "framework/application_win32.h"
 #include "framework/error.h"
@@ -116,6 +117,42 @@ TEST_F(WindowTest, GrabCopiesTheWholeWindowFrameIncludedFromEitherSource) {
     EXPECT_EQ(PixelAt(image, left.x - outer.left, left.y - outer.top), kLeft);
     EXPECT_EQ(PixelAt(image, right.x - outer.left, right.y - outer.top), kRight);
     EXPECT_FALSE(IsTopmost(known.Handle()));
+  }
+}
+
+TEST_F(WindowTest, PickSeesThroughTheOutlineAndItsLabel) {
+  KnownWindow known;
+  RECT inner;
+  GetWindowRect(known.Handle(), &inner);
+  InflateRect(&inner, -40, -40);  // so that the outline lies over the window
+  PickOutline outline(nullptr);
+  outline.Show(inner, "Known   160 x 80", {inner.left + 10, inner.top + 10});
+  KnownWindow::Pump();
+  ASSERT_TRUE(IsWindowVisible(outline.Band(0)));
+  RECT band, label;
+  GetWindowRect(outline.Band(0), &band);
+  GetWindowRect(outline.Label(), &label);
+  EXPECT_EQ(TopLevelWindowAt({band.left + 5, band.top + 1}, nullptr), known.Handle());
+  EXPECT_EQ(TopLevelWindowAt({label.left + 5, label.top + 5}, nullptr), known.Handle());
+  outline.Hide();
+  EXPECT_FALSE(IsWindowVisible(outline.Band(0)));
+  EXPECT_FALSE(IsWindowVisible(outline.Label()));
+}
+
+TEST_F(WindowTest, WindowPastTheScreensEdgeKeepsItsPixelsInPlaceFromEitherSource) {
+  for (CopySource source : {CopySource::WindowDc, CopySource::Screen}) {
+    KnownWindow known;
+    SetWindowPos(known.Handle(), nullptr, -120, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    KnownWindow::Pump();
+    RECT outer;
+    GetWindowRect(known.Handle(), &outer);
+    const CaptureImage image = GrabWindowImage(known.Handle(), {source, 2000});
+    ASSERT_EQ(image.Width(), outer.right - outer.left);
+    const POINT onScreen = known.ClientPoint(200, 20), offScreen = known.ClientPoint(20, 40);
+    ASSERT_GE(onScreen.x, 0);
+    ASSERT_LT(offScreen.x, 0);
+    EXPECT_EQ(PixelAt(image, onScreen.x - outer.left, onScreen.y - outer.top), kRight);
+    EXPECT_EQ(PixelAt(image, offScreen.x - outer.left, offScreen.y - outer.top), kOffScreenFill);
   }
 }
 
@@ -369,6 +406,23 @@ TEST_F(MainFormTest, ReleaseInsidePicksNothingAndRightButtonReusesTheLastPick) {
   EXPECT_EQ(ReadClipboardBitmap(0, 0).width, outer.right - outer.left);
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
+TEST_F(MainFormTest, LosingThePointerCaptureEndsTheDrag) {
+  test::MemoryRegistry store;
+  TMainForm form(store);
+  form.Show();
+  KnownWindow other;
+  form.TargetImgMouseDown();
+  ASSERT_NE(form.Drag(), nullptr);
+  EXPECT_EQ(GetCapture(), form.Handle());
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
+  const HWND band = form.Drag()->OutlineWindows().Band(0);
+  SetCapture(other.Handle());  // taken away, as another program's window may
+  EXPECT_EQ(form.Drag(), nullptr);
+  EXPECT_FALSE(IsWindow(band));
+  EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
+  ReleaseCapture();
 }
 
 TEST_F(MainFormTest, NoPickedWindowMeansNoGrab) {

@@ -1,0 +1,42 @@
+// One drag of the target icon, from the press to its end: the pointer
+// captured for the main window, the cross pointer, the outline of the window
+// a release would capture, and Escape watched wherever the keyboard focus
+// is. Ending the session, on any path, puts every one of them back.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/pick_outline_win32.h"
+#include "framework/handles_win32.h"
+
+namespace tessory {
+
+class DragSession {
+ public:
+  // Starts the drag for `owner`. Escape, pressed while the session lasts,
+  // posts WM_CANCELMODE to `owner` and goes to no other window.
+  explicit DragSession(HWND owner);
+  ~DragSession();
+  DragSession(const DragSession&) = delete;
+  DragSession& operator=(const DragSession&) = delete;
+
+  // Outlines `target` (its rectangle in screen pixels) and labels it with
+  // `label` beside `pointer`; a null target takes the outline away.
+  void Outline(HWND target, const RECT& rect, const std::string& label, POINT pointer);
+  void FollowPointer(POINT pointer) { outline_.FollowPointer(pointer); }
+  HWND OutlinedWindow() const { return outlined_; }
+  const PickOutline& OutlineWindows() const { return outline_; }
+
+ private:
+  static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+
+  MouseCapture capture_;
+  CursorOverride cursor_;
+  UniqueHhook escapeWatch_;
+  PickOutline outline_;  // last: hidden before anything else is put back
+  HWND outlined_ = nullptr;
+};
+
+}  // namespace tessory

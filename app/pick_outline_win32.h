@@ -1,0 +1,54 @@
+// The outline a drag draws around the window its release would capture,
+// with a label of the window's title and size beside the pointer. Both are
+// windows of their own that never take focus, clicks or the pointer's pick:
+// layered, click-through, topmost tool windows.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/pick_outline.h"
+#include "framework/handles_win32.h"
+
+namespace tessory {
+
+class PickOutline {
+ public:
+  // The windows are created hidden, owned by `owner`.
+  explicit PickOutline(HWND owner);
+  PickOutline(const PickOutline&) = delete;
+  PickOutline& operator=(const PickOutline&) = delete;
+
+  // Outlines `target`, a window rectangle in screen pixels, and shows the
+  // label `text` beside `pointer`.
+  void Show(const RECT& target, const std::string& text, POINT pointer);
+  // Keeps the label beside the pointer.
+  void FollowPointer(POINT pointer);
+  // Hides outline and label; the windows they covered repaint that part.
+  void Hide();
+  bool Visible() const { return visible_; }
+  // The outline's windows, for checks that they stay out of the pick.
+  HWND Band(int index) const { return bands_[index].get(); }
+  HWND Label() const { return label_.get(); }
+
+ private:
+  // The band and label windows' procedure: paints them, lets clicks through.
+  static LRESULT CALLBACK PartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  HWND CreatePart(const wchar_t* windowClass, HWND owner);
+  void PaintBand(HWND band, HDC dc) const;
+  void PaintLabel(HDC dc) const;
+  void PlaceLabel(POINT pointer);
+
+  std::array<UniqueHwnd, 4> bands_;
+  UniqueHwnd label_;
+  UniqueHfont font_;
+  PixelRect ring_;
+  int thickness_ = 4, edge_ = 1, padding_ = 4;
+  std::wstring text_;
+  SIZE labelSize_{};
+  bool visible_ = false;
+};
+
+}  // namespace tessory
