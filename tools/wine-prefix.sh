@@ -10,11 +10,23 @@ export WINEPREFIX=${1:-${WINEPREFIX:-$root/build/windows/wineprefix}}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=$(command -v wine64 || command -v wine)
 
+# reg_add KEY NAME DATA: a fresh prefix can still be finishing its first
+# start when the first command reaches it; a refused write is tried again.
+reg_add() {
+  local try
+  for try in 1 2 3 4 5; do
+    "$wine" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 && return 0
+    sleep 3
+  done
+  echo "wine-prefix: cannot set $1\\$2 in $WINEPREFIX" >&2
+  return 1
+}
+
 if [ ! -f "$WINEPREFIX/.tessory-ready" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot --init >/dev/null 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  reg_add 'HKCU\Software\Wine\Explorer' Desktop Default
+  reg_add 'HKCU\Software\Wine\Explorer\Desktops' Default 1280x1024
   wineserver -k || true
   wineserver -w || true
   touch "$WINEPREFIX/.tessory-ready"
