@@ -23,8 +23,8 @@ def main():
     out.parent.mkdir(parents=True, exist_ok=True)
     temporary = out.with_name(out.name + ".part")
     with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
-        for spec in sys.argv[3:]:
-            path, _, name = spec.partition("=")
+        for argument in sys.argv[3:]:
+            path, _, name = argument.partition("=")
             path = Path(path)
             data = path.read_bytes()
             if path.suffix == ".txt" or name.endswith(".txt"):
