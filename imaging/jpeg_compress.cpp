@@ -63,8 +63,8 @@ struct Destination {
 };
 
 // The first chunk of the buffer: small pictures take 64 KB; a picture of
-// 2 MB or more starts with one large block, which most of them fill only
-// in part, so the buffer rarely has to move.
+// 2 MB or more starts with one large block (see PixelBuffer), which most
+// of them fill only in part, so the buffer rarely has to move.
 std::size_t FirstChunk(const Rows24& rows) {
   constexpr std::size_t kSmall = 64 * 1024;
   const std::size_t picture = rows.stride * static_cast<std::size_t>(rows.height > 0 ? rows.height : 0);

@@ -7,7 +7,7 @@
 namespace tessory::large_block {
 
 void* Allocate(std::size_t bytes) {
-  if (bytes < kSize) return ::operator new(bytes);
+  if (bytes < kThreshold) return ::operator new(bytes);
   if (bytes > static_cast<std::size_t>(-1) - kSize) throw std::bad_alloc();
   const std::size_t rounded = (bytes + kSize - 1) / kSize * kSize;
   void* block = ::operator new(rounded, std::align_val_t{kSize});
@@ -19,7 +19,7 @@ void* Allocate(std::size_t bytes) {
 }
 
 void Free(void* block, std::size_t bytes) noexcept {
-  if (bytes < kSize) {
+  if (bytes < kThreshold) {
     ::operator delete(block);
     return;
   }

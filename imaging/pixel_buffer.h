@@ -1,6 +1,6 @@
 // Storage for whole images. A picture of a few megabytes is first touched a
 // page at a time; where the system offers large pages for the asking, a
-// buffer of 2 MB or more is placed on a 2 MB boundary and asked for them,
+// buffer of 1 MB or more is placed on a 2 MB boundary and asked for them,
 // so a 1080p capture costs a handful of page faults instead of ~1,500.
 #pragma once
 
@@ -12,7 +12,9 @@
 namespace tessory {
 
 namespace large_block {
+// Blocks from kThreshold bytes up are whole multiples of kSize.
 inline constexpr std::size_t kSize = std::size_t{2} << 20;
+inline constexpr std::size_t kThreshold = std::size_t{1} << 20;
 void* Allocate(std::size_t bytes);
 void Free(void* block, std::size_t bytes) noexcept;
 }  // namespace large_block
