@@ -95,9 +95,9 @@ void TMainForm::FormCreate() {
   GetSystemTime(&now);
   random_.SetSeed(ClockSeed(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
   image_ = CaptureImage();
-  SetDefaultSettings(Settings(), SequenceCounter(), SystemTempPath());
+  SetDefaultSettings(settings_, sequenceCounter_, SystemTempPath());
   try {
-    LoadSettings(store_, Settings(), *this);
+    LoadSettings(store_, settings_, *this);
   } catch (...) {
     // A wrongly typed value: what was read stays, creation goes no further.
     pendingLeft_.reset();
@@ -111,7 +111,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::UpdateCaptureHint() {
-  hint_ = CaptureHint(Settings().SaveOption, Settings().ImageType);
+  hint_ = CaptureHint(settings_.SaveOption, settings_.ImageType);
   const std::wstring text = Widen(hint_);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
@@ -229,7 +229,7 @@ void TMainForm::EndDrag() {
 }
 
 CaptureDelivery TMainForm::Delivery() {
-  return CaptureDelivery({image_, Settings(), SequenceCounter(), random_, saveDlg_, platform_});
+  return CaptureDelivery({image_, settings_, sequenceCounter_, random_, saveDlg_, platform_});
 }
 
 void TMainForm::TargetImgMouseUp(int x, int y) {
@@ -239,13 +239,13 @@ void TMainForm::TargetImgMouseUp(int x, int y) {
   HWND target = ReleaseTarget(x, y);
   if (!target) return;
   CaptureDelivery delivery = Delivery();
-  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, Settings().SaveOption,
+  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, settings_.SaveOption,
                 grabOptions_);
 }
 
 void TMainForm::ShowOptsBtnClick() {
   {
-    TOptionsForm options;
+    TOptionsForm options(settings_);
     options.ShowModal();  // OK has updated the settings itself
   }
   UpdateCaptureHint();
@@ -259,7 +259,7 @@ bool TMainForm::FormHelp(UINT, ULONG_PTR, bool&) {
 void TMainForm::FormClose() {
   image_ = CaptureImage();
   try {
-    SaveSettings(store_, Settings(), *this);
+    SaveSettings(store_, settings_, *this);
   } catch (...) {
     // The window closes all the same; what could not be stored is lost.
     Application::Instance().ShowCurrentException();

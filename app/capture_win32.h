@@ -48,6 +48,8 @@ class TMainForm final : public Form, public MainWindowValues {
   const DragSession* Drag() const { return drag_.get(); }
   const std::string& Hint() const { return hint_; }
   CaptureImage& Image() { return image_; }
+  // The settings record, which this window owns for the program's life.
+  CaptureSettings& Settings() { return settings_; }
   // The grab's copy source, for tests of the screen path.
   void SetGrabOptions(const GrabOptions& options) { grabOptions_ = options; }
 
@@ -76,6 +78,8 @@ class TMainForm final : public Form, public MainWindowValues {
   CaptureDelivery Delivery();
 
   RegistryKeyStore& store_;
+  CaptureSettings settings_;
+  std::int32_t sequenceCounter_ = 0;  // the auto-save route's SequenceCounter, never stored
   CaptureImage image_;
   SaveDialogState saveDlg_;
   RandomGenerator random_;

@@ -58,8 +58,9 @@ class DeliveryPlatform {
   virtual void CopyImageToClipboard(const CaptureImage& image) = 0;
 };
 
-// What one capture's delivery works on. The routes take their inputs from
-// here rather than from the program's globals, so tests can supply their own.
+// What one capture's delivery works on: the main window hands in what it
+// owns (the capture image, the settings record, SequenceCounter, ...), and
+// tests hand in their own.
 struct DeliveryContext {
   CaptureImage& image;
   CaptureSettings& settings;

@@ -2,16 +2,6 @@
 
 namespace tessory {
 
-CaptureSettings& Settings() {
-  static CaptureSettings settings;
-  return settings;
-}
-
-std::int32_t& SequenceCounter() {
-  static std::int32_t counter = 0;
-  return counter;
-}
-
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath) {
   settings.TempFolder = systemTempPath;
   settings.ImageQuality = 3;

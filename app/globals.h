@@ -14,9 +14,10 @@ enum class SaveOption : std::int32_t { CopyToClipboard = 0, AskFileName = 1, Aut
 // File format (the "Image Type" value).
 enum class ImageType : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
 
-// Everything that steers a capture. Numbers stay plain integers: values
-// stored by hand outside the enumerations' ranges must survive a load and
-// a store unchanged.
+// Everything that steers a capture. The main window owns the program's one
+// record; the options dialog and the delivery routes are handed it by
+// reference. Numbers stay plain integers: values stored by hand outside the
+// enumerations' ranges must survive a load and a store unchanged.
 struct CaptureSettings {
   std::int32_t SaveOption = 0;
   std::int32_t ImageType = 0;
@@ -26,10 +27,6 @@ struct CaptureSettings {
   std::string BaseFileName;       // empty means "CAP" at use
   std::string CaptureSound;       // WAV path; empty means the system beep
 };
-
-// The program's one settings record and auto-save counter.
-CaptureSettings& Settings();
-std::int32_t& SequenceCounter();
 
 // Sets the defaults in their order: TempFolder from the system temporary
 // folder, ImageQuality 3, SaveOption 0, ImageType 0, sequential names off,

@@ -34,7 +34,7 @@ const FontSpec kLinkFont{L"MS Sans Serif", 11, true, false};
 
 }  // namespace
 
-TOptionsForm::TOptionsForm() {
+TOptionsForm::TOptionsForm(CaptureSettings& settings) : settings_(settings) {
   Frame frame;
   frame.caption = "Options";
   // A fixed dialog frame with the system menu only.

@@ -53,15 +53,14 @@ void TOptionsForm::FormShow() {
   ImgTypeClick();
   ShowCopyright();
   SetControlText(kVersionLbl, GetFileVersionString(RunningProgramPath()));
-  const CaptureSettings& settings = Settings();
-  SetSaveOptionsIndex(settings.SaveOption);
-  SetImgTypeIndex(settings.ImageType);
+  SetSaveOptionsIndex(settings_.SaveOption);
+  SetImgTypeIndex(settings_.ImageType);
   SaveOptionsClick();
-  SetSliderPosition(settings.ImageQuality);
-  SetControlText(kTempFolderTxt, settings.TempFolder);
-  SendMessageW(Control(kSequentialChk), BM_SETCHECK, settings.SequentialFileNames ? BST_CHECKED : BST_UNCHECKED, 0);
-  SetControlText(kBaseNameTxt, settings.BaseFileName);
-  SetControlText(kCaptureSoundTxt, settings.CaptureSound);
+  SetSliderPosition(settings_.ImageQuality);
+  SetControlText(kTempFolderTxt, settings_.TempFolder);
+  SendMessageW(Control(kSequentialChk), BM_SETCHECK, settings_.SequentialFileNames ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetControlText(kBaseNameTxt, settings_.BaseFileName);
+  SetControlText(kCaptureSoundTxt, settings_.CaptureSound);
   SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
 }
 
@@ -101,34 +100,33 @@ void TOptionsForm::SaveOptionsClick() {
     Enable(id, method == 2);
   }
   ImgTypeClick();
-  SetSliderPosition(Settings().ImageQuality);
+  SetSliderPosition(settings_.ImageQuality);
 }
 
 void TOptionsForm::OKBtnClick() {
-  CaptureSettings& settings = Settings();
-  settings.SaveOption = SaveOptionsIndex();
-  settings.ImageType = ImgTypeIndex();
-  settings.ImageQuality = static_cast<std::int32_t>(SendMessageW(Control(kQualitySlider), TBM_GETPOS, 0, 0));
-  settings.TempFolder = ControlText(kTempFolderTxt);
-  settings.SequentialFileNames = SendMessageW(Control(kSequentialChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  settings.BaseFileName = ControlText(kBaseNameTxt);
-  settings.CaptureSound = ControlText(kCaptureSoundTxt);
+  settings_.SaveOption = SaveOptionsIndex();
+  settings_.ImageType = ImgTypeIndex();
+  settings_.ImageQuality = static_cast<std::int32_t>(SendMessageW(Control(kQualitySlider), TBM_GETPOS, 0, 0));
+  settings_.TempFolder = ControlText(kTempFolderTxt);
+  settings_.SequentialFileNames = SendMessageW(Control(kSequentialChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings_.BaseFileName = ControlText(kBaseNameTxt);
+  settings_.CaptureSound = ControlText(kCaptureSoundTxt);
 }
 
 void TOptionsForm::BrowseBtnClick() {
-  std::string folder = Settings().TempFolder;
+  std::string folder = settings_.TempFolder;
   if (!BrowseFolder("Select location to autosave image temp files", "Select Temp Folder", CSIDL_DESKTOP, folder)) {
     return;
   }
-  Settings().TempFolder = folder;
+  settings_.TempFolder = folder;
   SetControlText(kTempFolderTxt, folder);
 }
 
 void TOptionsForm::SoundBrwsBtnClick() {
-  const std::wstring chosen = OpenSoundFile(Handle(), Settings().CaptureSound);
+  const std::wstring chosen = OpenSoundFile(Handle(), settings_.CaptureSound);
   if (chosen.empty()) return;
-  Settings().CaptureSound = Narrow(chosen);
-  SetControlText(kCaptureSoundTxt, Settings().CaptureSound);
+  settings_.CaptureSound = Narrow(chosen);
+  SetControlText(kCaptureSoundTxt, settings_.CaptureSound);
 }
 
 // Plays what the edit holds, before OK; the dialog waits for the end.

@@ -55,7 +55,6 @@ class HelpViewerTest : public ::testing::Test {
     Application::Instance().Initialize(GetModuleHandleW(nullptr));
   }
   void SetUp() override {
-    SetDefaultSettings(Settings(), SequenceCounter(), "C:\\");
     // Where the main window points the application's help file.
     helpFile_ = Application::ExecutableFolder() + "tessory.chm";
     test::WriteFileBytes(helpFile_, "ITSF");
@@ -71,6 +70,7 @@ class HelpViewerTest : public ::testing::Test {
   }
 
   std::string helpFile_;
+  CaptureSettings settings_;  // what an options dialog without a main window edits
 };
 
 TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
@@ -85,7 +85,7 @@ TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
   TMainForm main(store);
   main.Show();
   PressF1(main.Handle());
-  TOptionsForm options;
+  TOptionsForm options(main.Settings());
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(GetDlgItem(options.Handle(), TOptionsForm::kOKBtn));
   EXPECT_EQ(calls, (std::vector<HelpCall>{{nullptr, helpFile_, 15, 1000, ""}, {nullptr, helpFile_, 15, 1002, ""}}));
@@ -125,7 +125,7 @@ TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
   DeleteFileW(Widen(other).c_str());
   DeleteFileW(Widen(helpFile_).c_str());
   HelpManager::Instance().ShowTableOfContents();
-  TOptionsForm options;
+  TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(options.Handle());
   EXPECT_TRUE(calls.empty());
@@ -134,7 +134,7 @@ TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
 TEST_F(HelpViewerTest, FormHelpCallsTheControlDirectlyThenTheDispatchGoesOn) {
   HtmlHelpSession session;
   HtmlHelpEntry = &RecordHtmlHelp;
-  TOptionsForm options;
+  TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
   SetForegroundWindow(options.Handle());
   SetActiveWindow(options.Handle());
@@ -165,7 +165,7 @@ TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
     EXPECT_EQ(HelpManager::Instance().ViewerCount(), 1u);
   }
   HtmlHelpSession session(L"no-such-help-control.ocx");
-  TOptionsForm options;
+  TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
   std::wstring viaF1, viaFormHelp;
   {

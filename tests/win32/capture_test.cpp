@@ -341,10 +341,7 @@ TEST_F(WindowTest, FormatPromptAnswersEnterAndEscapeFromTheKeyboard) {
   EXPECT_EQ(prompt.Ask(), std::nullopt);
 }
 
-class MainFormTest : public WindowTest {
- protected:
-  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
-};
+using MainFormTest = WindowTest;
 
 TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
   test::MemoryRegistry store;
@@ -359,7 +356,7 @@ TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
   EXPECT_EQ(Application::Instance().HelpFile(), Application::ExecutableFolder() + "tessory.chm");
   EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-  Settings().SaveOption = 0;
+  form.Settings().SaveOption = 0;
   form.UpdateCaptureHint();
   EXPECT_EQ(form.Hint(), "Capture to: Clipboard");
 }
@@ -451,7 +448,7 @@ TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
   done = true;
   closer.join();
   EXPECT_TRUE(IsWindow(form.Handle()));
-  EXPECT_EQ(Settings().ImageType, 0);
+  EXPECT_EQ(form.Settings().ImageType, 0);
   EXPECT_EQ(form.Hint(), "");  // the hint refresh did not run
 }
 

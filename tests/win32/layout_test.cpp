@@ -128,11 +128,11 @@ void ExpectReadable(HWND form, const char* name) {
 class LayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Application::Instance().Initialize(GetModuleHandleW(nullptr)); }
-  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
 };
 
 TEST_F(LayoutTest, OptionsDialogCaptionsFitWithoutOverlap) {
-  TOptionsForm form;
+  CaptureSettings settings;
+  TOptionsForm form(settings);
   form.FormShow();
   ExpectReadable(form.Handle(), "options dialog");
 }
