@@ -111,7 +111,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::UpdateCaptureHint() {
-  hint_ = CaptureHint(settings_.SaveOption, settings_.ImageType);
+  hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), AsImageKind(settings_.ImageType));
   const std::wstring text = Widen(hint_);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;

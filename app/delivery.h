@@ -24,8 +24,9 @@ struct SaveDialogState {
   std::string FileName;
 };
 
-// The save dialog's filter for image types 0 to 3; empty for any other.
-std::string_view FilterForType(std::int32_t type);
+// The save dialog's filter for the four file formats; empty for "Prompt at
+// save" and for no type at all.
+std::string_view FilterForType(std::optional<ImageKind> type);
 
 // Colour depth of a bitmap file for an "Image Quality" index: 1, 2, 3, 4
 // give 8, 16, 24, 32 bits; anything else gives 8.
@@ -33,17 +34,17 @@ int BitmapDepthForQuality(std::int32_t quality);
 // JPEG quality for an "Image Quality" value: its low 8 bits.
 int JpegQualityFor(std::int32_t quality);
 // The file errors' first lines for image type `type`: the PNG writer's own
-// texts for 3, the file layer's for the others.
-FileErrorTexts FileTextsForType(std::int32_t type);
+// texts for PNG, the file layer's for the others.
+FileErrorTexts FileTextsForType(ImageKind type);
 
 class DeliveryPlatform {
  public:
   virtual ~DeliveryPlatform() = default;
   // Shows the save dialog; true with dialog.FileName set when confirmed.
   virtual bool ExecuteSaveDialog(SaveDialogState& dialog) = 0;
-  // Shows the image-format prompt: the chosen type 0 to 3, or none when
+  // Shows the image-format prompt: the chosen file format, or none when
   // the prompt was cancelled.
-  virtual std::optional<std::int32_t> PromptImageType() = 0;
+  virtual std::optional<ImageKind> PromptImageType() = 0;
   // Plays a WAV file synchronously (the system's default sound if it
   // cannot be played).
   virtual void PlaySoundFile(const std::string& path) = 0;
@@ -74,7 +75,8 @@ class CaptureDelivery {
  public:
   explicit CaptureDelivery(const DeliveryContext& context) : c_(context) {}
 
-  // Calls the route of `saveOption` (0, 1, 2); any other value delivers nothing.
+  // Calls the route of the stored `saveOption`; a number that names no
+  // route delivers nothing.
   void Deliver(std::int32_t saveOption);
 
   void DeliverToClipboard();
@@ -86,19 +88,19 @@ class CaptureDelivery {
   // whole or not at all; an existing file stays as it was on failure.
   void SaveImageFile(const std::string& path, std::int32_t type);
   void PlayCaptureSound();
-  // The image type of this capture: ImageType, or for "Prompt at save" the
-  // prompt's choice, 4 when it was cancelled.
-  std::int32_t AskImageType();
+  // The image type of this capture: ImageType as stored, or for "Prompt at
+  // save" the prompt's choice; none when the prompt was cancelled.
+  std::optional<std::int32_t> AskImageType();
 
   // The folder and base of auto-saved names, each falling back when blank.
   std::string AutoSaveFolder();
   std::string AutoSaveBase() const;
 
  private:
-  std::string NextCandidate(const std::string& prefix, std::int32_t type);
-  void WriteImage(ByteSink& sink, std::int32_t type);
+  std::string NextCandidate(const std::string& prefix, std::optional<ImageKind> type);
+  void WriteImage(ByteSink& sink, ImageKind type);
   // Writes, commits `file` and confirms; on failure `file` removes itself.
-  void WriteAndConfirm(OutputFile& file, std::int32_t type);
+  void WriteAndConfirm(OutputFile& file, ImageKind type);
 
   DeliveryContext c_;
 };

@@ -2,6 +2,16 @@
 
 namespace tessory {
 
+std::optional<SaveRoute> AsSaveRoute(std::int32_t value) {
+  if (value < 0 || value > static_cast<std::int32_t>(SaveRoute::AutoSave)) return std::nullopt;
+  return static_cast<SaveRoute>(value);
+}
+
+std::optional<ImageKind> AsImageKind(std::int32_t value) {
+  if (value < 0 || value > static_cast<std::int32_t>(ImageKind::PromptAtSave)) return std::nullopt;
+  return static_cast<ImageKind>(value);
+}
+
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath) {
   settings.TempFolder = systemTempPath;
   settings.ImageQuality = 3;

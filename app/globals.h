@@ -2,17 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/registry.h"
 
 namespace tessory {
 
-// Delivery route (the "Save Option" value).
-enum class SaveOption : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
+// Delivery route: what a "Save Option" value means.
+enum class SaveRoute : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
 
-// File format (the "Image Type" value).
-enum class ImageType : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
+// File format: what an "Image Type" value means.
+enum class ImageKind : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
+
+// The stored numbers decoded, here and nowhere else; none for a number
+// outside the enumeration (such a number is kept as stored, and means
+// nothing to the code that acts on it).
+std::optional<SaveRoute> AsSaveRoute(std::int32_t value);
+std::optional<ImageKind> AsImageKind(std::int32_t value);
 
 // Everything that steers a capture. The main window owns the program's one
 // record; the options dialog and the delivery routes are handed it by

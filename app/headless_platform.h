@@ -13,7 +13,7 @@ namespace tessory {
 class HeadlessPlatform : public DeliveryPlatform {
  public:
   bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
   void PlaySoundFile(const std::string&) override {}
   void Beep() override {}
   void SetHourglass(bool) override {}

@@ -47,9 +47,9 @@ void TImageTypeForm::SetImgTypeIndex(int index) {
   CheckRadioButton(Handle(), kImgTypeFirst, kImgTypeFirst + 3, kImgTypeFirst + index);
 }
 
-std::optional<int> TImageTypeForm::Ask() {
+std::optional<ImageKind> TImageTypeForm::Ask() {
   if (ShowModal() != kModalOk) return std::nullopt;
-  return ImgTypeIndex();
+  return AsImageKind(ImgTypeIndex());
 }
 
 }  // namespace tessory

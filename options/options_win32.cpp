@@ -86,18 +86,18 @@ void TOptionsForm::FitLabelToText(int id) {
 }
 
 void TOptionsForm::ImgTypeClick() {
-  const int type = ImgTypeIndex();
-  const bool enabled = QualitySliderEnabled(type, SaveOptionsIndex());
+  const std::optional<ImageKind> type = AsImageKind(ImgTypeIndex());
+  const bool enabled = QualitySliderEnabled(type, AsSaveRoute(SaveOptionsIndex()));
   for (int id : {kQualitySlider, kQualityLbl, kLowQualLbl, kHighQualLbl}) Enable(id, enabled);
   if (const std::optional<QualityScale> scale = QualityScaleFor(type)) SetSliderScale(*scale);
 }
 
 void TOptionsForm::SaveOptionsClick() {
-  const int method = SaveOptionsIndex();
-  Enable(kImgType, method != 0);
-  for (int i = 0; i < kImgTypeCount; ++i) Enable(kImgTypeFirst + i, method != 0);
+  const std::optional<SaveRoute> method = AsSaveRoute(SaveOptionsIndex());
+  Enable(kImgType, method != SaveRoute::CopyToClipboard);
+  for (int i = 0; i < kImgTypeCount; ++i) Enable(kImgTypeFirst + i, method != SaveRoute::CopyToClipboard);
   for (int id : {kBrowseBtn, kSequentialChk, kBaseNameTxt, kAutoSaveLbl, kSequentialLbl, kTempFolderTxt}) {
-    Enable(id, method == 2);
+    Enable(id, method == SaveRoute::AutoSave);
   }
   ImgTypeClick();
   SetSliderPosition(settings_.ImageQuality);

@@ -40,6 +40,15 @@ class SettingsStore : public ::testing::Test {
   MemoryRegistry registry;
 };
 
+TEST(StoredNumbers, DecodeToTheirEnumerationsOrToNone) {
+  EXPECT_EQ(AsSaveRoute(0), SaveRoute::CopyToClipboard);
+  EXPECT_EQ(AsSaveRoute(2), SaveRoute::AutoSave);
+  EXPECT_EQ(AsImageKind(0), ImageKind::Bitmap);
+  EXPECT_EQ(AsImageKind(4), ImageKind::PromptAtSave);
+  for (std::int32_t n : {-1, 3, INT32_MIN}) EXPECT_EQ(AsSaveRoute(n), std::nullopt) << n;
+  for (std::int32_t n : {-1, 5, INT32_MAX}) EXPECT_EQ(AsImageKind(n), std::nullopt) << n;
+}
+
 TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllTenValuesInOrder) {
   EXPECT_EQ(counter, 0);
   LoadSettings(registry, settings, window);

@@ -217,7 +217,7 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
 class SilentPlatform final : public DeliveryPlatform {
  public:
   bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
   void PlaySoundFile(const std::string&) override {}
   void Beep() override { ++beeps; }
   void SetHourglass(bool) override {}

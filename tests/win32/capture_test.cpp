@@ -318,7 +318,7 @@ TEST_F(WindowTest, FormatPromptResults) {
   // OK after choosing "PNG Image".
   SendMessageW(GetDlgItem(prompt.Handle(), TImageTypeForm::kImgTypeFirst + 3), BM_CLICK, 0, 0);
   PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  EXPECT_EQ(prompt.Ask(), std::optional<int>(3));
+  EXPECT_EQ(prompt.Ask(), ImageKind::Png);
   // Cancel, then closing the window: no choice.
   PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_EQ(prompt.Ask(), std::nullopt);
@@ -336,7 +336,7 @@ TEST_F(WindowTest, FormatPromptAnswersEnterAndEscapeFromTheKeyboard) {
     PostMessageW(GetDlgItem(prompt.Handle(), IDOK), WM_KEYDOWN, key, 0);
   };
   press(VK_RETURN);
-  EXPECT_EQ(prompt.Ask(), std::optional<int>(1));
+  EXPECT_EQ(prompt.Ask(), ImageKind::Jpeg);
   press(VK_ESCAPE);
   EXPECT_EQ(prompt.Ask(), std::nullopt);
 }

@@ -172,7 +172,7 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
   HWND target = OpenTarget();
   for (int i = 0; i < 20; ++i) PumpMessages(), Sleep(25);
   Win32DeliveryPlatform platform(
-      nullptr, [] { return std::optional<std::int32_t>(); }, [](const CaptureImage&) {});
+      nullptr, [] { return std::optional<ImageKind>(); }, [](const CaptureImage&) {});
   const std::vector<FileType> types = FileTypes();
   std::vector<Stages> stages(types.size());
   for (int round = 0; round < runs; ++round) {
