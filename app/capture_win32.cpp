@@ -99,10 +99,9 @@ void TMainForm::FormCreate() {
   try {
     LoadSettings(store_, settings_, *this);
   } catch (...) {
-    // A wrongly typed value: what was read stays, creation goes no further.
-    pendingLeft_.reset();
+    // A wrongly typed value has kept its default and every other value has
+    // been read: the user is told, and the window is made whole all the same.
     Application::Instance().ShowCurrentException();
-    return;
   }
   UpdateCaptureHint();
   SetClientSize(74, 18);

@@ -1,5 +1,9 @@
 #include "app/globals.h"
 
+#include <vector>
+
+#include "framework/error.h"
+
 namespace tessory {
 
 std::optional<SaveRoute> AsSaveRoute(std::int32_t value) {
@@ -37,26 +41,70 @@ class OpenKeyScope {
   RegistryKeyStore& store_;
 };
 
+// Reads the values that are stored, one at a time. A value that cannot be
+// read leaves its target as it was, and its error waits until the others
+// have been read: one wrongly typed value costs the user no other setting.
+class ValueLoader {
+ public:
+  explicit ValueLoader(RegistryKeyStore& store) : reg_(store) {}
+
+  bool Exists(const char* name) { return reg_.ValueExists(name); }
+  // Each is true when the value was stored and has been read into `target`.
+  bool Read(const char* name, std::int32_t& target) { return Try(name, [&] { target = reg_.ReadInteger(name); }); }
+  bool Read(const char* name, bool& target) { return Try(name, [&] { target = reg_.ReadBool(name); }); }
+  bool Read(const char* name, std::string& target) { return Try(name, [&] { target = reg_.ReadString(name); }); }
+
+  // The values that could not be read, as one error of a line each.
+  void ThrowFailures() const {
+    if (failures_.empty()) return;
+    std::string text = failures_.front();
+    for (std::size_t i = 1; i < failures_.size(); ++i) text += "\n" + failures_[i];
+    throw ERegistryException(text);
+  }
+
+ private:
+  template <typename ReadValue>
+  bool Try(const char* name, ReadValue read) {
+    if (!reg_.ValueExists(name)) return false;
+    try {
+      read();
+      return true;
+    } catch (const ERegistryException& error) {
+      failures_.push_back(error.what());
+      return false;
+    }
+  }
+
+  RegistryReader reg_;
+  std::vector<std::string> failures_;
+};
+
 }  // namespace
 
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window) {
   using namespace values;
   if (!store.KeyExists()) return;
   OpenKeyScope key(store, false);
-  RegistryReader reg(store);
+  ValueLoader loader(store);
 
-  if (reg.ValueExists(kLastXPos) && reg.ValueExists(kLastYPos)) {
-    window.SetLeft(reg.ReadInteger(kLastXPos));
-    window.SetTop(reg.ReadInteger(kLastYPos));
+  if (loader.Exists(kLastXPos) && loader.Exists(kLastYPos)) {
+    std::int32_t left = 0, top = 0;
+    const bool haveLeft = loader.Read(kLastXPos, left);
+    const bool haveTop = loader.Read(kLastYPos, top);
+    if (haveLeft && haveTop) {
+      window.SetLeft(left);
+      window.SetTop(top);
+    }
   }
-  if (reg.ValueExists(kSaveOption)) settings.SaveOption = reg.ReadInteger(kSaveOption);
-  if (reg.ValueExists(kImageQuality)) settings.ImageQuality = reg.ReadInteger(kImageQuality);
-  if (reg.ValueExists(kImageType)) settings.ImageType = reg.ReadInteger(kImageType);
-  if (reg.ValueExists(kShowOptions)) window.SetOptionsDown(reg.ReadBool(kShowOptions));
-  if (reg.ValueExists(kTempFolder)) settings.TempFolder = reg.ReadString(kTempFolder);
-  if (reg.ValueExists(kSequentialFileNames)) settings.SequentialFileNames = reg.ReadBool(kSequentialFileNames);
-  if (reg.ValueExists(kBaseFileName)) settings.BaseFileName = reg.ReadString(kBaseFileName);
-  if (reg.ValueExists(kCaptureSound)) settings.CaptureSound = reg.ReadString(kCaptureSound);
+  loader.Read(kSaveOption, settings.SaveOption);
+  loader.Read(kImageQuality, settings.ImageQuality);
+  loader.Read(kImageType, settings.ImageType);
+  if (bool down = false; loader.Read(kShowOptions, down)) window.SetOptionsDown(down);
+  loader.Read(kTempFolder, settings.TempFolder);
+  loader.Read(kSequentialFileNames, settings.SequentialFileNames);
+  loader.Read(kBaseFileName, settings.BaseFileName);
+  loader.Read(kCaptureSound, settings.CaptureSound);
+  loader.ThrowFailures();
 }
 
 void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window) {

@@ -69,8 +69,9 @@ inline constexpr char kCaptureSound[] = "Capture Sound";
 // Reads the stored values present into `settings` and `window`. A missing
 // or unopenable key leaves every default. A value of the wrong type
 // ("Invalid data type for '<name>'") or too long ("Failed to get data for
-// '<name>'") stops the load there with that error; values read before it
-// keep what was read.
+// '<name>'") keeps its default (a position applies only with both
+// coordinates read), and every other value is still read; then one error
+// tells of all such values, a line each, in the order they were read.
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
 
 // Writes all ten values in their order, creating the key if needed. A

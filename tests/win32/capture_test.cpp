@@ -432,9 +432,10 @@ TEST_F(MainFormTest, NoPickedWindowMeansNoGrab) {
   EXPECT_TRUE(ClipboardHasText());
 }
 
-TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
+TEST_F(MainFormTest, WronglyTypedValueIsShownAndTheWindowIsMadeWhole) {
   test::MemoryRegistry store;
-  store.PutString("Save Option", "1");
+  store.PutInteger("Save Option", 2);
+  store.PutString("Image Quality", "90");
   store.PutInteger("Image Type", 3);
   // The error box would wait for a click: close it as soon as it shows.
   std::atomic<bool> done{false};
@@ -444,12 +445,16 @@ TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
       Sleep(20);
     }
   });
+  Application::Instance().SetHelpFile("tessory.chm");  // as the program start sets it
   TMainForm form(store);
   done = true;
   closer.join();
-  EXPECT_TRUE(IsWindow(form.Handle()));
-  EXPECT_EQ(form.Settings().ImageType, 0);
-  EXPECT_EQ(form.Hint(), "");  // the hint refresh did not run
+  EXPECT_EQ(form.Settings().ImageQuality, 3);
+  EXPECT_EQ(form.Hint(), "Capture to: Autosave File [PNG]");  // the values after the bad one are read
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, form.Scale(74));
+  EXPECT_EQ(Application::Instance().HelpFile(), Application::ExecutableFolder() + "tessory.chm");
 }
 
 }  // namespace
