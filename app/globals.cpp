@@ -50,9 +50,15 @@ class ValueLoader {
 
   bool Exists(const char* name) { return reg_.ValueExists(name); }
   // Each is true when the value was stored and has been read into `target`.
-  bool Read(const char* name, std::int32_t& target) { return Try(name, [&] { target = reg_.ReadInteger(name); }); }
-  bool Read(const char* name, bool& target) { return Try(name, [&] { target = reg_.ReadBool(name); }); }
-  bool Read(const char* name, std::string& target) { return Try(name, [&] { target = reg_.ReadString(name); }); }
+  bool Read(const char* name, std::int32_t& target) {
+    return Try(name, [&] { target = reg_.ReadInteger(name); });
+  }
+  bool Read(const char* name, bool& target) {
+    return Try(name, [&] { target = reg_.ReadBool(name); });
+  }
+  bool Read(const char* name, std::string& target) {
+    return Try(name, [&] { target = reg_.ReadString(name); });
+  }
 
   // The values that could not be read, as one error of a line each.
   void ThrowFailures() const {
