@@ -46,23 +46,18 @@ inline std::uint32_t PixelAt(const std::uint8_t* bgr) {
 std::uint8_t TDitherEngine::Dither(int red, int green, int blue) {
   PaletteColor chosen;
   const std::uint8_t index = lookup_.Lookup(red, green, blue, chosen);
-  column_ += direction_;
+  walk_.column += walk_.direction;
   return index;
 }
 
-void TDitherEngine::TurnAround() {
-  direction_ = -direction_;
-  column_ = direction_ > 0 ? 0 : width_ - 1;
-}
-
 void TDitherEngine::EndOfRow() {
-  TurnAround();
+  walk_.TurnAround();
 }
 
 void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
-  while (column_ >= 0 && column_ < width_) {
-    // Dither() advances column_: take the column first.
-    const int column = column_;
+  while (walk_.column >= 0 && walk_.column < walk_.width) {
+    // Dither() advances the column: take it first.
+    const int column = walk_.column;
     const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(column);
     indices[column] = Dither(p[2], p[1], p[0]);
   }
@@ -70,7 +65,7 @@ void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
 }
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lookup)
-    : TDitherEngine(width, lookup), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
+    : walk_{width}, lookup_(lookup), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
 
 [[gnu::always_inline]] inline TFloydSteinbergDitherer::Mapped TFloydSteinbergDitherer::Step(Accumulators& acc,
                                                                                             std::int32_t* entries,
@@ -104,8 +99,8 @@ std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
   const std::uint32_t color = static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
                               (static_cast<std::uint32_t>(blue) << 16);
   const std::uint8_t index = Step(acc_, Entries(pos_), color).index;
-  column_ += direction_;
-  pos_ += direction_;
+  walk_.column += walk_.direction;
+  pos_ += walk_.direction;
   return index;
 }
 
@@ -123,10 +118,10 @@ std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
 // Neither shortcut changes `cur`, so each stays valid after the other.
 void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
   Accumulators acc = acc_;
-  const int direction = direction_;
-  const std::size_t width = static_cast<std::size_t>(width_);
+  const int direction = walk_.direction;
+  const std::size_t width = static_cast<std::size_t>(walk_.width);
   // Unsigned, so that stepping below column 0 ends the row too.
-  std::size_t column = static_cast<std::size_t>(column_);
+  std::size_t column = static_cast<std::size_t>(walk_.column);
   std::int32_t* entries = Entries(pos_);
   const std::ptrdiff_t entryStep = 3 * direction;
   while (column < width) {
@@ -150,7 +145,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     }
   }
   acc_ = acc;
-  column_ = static_cast<int>(column);
+  walk_.column = static_cast<int>(column);
   pos_ = static_cast<int>((entries - errors_.data()) / 3);
   EndOfRow();
 }
@@ -163,8 +158,8 @@ void TFloydSteinbergDitherer::EndOfRow() {
   entries[1] = acc_.green.belowPrev;
   entries[2] = acc_.blue.belowPrev;
   acc_ = {};
-  TurnAround();
-  pos_ = direction_ > 0 ? 0 : width_ + 1;
+  walk_.TurnAround();
+  pos_ = walk_.direction > 0 ? 0 : walk_.width + 1;
 }
 
 }  // namespace tessory
