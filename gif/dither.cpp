@@ -35,12 +35,6 @@ inline bool SameEntries(const std::int32_t* entries, const std::int32_t* seen) {
   return entries[0] == seen[0] && entries[1] == seen[1] && entries[2] == seen[2];
 }
 
-// Red in bits 0-7, green in 8-15, blue in 16-23, as a cache entry holds
-// its colour above the index byte.
-inline std::uint32_t PixelAt(const std::uint8_t* bgr) {
-  return bgr[2] | (bgr[1] << 8) | (std::uint32_t{bgr[0]} << 16);
-}
-
 }  // namespace
 
 std::uint8_t TDitherEngine::Dither(int red, int green, int blue) {
@@ -70,8 +64,7 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
 [[gnu::always_inline]] inline TFloydSteinbergDitherer::Mapped TFloydSteinbergDitherer::Step(Accumulators& acc,
                                                                                             std::int32_t* entries,
                                                                                             std::uint32_t color) {
-  const int red = static_cast<int>(color & 0xFF), green = static_cast<int>((color >> 8) & 0xFF),
-            blue = static_cast<int>(color >> 16);
+  const int red = RedOf(color), green = GreenOf(color), blue = BlueOf(color);
   const Accumulators before = acc;
   acc.red.cur = Corrected(red, entries[0], acc.red.cur);
   acc.green.cur = Corrected(green, entries[1], acc.green.cur);
@@ -79,9 +72,10 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
   const std::uint32_t entry = lookup_.EntryFor(acc.red.cur, acc.green.cur, acc.blue.cur);
   Mapped mapped;
   mapped.index = static_cast<std::uint8_t>(entry);
-  mapped.red = acc.red.cur - static_cast<int>((entry >> 8) & 0xFF);
-  mapped.green = acc.green.cur - static_cast<int>((entry >> 16) & 0xFF);
-  mapped.blue = acc.blue.cur - static_cast<int>(entry >> 24);
+  const std::uint32_t chosen = entry >> 8;
+  mapped.red = acc.red.cur - RedOf(chosen);
+  mapped.green = acc.green.cur - GreenOf(chosen);
+  mapped.blue = acc.blue.cur - BlueOf(chosen);
   SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
   SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
   SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
@@ -89,15 +83,14 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
   acc.green.cur = 7 * mapped.green;
   acc.blue.cur = 7 * mapped.blue;
   // Chosen colour = source colour and no error: v was the source itself.
-  mapped.exact = (entry >> 8) == color && (mapped.red | mapped.green | mapped.blue) == 0;
+  mapped.exact = chosen == color && (mapped.red | mapped.green | mapped.blue) == 0;
   mapped.settled =
       acc.red.cur == before.red.cur && acc.green.cur == before.green.cur && acc.blue.cur == before.blue.cur;
   return mapped;
 }
 
 std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
-  const std::uint32_t color = static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
-                              (static_cast<std::uint32_t>(blue) << 16);
+  const std::uint32_t color = PackRgb(red, green, blue);
   const std::uint8_t index = Step(acc_, Entries(pos_), color).index;
   walk_.column += walk_.direction;
   pos_ += walk_.direction;
@@ -125,7 +118,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
   std::int32_t* entries = Entries(pos_);
   const std::ptrdiff_t entryStep = 3 * direction;
   while (column < width) {
-    const std::uint32_t color = PixelAt(bgr + 3 * column);
+    const std::uint32_t color = PackBgr(bgr + 3 * column);
     std::int32_t read[3];
     std::copy(entries, entries + 3, read);
     const Mapped mapped = Step(acc, entries, color);
@@ -133,7 +126,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     column += static_cast<std::size_t>(direction), entries += entryStep;
     if (!mapped.exact && !mapped.settled) continue;
     for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
-      if (PixelAt(bgr + 3 * column) != color) break;
+      if (PackBgr(bgr + 3 * column) != color) break;
       if (mapped.settled && SameEntries(entries, read)) {
         SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
         SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);

@@ -77,8 +77,7 @@ class TFloydSteinbergDitherer final {
 
   // The error entries of all three channels at one position.
   std::int32_t* Entries(int pos) { return errors_.data() + 3 * static_cast<std::size_t>(pos); }
-  // Dithers one pixel of `color` (red in bits 0-7, green 8-15, blue
-  // 16-23) at these entries.
+  // Dithers one pixel of `color` (packed by PackRgb) at these entries.
   Mapped Step(Accumulators& acc, std::int32_t* entries, std::uint32_t color);
 
   TSerpentineWalk walk_;
