@@ -124,7 +124,9 @@ class MouseCapture {
 class CursorOverride {
  public:
   explicit CursorOverride(HCURSOR cursor) noexcept : previous_(::SetCursor(cursor)) {}
-  ~CursorOverride() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
+  // Without a previous shape, the arrow (IDC_ARROW, spelt out in its wide
+  // form: the header serves code built without UNICODE too).
+  ~CursorOverride() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); }
   CursorOverride(const CursorOverride&) = delete;
   CursorOverride& operator=(const CursorOverride&) = delete;
 
