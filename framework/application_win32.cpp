@@ -103,18 +103,22 @@ void Application::ShowCurrentException() noexcept {
   }
 }
 
-std::string Application::ExecutableFolder() {
+std::string Application::ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
-      break;
+      return Narrow(path);
     }
     path.resize(path.size() * 2);
   }
-  path.erase(path.find_last_of(L"\\/") + 1);
-  return Narrow(path);
+}
+
+std::string Application::ExecutableFolder() {
+  std::string path = ExecutablePath();
+  path.erase(path.find_last_of("\\/") + 1);
+  return path;
 }
 
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

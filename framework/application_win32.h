@@ -54,6 +54,8 @@ class Application {
   // Reports the exception in flight; call from a catch block.
   void ShowCurrentException() noexcept;
 
+  // The running executable's full path, however long.
+  static std::string ExecutablePath();
   // The folder of the running executable, with its trailing "\".
   static std::string ExecutableFolder();
 
