@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/form_win32.h"
+#include "framework/tooltips_win32.h"
 #include "options/options_rules.h"
 
 namespace tessory {
@@ -118,7 +119,7 @@ class TOptionsForm final : public Form {
 
   int linkColour_ = COLOR_WINDOWTEXT;
   int lastSaveOption_ = 0, lastImgType_ = 0;
-  HWND tooltip_ = nullptr;
+  Tooltips tooltip_;
   UniqueHicon icon_;
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;
