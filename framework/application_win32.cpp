@@ -71,12 +71,19 @@ bool Application::ProcessMessage(MSG& message) {
   return true;
 }
 
+IHelpSystem& Application::HelpSystem() {
+  return HelpManager::Instance();
+}
+
 bool Application::HelpCommand(UINT command, ULONG_PTR data) {
+  return HelpCommand(Form::FromHandle(GetActiveWindow()), command, data);
+}
+
+bool Application::HelpCommand(Form* form, UINT command, ULONG_PTR data) {
   bool callHelp = true;
-  Form* form = Form::FromHandle(GetActiveWindow());
   const bool answered = form && form->FormHelp(command, data, callHelp);
   if (!callHelp) return answered;
-  HelpManager& help = HelpManager::Instance();
+  IHelpSystem& help = HelpSystem();
   switch (command) {
     case HELP_CONTEXT: return help.ShowContextHelp(static_cast<int>(data), helpFile_) || answered;
     case HELP_FINDER:
