@@ -151,8 +151,8 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
-  tooltip_.Activate(false);  // no hint pops up over the pick
   drag_ = std::make_unique<DragSession>(Handle());
+  tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
 }
 
