@@ -1,6 +1,5 @@
 #include "app/capture_win32.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -68,26 +67,11 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::AddTooltips() {
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                             Application::Instance().ModuleInstance(), nullptr);
-  const std::wstring targetHint = Widen(kTargetHint);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_SUBCLASS;
-  tool.hwnd = Handle();
+  tooltip_.Create(Handle());
   // The icon first: the tooltip takes the first tool under the pointer.
-  tool.uId = kTargetTool;
-  tool.rect = {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)};
-  tool.lpszText = const_cast<wchar_t*>(targetHint.c_str());
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uId = kWindowTool;
-  tool.rect = {0, 0, Scale(200), Scale(100)};
-  tool.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tooltip_.AddArea(kTargetTool, {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)}, kTargetHint);
+  tooltip_.AddArea(kWindowTool, {0, 0, Scale(200), Scale(100)}, "");
+  tooltip_.AddControl(Control(kShowOptsBtn), "");
 }
 
 void TMainForm::FormCreate() {
@@ -111,16 +95,8 @@ void TMainForm::FormCreate() {
 
 void TMainForm::UpdateCaptureHint() {
   hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), AsImageKind(settings_.ImageType));
-  const std::wstring text = Widen(hint_);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.hwnd = Handle();
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  tool.uId = kWindowTool;
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uFlags = TTF_IDISHWND;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  tooltip_.SetAreaText(kWindowTool, hint_);
+  tooltip_.SetControlText(Control(kShowOptsBtn), hint_);
 }
 
 int TMainForm::Left() const {
@@ -174,8 +150,8 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
-  SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);  // no hint pops up over the pick
   drag_ = std::make_unique<DragSession>(Handle());
+  tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
 }
 
@@ -224,7 +200,7 @@ void TMainForm::EndDrag() {
   std::unique_ptr<DragSession> ending = std::move(drag_);
   if (!ending) return;
   ending.reset();
-  SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+  tooltip_.Activate(true);
 }
 
 CaptureDelivery TMainForm::Delivery() {

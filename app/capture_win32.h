@@ -14,6 +14,7 @@
 #include "app/imgtype_win32.h"
 #include "app/window_grab_win32.h"
 #include "framework/form_win32.h"
+#include "framework/tooltips_win32.h"
 
 namespace tessory {
 
@@ -89,7 +90,7 @@ class TMainForm final : public Form, public MainWindowValues {
   HWND pickedWindow_ = nullptr;
   std::unique_ptr<DragSession> drag_;
   bool placedFromSettings_ = false;
-  HWND tooltip_ = nullptr;
+  Tooltips tooltip_;
   UniqueHbitmap targetBitmap_;
   std::string hint_;
   std::optional<int> pendingLeft_;

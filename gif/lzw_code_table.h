@@ -15,8 +15,8 @@ namespace tessory {
 
 // Maps each string in the table, a prefix code extended by one pixel, to
 // its code. It holds exactly the strings entered since the last Restart,
-// so it answers every lookup as the hashed 8009-slot table (THashTable)
-// does with the same strings entered.
+// so it answers every lookup as a hashed 8009-slot table would with the
+// same strings entered.
 //
 // Slots are never emptied. A slot keeps the code last entered under its
 // key, and each code remembers the key it was entered under; a slot counts

@@ -102,7 +102,7 @@ class TLZWEncoder final : public TGIFEncoder {
   int prefix_ = 0;
   int nextFreeCode_ = 0;
   // The string table, owned while the body is coded. A direct index rather
-  // than the hashed table: the same strings give the same answers, so the
+  // than a hashed table: the same strings give the same answers, so the
   // same codes, and a lookup is one read instead of a hash and its probes.
   std::unique_ptr<TLzwCodeTable> table_;
 };

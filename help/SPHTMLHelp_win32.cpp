@@ -111,7 +111,7 @@ void HtmlHelpSession::Start(const wchar_t* library) {
   HelpManager& manager = HelpManager::Instance();
   viewer_->SetHelpManager(&manager.RegisterViewer(viewer_));
   manager.WinHelp().SetTester(tester_);
-  manager.AssignHelpSelector(selector_);
+  Application::HelpSystem().AssignHelpSelector(selector_);
 }
 
 void HtmlHelpSession::End() noexcept {

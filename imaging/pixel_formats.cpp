@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/error.h"
+#include "imaging/packed_color.h"
 
 namespace tessory {
 namespace {
@@ -85,7 +86,7 @@ class NearestColor {
   }
 
   std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    const std::uint32_t key = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+    const std::uint32_t key = PackRgb(red, green, blue);
     Slot& slot = cache_[(key * 2654435761u) >> (32 - kCacheBits)];
     if (slot.key != key + 1) slot = {key + 1, Search(blue, green, red)};
     return slot.index;

@@ -9,6 +9,7 @@
 
 #include "app/globals.h"
 #include "framework/application_win32.h"
+#include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
 #include "help/HtmlHelpAPI_win32.h"
 #include "options/brwsfldr_win32.h"
@@ -17,9 +18,6 @@
 namespace tessory {
 namespace {
 
-// Long enough for any path the file system allows.
-constexpr DWORD kFileNameChars = 32768;
-
 int CurrentYear() {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -27,22 +25,10 @@ int CurrentYear() {
 }
 
 std::wstring OpenSoundFile(HWND owner, const std::string& current) {
-  std::wstring name = Widen(current);
   // A stored name too long for the dialog opens it without a name.
-  if (name.size() >= kFileNameChars) name.clear();
-  name.resize(kFileNameChars, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = L"WAV Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = kFileNameChars;
-  dialog.lpstrDefExt = L"wav";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&dialog)) return {};
-  name.resize(wcsnlen(name.c_str(), name.size()));
-  return name;
+  return AskOpenFileName({owner, L"WAV Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0", nullptr, L"wav",
+                          OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, Widen(current)})
+      .value_or(std::wstring());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "app/globals.h"
 #include "framework/form_win32.h"
+#include "framework/tooltips_win32.h"
 #include "options/options_rules.h"
 
 namespace tessory {
@@ -121,7 +122,7 @@ class TOptionsForm final : public Form {
   CaptureSettings& settings_;
   int linkColour_ = COLOR_WINDOWTEXT;
   int lastSaveOption_ = 0, lastImgType_ = 0;
-  HWND tooltip_ = nullptr;
+  Tooltips tooltip_;
   UniqueHicon icon_;
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;

@@ -73,6 +73,8 @@ class HelpViewerTest : public ::testing::Test {
   CaptureSettings settings_;  // what an options dialog without a main window edits
 };
 
+// F1 runs the window's own help handler, which calls the control directly,
+// and then goes on to the viewer.
 TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
   HtmlHelpSession session;
   ASSERT_TRUE(session.Loaded());
@@ -88,7 +90,11 @@ TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
   TOptionsForm options(main.Settings());
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(GetDlgItem(options.Handle(), TOptionsForm::kOKBtn));
-  EXPECT_EQ(calls, (std::vector<HelpCall>{{nullptr, helpFile_, 15, 1000, ""}, {nullptr, helpFile_, 15, 1002, ""}}));
+  const HWND application = Application::Instance().Handle();
+  EXPECT_EQ(calls, (std::vector<HelpCall>{{application, helpFile_, 15, 1000, ""},
+                                          {nullptr, helpFile_, 15, 1000, ""},
+                                          {application, helpFile_, 15, 1002, ""},
+                                          {nullptr, helpFile_, 15, 1002, ""}}));
 }
 
 TEST_F(HelpViewerTest, EachRequestPassesItsCommandAndComposedText) {
@@ -128,19 +134,8 @@ TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
   TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(options.Handle());
-  EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(HelpViewerTest, FormHelpCallsTheControlDirectlyThenTheDispatchGoesOn) {
-  HtmlHelpSession session;
-  HtmlHelpEntry = &RecordHtmlHelp;
-  TOptionsForm options(settings_);
-  ShowWindow(options.Handle(), SW_SHOW);
-  SetForegroundWindow(options.Handle());
-  SetActiveWindow(options.Handle());
-  EXPECT_TRUE(Application::Instance().HelpCommand(HELP_CONTEXT, 1002));
-  const HWND application = Application::Instance().Handle();
-  EXPECT_EQ(calls, (std::vector<HelpCall>{{application, helpFile_, 15, 1002, ""}, {nullptr, helpFile_, 15, 1002, ""}}));
+  // Only the dialog's own handler, which hands the control the file whatever it is.
+  EXPECT_EQ(calls, (std::vector<HelpCall>{{Application::Instance().Handle(), helpFile_, 15, 1002, ""}}));
 }
 
 TEST_F(HelpViewerTest, EndClosesAllHelpWindowsAndUnregisters) {
@@ -156,7 +151,7 @@ TEST_F(HelpViewerTest, EndClosesAllHelpWindowsAndUnregisters) {
 }
 
 // Without the control nothing is registered, the null entry point is never
-// called, and both ways of asking for help tell the user.
+// called, and F1 tells the user.
 TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
   for (const wchar_t* library : {L"no-such-help-control.ocx", L"kernel32.dll"}) {
     HtmlHelpSession session(library);
@@ -167,18 +162,12 @@ TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
   HtmlHelpSession session(L"no-such-help-control.ocx");
   TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
-  std::wstring viaF1, viaFormHelp;
+  std::wstring viaF1;
   {
     test::Watcher user({test::CloseMessageBox(viaF1)});
     PressF1(options.Handle());
   }
-  {
-    test::Watcher user({test::CloseMessageBox(viaFormHelp)});
-    bool callHelp = true;
-    EXPECT_TRUE(options.FormHelp(HELP_CONTEXT, 1002, callHelp));
-  }
-  EXPECT_EQ(Narrow(viaF1), kNoHelpViewerText);
-  EXPECT_EQ(Narrow(viaFormHelp), kHtmlHelpUnavailableText);
+  EXPECT_EQ(Narrow(viaF1), kHtmlHelpUnavailableText);
 }
 
 }  // namespace

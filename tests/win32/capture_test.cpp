@@ -247,12 +247,11 @@ void PutClipboardText(const wchar_t* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
   const std::size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-  {
-    GlobalLockGuard lock(memory.get());
-    std::memcpy(lock.data(), text, bytes);
-  }
-  if (SetClipboardData(CF_UNICODETEXT, memory.get())) (void)memory.release();  // the clipboard owns it now
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  ASSERT_NE(memory, nullptr);
+  std::memcpy(GlobalLock(memory), text, bytes);
+  GlobalUnlock(memory);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);  // else the clipboard owns it now
   CloseClipboard();
 }
 
