@@ -31,9 +31,9 @@ bool Win32DeliveryPlatform::ExecuteSaveDialog(SaveDialogState& dialog) {
   const std::wstring title = Widen(dialog.Title);
   const std::wstring defaultExt = Widen(dialog.DefaultExt);
   // The last chosen name is offered again.
-  const std::optional<std::wstring> chosen = AskSaveFileName(
-      {owner_, filter.c_str(), title.c_str(), defaultExt.c_str(), OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
-       Widen(dialog.FileName)});
+  const std::optional<std::wstring> chosen =
+      AskSaveFileName({owner_, filter.c_str(), title.c_str(), defaultExt.c_str(),
+                       OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST, Widen(dialog.FileName)});
   if (!chosen) return false;
   dialog.FileName = Narrow(*chosen);
   return true;

@@ -23,6 +23,7 @@
 
 #include "app/delivery_platform_win32.h"
 #include "app/window_grab_win32.h"
+#include "framework/handles_win32.h"
 #include "framework/utf8.h"
 #include "gif/GIFImage.h"
 #include "imaging/PngUnit.h"
@@ -169,7 +170,7 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 int Run(int runs, const std::string& folder, const std::string& wav) {
-  HWND target = OpenTarget();
+  const UniqueHwnd target(OpenTarget());
   for (int i = 0; i < 20; ++i) PumpMessages(), Sleep(25);
   Win32DeliveryPlatform platform(
       nullptr, [] { return std::optional<ImageKind>(); }, [](const CaptureImage&) {});
@@ -180,7 +181,7 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
       const std::string path = folder + "\\bench-capture-" + std::to_string(t) + ".out";
       PumpMessages();
       const double start = NowMs();
-      CaptureImage image = GrabWindowImage(target);
+      CaptureImage image = GrabWindowImage(target.get());
       const double grabbed = NowMs();
       const std::vector<std::uint8_t> bytes = types[t].encode(image, platform);
       const double encoded = NowMs();
@@ -203,7 +204,6 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
     std::printf("| %s | %.1f | %.1f | %.1f | %.1f | %.1f |\n", types[t].name, Median(s.grab), Median(s.encode),
                 Median(s.write), Median(s.sound), Median(s.total));
   }
-  DestroyWindow(target);
   return 0;
 }
 
