@@ -75,13 +75,9 @@ IHelpSystem& Application::HelpSystem() {
   return HelpManager::Instance();
 }
 
-bool Application::HelpCommand(UINT command, ULONG_PTR data) {
-  return HelpCommand(Form::FromHandle(GetActiveWindow()), command, data);
-}
-
-bool Application::HelpCommand(Form* form, UINT command, ULONG_PTR data) {
+bool Application::HelpCommand(Form& form, UINT command, ULONG_PTR data) {
   bool callHelp = true;
-  const bool answered = form && form->FormHelp(command, data, callHelp);
+  const bool answered = form.FormHelp(command, data, callHelp);
   if (!callHelp) return answered;
   IHelpSystem& help = HelpSystem();
   switch (command) {

@@ -44,13 +44,11 @@ class Application {
 
   // The help system every help request of the program goes through.
   static IHelpSystem& HelpSystem();
-  // A help command for the active form: its FormHelp handler first, then,
-  // unless the handler stopped it, the help system (HELP_CONTEXT with the
-  // context number, HELP_FINDER or HELP_CONTENTS for the contents). True
-  // when the form or a viewer answered.
-  bool HelpCommand(UINT command, ULONG_PTR data);
-  // The same for `form` (null: the help system alone); F1 comes this way.
-  bool HelpCommand(Form* form, UINT command, ULONG_PTR data);
+  // A help command for `form` (F1 comes this way): its FormHelp handler
+  // first, then, unless the handler stopped it, the help system
+  // (HELP_CONTEXT with the context number, HELP_FINDER or HELP_CONTENTS for
+  // the contents). True when the form or a viewer answered.
+  bool HelpCommand(Form& form, UINT command, ULONG_PTR data);
 
   // The standard error box: the message text, titled with the application
   // title, error icon, owned by the active window.

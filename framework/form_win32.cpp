@@ -278,7 +278,7 @@ bool Form::FormHelp(UINT, ULONG_PTR, bool&) { return false; }
 void Form::ContextHelpRequested() {
   if (helpContext_ == 0) return;
   Application& application = Application::Instance();
-  if (!application.HelpCommand(this, HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_))) {
+  if (!application.HelpCommand(*this, HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_))) {
     application.ShowError(kNoHelpViewerText);
   }
 }
