@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/globals.h"
+#include "app/settings.h"
 
 namespace tessory {
 

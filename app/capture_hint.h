@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/globals.h"
+#include "app/settings.h"
 
 namespace tessory {
 

@@ -1,13 +1,13 @@
 #include "app/delivery.h"
 
 #include "framework/error.h"
-#include "gif/GIFImage.h"
 #include "gif/color_reduction.h"
-#include "imaging/PngUnit.h"
+#include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 
 namespace tessory {
 namespace {
@@ -185,7 +185,7 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
       throw EFCreateError(FormatText("Cannot create file %s", prefix));
     }
     candidate = NextCandidate(prefix, kind);
-    if (c_.platform.FileExists(candidate)) continue;
+    if (c_.platform.NameTaken(candidate)) continue;
     if (!writes) break;
     file = OutputFile::CreateNew(candidate, FileTextsForType(*kind));
     if (file) break;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/autosave_names.h"
-#include "app/globals.h"
+#include "app/settings.h"
 #include "imaging/capture_image.h"
 #include "imaging/output_file.h"
 
@@ -51,7 +51,8 @@ class DeliveryPlatform {
   virtual void Beep() = 0;
   // The whole screen's pointer: the hourglass, or back to the default.
   virtual void SetHourglass(bool busy) = 0;
-  virtual bool FileExists(const std::string& path) = 0;
+  // True when a file or folder of that name exists.
+  virtual bool NameTaken(const std::string& path) = 0;
   // The system temporary folder, or "" when it cannot be determined.
   virtual std::string TempPath() = 0;
   // The colour table that 8-bit bitmaps are mapped to.

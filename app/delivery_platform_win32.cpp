@@ -49,7 +49,7 @@ void Win32DeliveryPlatform::SetHourglass(bool busy) {
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-bool Win32DeliveryPlatform::FileExists(const std::string& path) {
+bool Win32DeliveryPlatform::NameTaken(const std::string& path) {
   return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

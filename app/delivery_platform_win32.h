@@ -25,7 +25,7 @@ class Win32DeliveryPlatform final : public DeliveryPlatform {
   void PlaySoundFile(const std::string& path) override;
   void Beep() override;
   void SetHourglass(bool busy) override;
-  bool FileExists(const std::string& path) override;
+  bool NameTaken(const std::string& path) override;
   std::string TempPath() override;
   const ColorTable& HalftonePalette() override;
   void CopyImageToClipboard(const CaptureImage& image) override { clipboard_(image); }

@@ -17,7 +17,7 @@ class HeadlessPlatform : public DeliveryPlatform {
   void PlaySoundFile(const std::string&) override {}
   void Beep() override {}
   void SetHourglass(bool) override {}
-  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
   std::string TempPath() override { return {}; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
   void CopyImageToClipboard(const CaptureImage&) override {}

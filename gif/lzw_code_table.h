@@ -27,12 +27,12 @@ namespace tessory {
 // Beside it, for every pixel, the codes of the strings of that pixel alone
 // (one, two, three ... times it), so that a run can be jumped over where
 // the coder would otherwise look up each of its pixels in turn.
-class TLzwCodeTable {
+class LzwCodeTable {
  public:
   static constexpr int kCodes = 4096;  // 12-bit codes
   static constexpr int kPixels = 256;  // one palette index per byte
 
-  TLzwCodeTable()
+  LzwCodeTable()
       : codeOfKey_(AllocateZeroed(static_cast<std::size_t>(kCodes) * kPixels)),
         keyOfCode_(std::make_unique<std::uint32_t[]>(kCodes)),
         // Only the entries up to each pixel's run length are ever read,

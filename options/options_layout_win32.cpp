@@ -14,7 +14,7 @@
 
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {

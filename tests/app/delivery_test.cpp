@@ -35,7 +35,7 @@ class FakePlatform final : public DeliveryPlatform {
     hourglassDepth += busy ? 1 : -1;
     ++hourglassChanges;
   }
-  bool FileExists(const std::string& path) override {
+  bool NameTaken(const std::string& path) override {
     ++existsTests;
     return exists ? exists(path) : tessory::FileExists(path);
   }

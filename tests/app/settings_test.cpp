@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/error.h"
 #include "support/fake_window.h"
 #include "support/memory_registry.h"

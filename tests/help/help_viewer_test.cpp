@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
+#include "app/main_form_win32.h"
 #include "framework/application_win32.h"
 #include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
-#include "help/SPHTMLHelp_win32.h"
-#include "options/options_win32.h"
+#include "help/html_help_api_win32.h"
+#include "help/html_help_viewer_win32.h"
+#include "options/options_form_win32.h"
 #include "options/window_watcher.h"
 #include "support/memory_registry.h"
 #include "support/temp_dir.h"

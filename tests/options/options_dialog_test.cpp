@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
-#include "app/globals.h"
+#include "app/main_form_win32.h"
 #include "app/registry_store_win32.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 #include "options/window_watcher.h"
 #include "support/temp_dir.h"
 

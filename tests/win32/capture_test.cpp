@@ -6,9 +6,9 @@
 #include <cstring>
 #include <thread>
 
-#include "app/capture_win32.h"
 #include "app/headless_platform.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/main_form_win32.h"
 #include "app/pick_outline_win32.h"
 #include "app/window_grab_win32.h"
 #include "framework/application_win32.h"

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
-#include "app/globals.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/main_form_win32.h"
 #include "app/registry_store_win32.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {

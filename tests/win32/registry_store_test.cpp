@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/error.h"
-#include "support/fake_window.h"
 #include "framework/utf8.h"
+#include "support/fake_window.h"
 
 namespace tessory {
 namespace {

@@ -25,12 +25,12 @@
 #include "app/window_grab_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
-#include "gif/GIFImage.h"
-#include "imaging/PngUnit.h"
+#include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 
 namespace tessory {
 namespace {
@@ -147,8 +147,8 @@ std::vector<FileType> FileTypes() {
       {"GIF",
        [](CaptureImage& image, Win32DeliveryPlatform&) {
          TGIFImage gif;
-         gif.ReductionMethod = 7;
-         gif.DitherStyle = 1;
+         gif.ReductionMethod = kReductionOctree;
+         gif.DitherStyle = kDitherFloydSteinberg;
          gif.AssignBitmap(image);
          BytesSink sink;
          gif.SaveToStream(sink);

@@ -10,8 +10,8 @@
 
 #include "app/delivery_platform_win32.h"
 #include "app/drag_session_win32.h"
-#include "app/globals.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/settings.h"
 #include "app/window_grab_win32.h"
 #include "framework/form_win32.h"
 #include "framework/tooltips_win32.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/form_win32.h"
 #include "framework/tooltips_win32.h"
 #include "options/options_rules.h"

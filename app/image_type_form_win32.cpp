@@ -1,4 +1,4 @@
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
 
 namespace tessory {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/capture_win32.h"
+#include "app/main_form_win32.h"
 
 #include <windowsx.h>
 
@@ -8,9 +8,9 @@
 #include "app/pick_outline.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
+#include "help/html_help_api_win32.h"
 #include "imaging/clipboard_win32.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {

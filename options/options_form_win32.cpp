@@ -1,5 +1,5 @@
 // The options dialog's event handlers.
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,12 +7,12 @@
 
 #include <vector>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
 #include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
-#include "options/brwsfldr_win32.h"
+#include "help/html_help_api_win32.h"
+#include "options/folder_browser_win32.h"
 #include "options/glyphs_win32.h"
 
 namespace tessory {

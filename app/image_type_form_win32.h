@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/form_win32.h"
 
 namespace tessory {

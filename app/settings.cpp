@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "app/settings.h"
 
 #include <vector>
 

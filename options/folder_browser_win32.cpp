@@ -1,4 +1,4 @@
-#include "options/brwsfldr_win32.h"
+#include "options/folder_browser_win32.h"
 
 #include <shlobj.h>
 

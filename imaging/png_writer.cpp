@@ -1,9 +1,9 @@
-#include "imaging/PngUnit.h"
+#include "imaging/png_writer.h"
 
 #include <limits>
 
+#include "imaging/libpng_binding.h"
 #include "imaging/packed_color.h"
-#include "imaging/pnglib.h"
 #include "imaging/rows24_view.h"
 
 namespace tessory {
