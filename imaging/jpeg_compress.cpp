@@ -9,8 +9,8 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "imaging/JConsts.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
+#include "imaging/jpeg_messages.h"
 
 #ifndef JCS_EXTENSIONS
 #error "the JPEG writer reads blue-green-red rows through libjpeg-turbo's extended colour spaces"
@@ -65,7 +65,7 @@ struct Destination {
 // The first chunk of the buffer: small pictures take 64 KB; a picture of
 // 2 MB or more starts with one large block (see PixelBuffer), which most
 // of them fill only in part, so the buffer rarely has to move.
-std::size_t FirstChunk(const Rows24& rows) {
+std::size_t FirstChunk(const BgrRows& rows) {
   constexpr std::size_t kSmall = 64 * 1024;
   const std::size_t picture = rows.stride * static_cast<std::size_t>(rows.height > 0 ? rows.height : 0);
   return picture >= large_block::kSize ? large_block::kSize : kSmall;
@@ -130,7 +130,7 @@ struct Compressor {
   Destination destination{};
 };
 
-void Configure(j_compress_ptr cinfo, const Rows24& rows, const Settings& settings) {
+void Configure(j_compress_ptr cinfo, const BgrRows& rows, const Settings& settings) {
   cinfo->image_width = static_cast<JDIMENSION>(rows.width);
   cinfo->image_height = static_cast<JDIMENSION>(rows.height);
   cinfo->input_components = 3;
@@ -148,7 +148,7 @@ void Configure(j_compress_ptr cinfo, const Rows24& rows, const Settings& setting
 }
 
 // Top row first, one row per call; the stored rows run bottom-up.
-void WriteRows(j_compress_ptr cinfo, const Rows24& rows) {
+void WriteRows(j_compress_ptr cinfo, const BgrRows& rows) {
   while (cinfo->next_scanline < cinfo->image_height) {
     const std::size_t fromBottom = cinfo->image_height - 1 - cinfo->next_scanline;
     // The library only reads the rows; its row type just is not const.
@@ -160,7 +160,7 @@ void WriteRows(j_compress_ptr cinfo, const Rows24& rows) {
 // Every libjpeg call runs in this frame, after setjmp. Neither it nor the
 // helpers it calls hold objects with destructors, so a jump back here skips
 // no clean-up; the caller's Compressor destroys the compressor either way.
-bool EncodeUnderJump(Compressor& compressor, const Rows24& rows, const Settings& settings) {
+bool EncodeUnderJump(Compressor& compressor, const BgrRows& rows, const Settings& settings) {
   j_compress_ptr cinfo = &compressor.cinfo;
   if (setjmp(compressor.errors.jump)) return false;
   jpeg_CreateCompress(cinfo, JPEG_LIB_VERSION, sizeof(*cinfo));
@@ -174,7 +174,7 @@ bool EncodeUnderJump(Compressor& compressor, const Rows24& rows, const Settings&
 
 }  // namespace
 
-void CompressRows(const Rows24& rows, const Settings& settings, PixelBuffer& out) {
+void CompressRows(const BgrRows& rows, const Settings& settings, PixelBuffer& out) {
   out.clear();
   Compressor compressor(out, FirstChunk(rows));
   if (EncodeUnderJump(compressor, rows, settings)) return;
