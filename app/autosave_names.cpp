@@ -27,9 +27,16 @@ std::string FormatRandomNumber(std::uint32_t number) {
   return text;
 }
 
-std::string_view ExtensionForType(std::int32_t type) {
-  static constexpr std::string_view kExtensions[] = {".bmp", ".jpg", ".gif", ".png"};
-  return type >= 0 && type <= 3 ? kExtensions[type] : std::string_view{};
+std::string_view ExtensionForType(std::optional<ImageKind> type) {
+  if (!type) return {};
+  switch (*type) {
+    case ImageKind::Bitmap: return ".bmp";
+    case ImageKind::Jpeg: return ".jpg";
+    case ImageKind::Gif: return ".gif";
+    case ImageKind::Png: return ".png";
+    case ImageKind::PromptAtSave: break;
+  }
+  return {};
 }
 
 std::string NamePrefix(std::string_view folder, std::string_view base) {
@@ -39,7 +46,7 @@ std::string NamePrefix(std::string_view folder, std::string_view base) {
   return name;
 }
 
-std::string InsertExtension(std::string candidate, std::int32_t type) {
+std::string InsertExtension(std::string candidate, std::optional<ImageKind> type) {
   const std::string_view extension = ExtensionForType(type);
   if (const auto at = candidate.find(".tmp"); at != std::string::npos) {
     candidate.replace(at, 4, extension);

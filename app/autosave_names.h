@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/settings.h"
 
 namespace tessory {
 
@@ -43,14 +46,15 @@ std::string FormatSequenceNumber(std::int32_t number);
 // Upper-case hexadecimal, zero-padded to at least five digits: 9999 -> "0270F".
 std::string FormatRandomNumber(std::uint32_t number);
 
-// ".bmp", ".jpg", ".gif", ".png" for image types 0 to 3, else "".
-std::string_view ExtensionForType(std::int32_t type);
+// ".bmp", ".jpg", ".gif", ".png" for the four file formats; "" for
+// "Prompt at save" and for no type at all.
+std::string_view ExtensionForType(std::optional<ImageKind> type);
 
 // Folder, a delimiter unless the folder ends in one, then the base.
 std::string NamePrefix(std::string_view folder, std::string_view base);
 
 // Puts the type's extension in place of the first ".tmp" of `candidate`,
 // or at its end when it has none.
-std::string InsertExtension(std::string candidate, std::int32_t type);
+std::string InsertExtension(std::string candidate, std::optional<ImageKind> type);
 
 }  // namespace tessory

@@ -1,14 +1,35 @@
 #include "app/capture_hint.h"
 
 namespace tessory {
+namespace {
 
-std::string CaptureHint(std::int32_t saveOption, std::int32_t imageType) {
-  static constexpr const char* kRoutes[] = {"Clipboard", "Named File", "Autosave File"};
-  static constexpr const char* kSuffixes[] = {" [BMP]", " [JPG]", " [GIF]", " [PNG]"};
+const char* RouteWord(SaveRoute route) {
+  switch (route) {
+    case SaveRoute::CopyToClipboard: return "Clipboard";
+    case SaveRoute::AskFileName: return "Named File";
+    case SaveRoute::AutoSave: return "Autosave File";
+  }
+  return "";
+}
+
+const char* TypeSuffix(ImageKind type) {
+  switch (type) {
+    case ImageKind::Bitmap: return " [BMP]";
+    case ImageKind::Jpeg: return " [JPG]";
+    case ImageKind::Gif: return " [GIF]";
+    case ImageKind::Png: return " [PNG]";
+    case ImageKind::PromptAtSave: break;  // names no format yet
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind> type) {
   std::string hint = "Capture to: ";
-  if (saveOption >= 0 && saveOption <= 2) hint += kRoutes[saveOption];
-  // The clipboard takes no file format, and "Prompt at save" names none yet.
-  if (saveOption != 0 && imageType >= 0 && imageType <= 3) hint += kSuffixes[imageType];
+  if (route) hint += RouteWord(*route);
+  // The clipboard takes no file format.
+  if (route != SaveRoute::CopyToClipboard && type) hint += TypeSuffix(*type);
   return hint;
 }
 

@@ -1,14 +1,18 @@
 // The main window's hint and the target picker's decisions.
 #pragma once
 
-#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "app/settings.h"
 
 namespace tessory {
 
-// "Capture to: " with the route word of `saveOption`, and for the file
-// routes the type suffix of `imageType`: "Capture to: Autosave File [JPG]".
-std::string CaptureHint(std::int32_t saveOption, std::int32_t imageType);
+// "Capture to: " with the route word of `route`, and for the file routes
+// the type suffix of `type`: "Capture to: Autosave File [JPG]". No route
+// (a stored number outside the routes) has no word, and counts as a file
+// route; no type and "Prompt at save" have no suffix.
+std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind> type);
 
 // Whether a release at (x, y), measured from the target icon's top-left
 // corner, lies over the main window itself: 0 <= x <= clientWidth and

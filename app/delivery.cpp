@@ -1,12 +1,13 @@
 #include "app/delivery.h"
 
 #include "framework/error.h"
-#include "gif/GIFImage.h"
-#include "imaging/PngUnit.h"
+#include "gif/color_reduction.h"
+#include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 
 namespace tessory {
 namespace {
@@ -23,22 +24,22 @@ class HourglassScope {
   DeliveryPlatform& platform_;
 };
 
-constexpr std::int32_t kPromptCancelled = 4;
-
 // Random names draw from 10000 numbers; past this many draws every one of
 // them is taken (or nearly), and the search gives up instead of spinning.
 constexpr int kMaxRandomDraws = 200000;
 
 }  // namespace
 
-std::string_view FilterForType(std::int32_t type) {
-  static constexpr std::string_view kFilters[] = {
-      "Bitmap Images (*.bmp)|*.bmp",
-      "JPEG Images (*.jpg)|*.jpg",
-      "GIF Images (*.gif)|*.gif",
-      "PNG Images (*.png)|*.png",
-  };
-  return type >= 0 && type <= 3 ? kFilters[type] : std::string_view{};
+std::string_view FilterForType(std::optional<ImageKind> type) {
+  if (!type) return {};
+  switch (*type) {
+    case ImageKind::Bitmap: return "Bitmap Images (*.bmp)|*.bmp";
+    case ImageKind::Jpeg: return "JPEG Images (*.jpg)|*.jpg";
+    case ImageKind::Gif: return "GIF Images (*.gif)|*.gif";
+    case ImageKind::Png: return "PNG Images (*.png)|*.png";
+    case ImageKind::PromptAtSave: break;
+  }
+  return {};
 }
 
 int BitmapDepthForQuality(std::int32_t quality) {
@@ -53,11 +54,12 @@ int BitmapDepthForQuality(std::int32_t quality) {
 int JpegQualityFor(std::int32_t quality) { return quality & 0xFF; }
 
 void CaptureDelivery::Deliver(std::int32_t saveOption) {
-  switch (saveOption) {
-    case 0: DeliverToClipboard(); break;
-    case 1: DeliverToNamedFile(); break;
-    case 2: DeliverToAutoSaveFile(); break;
-    default: break;
+  const std::optional<SaveRoute> route = AsSaveRoute(saveOption);
+  if (!route) return;
+  switch (*route) {
+    case SaveRoute::CopyToClipboard: DeliverToClipboard(); break;
+    case SaveRoute::AskFileName: DeliverToNamedFile(); break;
+    case SaveRoute::AutoSave: DeliverToAutoSaveFile(); break;
   }
 }
 
@@ -69,9 +71,11 @@ void CaptureDelivery::PlayCaptureSound() {
   }
 }
 
-std::int32_t CaptureDelivery::AskImageType() {
-  if (c_.settings.ImageType != static_cast<std::int32_t>(ImageType::PromptAtSave)) return c_.settings.ImageType;
-  return c_.platform.PromptImageType().value_or(kPromptCancelled);
+std::optional<std::int32_t> CaptureDelivery::AskImageType() {
+  if (AsImageKind(c_.settings.ImageType) != ImageKind::PromptAtSave) return c_.settings.ImageType;
+  const std::optional<ImageKind> chosen = c_.platform.PromptImageType();
+  if (!chosen) return std::nullopt;
+  return static_cast<std::int32_t>(*chosen);
 }
 
 void CaptureDelivery::DeliverToClipboard() {
@@ -79,40 +83,40 @@ void CaptureDelivery::DeliverToClipboard() {
   PlayCaptureSound();
 }
 
-FileErrorTexts FileTextsForType(std::int32_t type) {
-  return type == 3 ? kPngFileTexts : FileErrorTexts{};
+FileErrorTexts FileTextsForType(ImageKind type) {
+  return type == ImageKind::Png ? kPngFileTexts : FileErrorTexts{};
 }
 
-void CaptureDelivery::WriteImage(ByteSink& sink, std::int32_t type) {
+void CaptureDelivery::WriteImage(ByteSink& sink, ImageKind type) {
   switch (type) {
-    case 0:
+    case ImageKind::Bitmap:
       ConvertPixelDepth(c_.image, BitmapDepthForQuality(c_.settings.ImageQuality), c_.platform.HalftonePalette());
       WriteBmp(c_.image, sink);
       break;
-    case 1: {
+    case ImageKind::Jpeg: {
       TJPEGImage jpeg;
       jpeg.SetQuality(static_cast<std::uint8_t>(JpegQualityFor(c_.settings.ImageQuality)));
       jpeg.AssignBitmap(c_.image);
       jpeg.SaveToStream(sink);
       break;
     }
-    case 2: {
+    case ImageKind::Gif: {
       TGIFImage gif;
-      gif.ReductionMethod = 7;
-      gif.DitherStyle = 1;
+      gif.ReductionMethod = kReductionOctree;
+      gif.DitherStyle = kDitherFloydSteinberg;
       gif.AssignBitmap(c_.image);
       gif.SaveToStream(sink);
       break;
     }
-    case 3:
+    case ImageKind::Png:
       WritePng(sink, c_.image, clNone);
       break;
-    default:
-      break;
+    case ImageKind::PromptAtSave:
+      break;  // a choice still to be made, not a format
   }
 }
 
-void CaptureDelivery::WriteAndConfirm(OutputFile& file, std::int32_t type) {
+void CaptureDelivery::WriteAndConfirm(OutputFile& file, ImageKind type) {
   WriteImage(file, type);
   file.Commit();
   PlayCaptureSound();
@@ -120,21 +124,22 @@ void CaptureDelivery::WriteAndConfirm(OutputFile& file, std::int32_t type) {
 
 void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
   HourglassScope hourglass(c_.platform);
-  if (ExtensionForType(type).empty()) {
+  const std::optional<ImageKind> kind = AsImageKind(type);
+  if (ExtensionForType(kind).empty()) {
     PlayCaptureSound();  // a type without a format writes nothing, yet confirms
     return;
   }
   // An existing file at `path` is replaced only once the new one is whole.
-  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(type));
-  WriteAndConfirm(*file, type);
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(*kind));
+  WriteAndConfirm(*file, *kind);
 }
 
 void CaptureDelivery::DeliverToNamedFile() {
-  const std::int32_t type = AskImageType();
-  if (const std::string_view filter = FilterForType(type); !filter.empty()) c_.saveDialog.Filter = filter;
-  if (type == kPromptCancelled) return;
+  const std::optional<std::int32_t> type = AskImageType();
+  if (!type) return;  // the prompt was cancelled
+  if (const std::string_view filter = FilterForType(AsImageKind(*type)); !filter.empty()) c_.saveDialog.Filter = filter;
   if (!c_.platform.ExecuteSaveDialog(c_.saveDialog)) return;
-  SaveImageFile(c_.saveDialog.FileName, type);
+  SaveImageFile(c_.saveDialog.FileName, *type);
 }
 
 std::string CaptureDelivery::AutoSaveFolder() {
@@ -150,7 +155,7 @@ std::string CaptureDelivery::AutoSaveBase() const {
   return TrimControls(c_.settings.BaseFileName).empty() ? std::string("CAP") : c_.settings.BaseFileName;
 }
 
-std::string CaptureDelivery::NextCandidate(const std::string& prefix, std::int32_t type) {
+std::string CaptureDelivery::NextCandidate(const std::string& prefix, std::optional<ImageKind> type) {
   std::string name = prefix;
   if (c_.settings.SequentialFileNames) {
     name += FormatSequenceNumber(c_.sequenceCounter);
@@ -165,32 +170,33 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   HourglassScope hourglass(c_.platform);
   const std::string prefix = NamePrefix(AutoSaveFolder(), AutoSaveBase());
   c_.sequenceCounter = 0;
-  const std::int32_t type = AskImageType();
-  if (type == kPromptCancelled) return;
+  const std::optional<std::int32_t> type = AskImageType();
+  if (!type) return;  // the prompt was cancelled
+  const std::optional<ImageKind> kind = AsImageKind(*type);
 
   // A name is taken by creating its file exclusively, so that a file which
   // appears between the test and the write is never overwritten. A type
-  // outside 0 to 3 writes nothing, so it takes no file either.
-  const bool writes = !ExtensionForType(type).empty();
+  // without a file format writes nothing, so it takes no file either.
+  const bool writes = !ExtensionForType(kind).empty();
   std::unique_ptr<OutputFile> file;
   std::string candidate;
   for (int draws = 0;; ++draws) {
     if (!c_.settings.SequentialFileNames && draws == kMaxRandomDraws) {
       throw EFCreateError(FormatText("Cannot create file %s", prefix));
     }
-    candidate = NextCandidate(prefix, type);
-    if (c_.platform.FileExists(candidate)) continue;
+    candidate = NextCandidate(prefix, kind);
+    if (c_.platform.NameTaken(candidate)) continue;
     if (!writes) break;
-    file = OutputFile::CreateNew(candidate, FileTextsForType(type));
+    file = OutputFile::CreateNew(candidate, FileTextsForType(*kind));
     if (file) break;
   }
   if (!writes) {
-    SaveImageFile(candidate, type);
+    SaveImageFile(candidate, *type);
     return;
   }
   // The file created here is the one written; if anything fails it is
   // removed again, so no broken picture stays under a capture name.
-  WriteAndConfirm(*file, type);
+  WriteAndConfirm(*file, *kind);
 }
 
 }  // namespace tessory

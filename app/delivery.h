@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/autosave_names.h"
-#include "app/globals.h"
+#include "app/settings.h"
 #include "imaging/capture_image.h"
 #include "imaging/output_file.h"
 
@@ -24,8 +24,9 @@ struct SaveDialogState {
   std::string FileName;
 };
 
-// The save dialog's filter for image types 0 to 3; empty for any other.
-std::string_view FilterForType(std::int32_t type);
+// The save dialog's filter for the four file formats; empty for "Prompt at
+// save" and for no type at all.
+std::string_view FilterForType(std::optional<ImageKind> type);
 
 // Colour depth of a bitmap file for an "Image Quality" index: 1, 2, 3, 4
 // give 8, 16, 24, 32 bits; anything else gives 8.
@@ -33,24 +34,25 @@ int BitmapDepthForQuality(std::int32_t quality);
 // JPEG quality for an "Image Quality" value: its low 8 bits.
 int JpegQualityFor(std::int32_t quality);
 // The file errors' first lines for image type `type`: the PNG writer's own
-// texts for 3, the file layer's for the others.
-FileErrorTexts FileTextsForType(std::int32_t type);
+// texts for PNG, the file layer's for the others.
+FileErrorTexts FileTextsForType(ImageKind type);
 
 class DeliveryPlatform {
  public:
   virtual ~DeliveryPlatform() = default;
   // Shows the save dialog; true with dialog.FileName set when confirmed.
   virtual bool ExecuteSaveDialog(SaveDialogState& dialog) = 0;
-  // Shows the image-format prompt: the chosen type 0 to 3, or none when
+  // Shows the image-format prompt: the chosen file format, or none when
   // the prompt was cancelled.
-  virtual std::optional<std::int32_t> PromptImageType() = 0;
+  virtual std::optional<ImageKind> PromptImageType() = 0;
   // Plays a WAV file synchronously (the system's default sound if it
   // cannot be played).
   virtual void PlaySoundFile(const std::string& path) = 0;
   virtual void Beep() = 0;
   // The whole screen's pointer: the hourglass, or back to the default.
   virtual void SetHourglass(bool busy) = 0;
-  virtual bool FileExists(const std::string& path) = 0;
+  // True when a file or folder of that name exists.
+  virtual bool NameTaken(const std::string& path) = 0;
   // The system temporary folder, or "" when it cannot be determined.
   virtual std::string TempPath() = 0;
   // The colour table that 8-bit bitmaps are mapped to.
@@ -58,8 +60,9 @@ class DeliveryPlatform {
   virtual void CopyImageToClipboard(const CaptureImage& image) = 0;
 };
 
-// What one capture's delivery works on. The routes take their inputs from
-// here rather than from the program's globals, so tests can supply their own.
+// What one capture's delivery works on: the main window hands in what it
+// owns (the capture image, the settings record, SequenceCounter, ...), and
+// tests hand in their own.
 struct DeliveryContext {
   CaptureImage& image;
   CaptureSettings& settings;
@@ -73,7 +76,8 @@ class CaptureDelivery {
  public:
   explicit CaptureDelivery(const DeliveryContext& context) : c_(context) {}
 
-  // Calls the route of `saveOption` (0, 1, 2); any other value delivers nothing.
+  // Calls the route of the stored `saveOption`; a number that names no
+  // route delivers nothing.
   void Deliver(std::int32_t saveOption);
 
   void DeliverToClipboard();
@@ -85,19 +89,19 @@ class CaptureDelivery {
   // whole or not at all; an existing file stays as it was on failure.
   void SaveImageFile(const std::string& path, std::int32_t type);
   void PlayCaptureSound();
-  // The image type of this capture: ImageType, or for "Prompt at save" the
-  // prompt's choice, 4 when it was cancelled.
-  std::int32_t AskImageType();
+  // The image type of this capture: ImageType as stored, or for "Prompt at
+  // save" the prompt's choice; none when the prompt was cancelled.
+  std::optional<std::int32_t> AskImageType();
 
   // The folder and base of auto-saved names, each falling back when blank.
   std::string AutoSaveFolder();
   std::string AutoSaveBase() const;
 
  private:
-  std::string NextCandidate(const std::string& prefix, std::int32_t type);
-  void WriteImage(ByteSink& sink, std::int32_t type);
+  std::string NextCandidate(const std::string& prefix, std::optional<ImageKind> type);
+  void WriteImage(ByteSink& sink, ImageKind type);
   // Writes, commits `file` and confirms; on failure `file` removes itself.
-  void WriteAndConfirm(OutputFile& file, std::int32_t type);
+  void WriteAndConfirm(OutputFile& file, ImageKind type);
 
   DeliveryContext c_;
 };

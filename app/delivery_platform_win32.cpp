@@ -3,8 +3,7 @@
 #include <commdlg.h>
 #include <mmsystem.h>
 
-#include <vector>
-
+#include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
 #include "imaging/screen_bitmap_win32.h"
 
@@ -28,26 +27,15 @@ std::string SystemTempPath() {
 }
 
 bool Win32DeliveryPlatform::ExecuteSaveDialog(SaveDialogState& dialog) {
-  // Room for long paths; the last chosen name is offered again.
-  std::vector<wchar_t> file(32768, L'\0');
-  const std::wstring initial = Widen(dialog.FileName);
-  std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
   const std::wstring filter = DialogFilter(dialog.Filter);
   const std::wstring title = Widen(dialog.Title);
   const std::wstring defaultExt = Widen(dialog.DefaultExt);
-
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner_;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrTitle = title.c_str();
-  ofn.lpstrDefExt = defaultExt.c_str();
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&ofn)) return false;
-  dialog.FileName = Narrow(file.data());
+  // The last chosen name is offered again.
+  const std::optional<std::wstring> chosen =
+      AskSaveFileName({owner_, filter.c_str(), title.c_str(), defaultExt.c_str(),
+                       OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST, Widen(dialog.FileName)});
+  if (!chosen) return false;
+  dialog.FileName = Narrow(*chosen);
   return true;
 }
 
@@ -61,7 +49,7 @@ void Win32DeliveryPlatform::SetHourglass(bool busy) {
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-bool Win32DeliveryPlatform::FileExists(const std::string& path) {
+bool Win32DeliveryPlatform::NameTaken(const std::string& path) {
   return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

@@ -14,18 +14,18 @@ namespace tessory {
 
 class Win32DeliveryPlatform final : public DeliveryPlatform {
  public:
-  using Prompt = std::function<std::optional<std::int32_t>()>;
+  using Prompt = std::function<std::optional<ImageKind>()>;
   using Clipboard = std::function<void(const CaptureImage&)>;
 
   Win32DeliveryPlatform(HWND dialogOwner, Prompt prompt, Clipboard clipboard)
       : owner_(dialogOwner), prompt_(std::move(prompt)), clipboard_(std::move(clipboard)) {}
 
   bool ExecuteSaveDialog(SaveDialogState& dialog) override;
-  std::optional<std::int32_t> PromptImageType() override { return prompt_(); }
+  std::optional<ImageKind> PromptImageType() override { return prompt_(); }
   void PlaySoundFile(const std::string& path) override;
   void Beep() override;
   void SetHourglass(bool busy) override;
-  bool FileExists(const std::string& path) override;
+  bool NameTaken(const std::string& path) override;
   std::string TempPath() override;
   const ColorTable& HalftonePalette() override;
   void CopyImageToClipboard(const CaptureImage& image) override { clipboard_(image); }

@@ -13,11 +13,11 @@ namespace tessory {
 class HeadlessPlatform : public DeliveryPlatform {
  public:
   bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
   void PlaySoundFile(const std::string&) override {}
   void Beep() override {}
   void SetHourglass(bool) override {}
-  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
   std::string TempPath() override { return {}; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
   void CopyImageToClipboard(const CaptureImage&) override {}

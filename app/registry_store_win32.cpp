@@ -40,7 +40,7 @@ Win32RegistryStore::Win32RegistryStore(HKEY root, const std::string& path) : roo
 bool Win32RegistryStore::KeyExists() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
+  const UniqueHkey opened(key);  // only opened to see that it opens
   return true;
 }
 

@@ -71,12 +71,15 @@ bool Application::ProcessMessage(MSG& message) {
   return true;
 }
 
-bool Application::HelpCommand(UINT command, ULONG_PTR data) {
+IHelpSystem& Application::HelpSystem() {
+  return HelpManager::Instance();
+}
+
+bool Application::HelpCommand(Form& form, UINT command, ULONG_PTR data) {
   bool callHelp = true;
-  Form* form = Form::FromHandle(GetActiveWindow());
-  const bool answered = form && form->FormHelp(command, data, callHelp);
+  const bool answered = form.FormHelp(command, data, callHelp);
   if (!callHelp) return answered;
-  HelpManager& help = HelpManager::Instance();
+  IHelpSystem& help = HelpSystem();
   switch (command) {
     case HELP_CONTEXT: return help.ShowContextHelp(static_cast<int>(data), helpFile_) || answered;
     case HELP_FINDER:
@@ -103,18 +106,22 @@ void Application::ShowCurrentException() noexcept {
   }
 }
 
-std::string Application::ExecutableFolder() {
+std::string Application::ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
-      break;
+      return Narrow(path);
     }
     path.resize(path.size() * 2);
   }
-  path.erase(path.find_last_of(L"\\/") + 1);
-  return Narrow(path);
+}
+
+std::string Application::ExecutableFolder() {
+  std::string path = ExecutablePath();
+  path.erase(path.find_last_of("\\/") + 1);
+  return path;
 }
 
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

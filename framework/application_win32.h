@@ -11,6 +11,7 @@
 namespace tessory {
 
 class Form;
+class IHelpSystem;
 
 // Told when a help request finds no viewer that takes it.
 inline constexpr char kNoHelpViewerText[] = "Help is not available: no help viewer is installed.";
@@ -41,11 +42,13 @@ class Application {
   // (Tab, Enter, Escape). False once WM_QUIT arrives.
   bool ProcessMessage(MSG& message);
 
-  // A help command for the active form: its FormHelp handler first, then,
-  // unless the handler stopped it, the help manager (HELP_CONTEXT with the
-  // context number, HELP_FINDER or HELP_CONTENTS for the contents). True
-  // when the form or a viewer answered.
-  bool HelpCommand(UINT command, ULONG_PTR data);
+  // The help system every help request of the program goes through.
+  static IHelpSystem& HelpSystem();
+  // A help command for `form` (F1 comes this way): its FormHelp handler
+  // first, then, unless the handler stopped it, the help system
+  // (HELP_CONTEXT with the context number, HELP_FINDER or HELP_CONTENTS for
+  // the contents). True when the form or a viewer answered.
+  bool HelpCommand(Form& form, UINT command, ULONG_PTR data);
 
   // The standard error box: the message text, titled with the application
   // title, error icon, owned by the active window.
@@ -54,6 +57,8 @@ class Application {
   // Reports the exception in flight; call from a catch block.
   void ShowCurrentException() noexcept;
 
+  // The running executable's full path, however long.
+  static std::string ExecutablePath();
   // The folder of the running executable, with its trailing "\".
   static std::string ExecutableFolder();
 

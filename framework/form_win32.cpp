@@ -4,7 +4,6 @@
 
 #include "framework/application_win32.h"
 #include "framework/error.h"
-#include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
 
 namespace tessory {
@@ -278,8 +277,9 @@ bool Form::FormHelp(UINT, ULONG_PTR, bool&) { return false; }
 
 void Form::ContextHelpRequested() {
   if (helpContext_ == 0) return;
-  if (!HelpManager::Instance().ShowContextHelp(helpContext_, Application::Instance().HelpFile())) {
-    Application::Instance().ShowError(kNoHelpViewerText);
+  Application& application = Application::Instance();
+  if (!application.HelpCommand(*this, HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_))) {
+    application.ShowError(kNoHelpViewerText);
   }
 }
 

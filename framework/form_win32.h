@@ -54,8 +54,9 @@ class Form {
   void SetHelpContext(int context) { helpContext_ = context; }
   int HelpContext() const { return helpContext_; }
   // The form's handler of the help commands the application routes to the
-  // active form (Application::HelpCommand). Clearing `callHelp` stops the
-  // further dispatch to the help manager. True when the form answered.
+  // form (Application::HelpCommand), F1 among them. Clearing `callHelp`
+  // stops the further dispatch to the help system. True when the form
+  // answered.
   virtual bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp);
 
  protected:
@@ -97,8 +98,9 @@ class Form {
   // edge to its place. Full-width panels and rows stay flush, and buttons
   // stay in the corner.
   void KeepAtRightEdge(std::vector<int> stretched, std::vector<int> moved);
-  // F1 (WM_HELP): the help context through the help manager; when no
-  // viewer takes it the user is told that help is unavailable.
+  // F1 (WM_HELP): the application's help command for the help context,
+  // which reaches FormHelp first and then the help system; when neither
+  // answers the user is told that help is unavailable.
   void ContextHelpRequested();
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

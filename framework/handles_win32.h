@@ -52,7 +52,6 @@ using UniqueHpalette = UniqueHandle<NullHandleTraits<HPALETTE, ::DeleteObject>>;
 using UniqueHbrush = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;
 using UniqueHfont = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
 using UniqueHkey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
-using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
@@ -107,40 +106,6 @@ class SelectedObject {
   HGDIOBJ previous_;
 };
 
-// A palette selected into a DC; the previous palette is put back.
-class SelectedPalette {
- public:
-  SelectedPalette(HDC dc, HPALETTE palette) noexcept : dc_(dc), previous_(::SelectPalette(dc, palette, FALSE)) {
-    ::RealizePalette(dc);
-  }
-  ~SelectedPalette() {
-    if (previous_) ::SelectPalette(dc_, previous_, FALSE);
-  }
-  SelectedPalette(const SelectedPalette&) = delete;
-  SelectedPalette& operator=(const SelectedPalette&) = delete;
-
- private:
-  HDC dc_;
-  HPALETTE previous_;
-};
-
-// A locked global memory block, unlocked at the end of the scope.
-class GlobalLockGuard {
- public:
-  explicit GlobalLockGuard(HGLOBAL memory) noexcept : memory_(memory), data_(::GlobalLock(memory)) {}
-  ~GlobalLockGuard() {
-    if (data_) ::GlobalUnlock(memory_);
-  }
-  GlobalLockGuard(const GlobalLockGuard&) = delete;
-  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
-  // GlobalLock's pointer is the one callers want: the block's first byte.
-  void* data() const noexcept { return data_; }
-
- private:
-  HGLOBAL memory_;
-  void* data_;
-};
-
 // The pointer captured for a window, released at the end of the scope.
 class MouseCapture {
  public:
@@ -159,7 +124,9 @@ class MouseCapture {
 class CursorOverride {
  public:
   explicit CursorOverride(HCURSOR cursor) noexcept : previous_(::SetCursor(cursor)) {}
-  ~CursorOverride() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
+  // Without a previous shape, the arrow (IDC_ARROW, spelt out in its wide
+  // form: the header serves code built without UNICODE too).
+  ~CursorOverride() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); }
   CursorOverride(const CursorOverride&) = delete;
   CursorOverride& operator=(const CursorOverride&) = delete;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gif/indexed_image.h"
+#include "imaging/packed_color.h"
 
 namespace tessory {
 
@@ -26,12 +27,12 @@ class TFastColorLookup {
   // palette colour at that index.
   std::uint8_t Lookup(int red, int green, int blue, PaletteColor& chosen) {
     const std::uint32_t entry = EntryFor(red, green, blue);
-    chosen = {static_cast<std::uint8_t>(entry >> 8), static_cast<std::uint8_t>(entry >> 16),
-              static_cast<std::uint8_t>(entry >> 24)};
+    const std::uint32_t color = entry >> 8;
+    chosen = {RedOf(color), GreenOf(color), BlueOf(color)};
     return static_cast<std::uint8_t>(entry);
   }
   // The same answer as one cache entry: the index in the low byte and the
-  // index's colour above it (red, green, blue), so one read answers both.
+  // index's colour, packed, above it, so one read answers both.
   std::uint32_t EntryFor(int red, int green, int blue) {
     const int key = ColorKey(red, green, blue);
     const std::uint32_t entry = inverse_[static_cast<std::size_t>(key)];
@@ -41,8 +42,7 @@ class TFastColorLookup {
 
  private:
   static std::uint32_t Entry(int index, const PaletteColor& c) {
-    return static_cast<std::uint32_t>(index) | (std::uint32_t{c.red} << 8) | (std::uint32_t{c.green} << 16) |
-           (std::uint32_t{c.blue} << 24);
+    return static_cast<std::uint32_t>(index) | (PackRgb(c.red, c.green, c.blue) << 8);
   }
   std::uint32_t Search(int key, int red, int green, int blue);
 

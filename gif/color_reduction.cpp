@@ -28,7 +28,7 @@ const std::uint8_t* SourceRow(const CaptureImage& source, int y) {
 // Everything that can fail is made before the observer hears of the
 // result: the rows themselves are only computed.
 template <class Ditherer>
-void MapPixels(const CaptureImage& source, Ditherer& ditherer, IndexedImage& result, TReductionObserver* observer) {
+void MapPixels(const CaptureImage& source, Ditherer& ditherer, IndexedImage& result, ReductionObserver* observer) {
   if (observer != nullptr) observer->PaletteReady(result);
   for (int y = 0; y < source.Height(); ++y) {
     ditherer.DitherRow(SourceRow(source, y), result.Row(y));
@@ -36,7 +36,7 @@ void MapPixels(const CaptureImage& source, Ditherer& ditherer, IndexedImage& res
   }
 }
 
-IndexedImage Reduce(CaptureImage& source, int style, int bits, TReductionObserver* observer) {
+IndexedImage Reduce(CaptureImage& source, int style, int bits, ReductionObserver* observer) {
   IndexedImage result = AllocateIndexedImage(source.Width(), source.Height(), 0);
   if (source.Empty()) return result;
   result.palette = BuildOctreePalette(source, 1 << bits, kOctreeColorBits);
@@ -53,7 +53,7 @@ IndexedImage Reduce(CaptureImage& source, int style, int bits, TReductionObserve
 
 }  // namespace
 
-IndexedImage ReduceToPalette(CaptureImage& source, int method, int style, int bits, TReductionObserver* observer) {
+IndexedImage ReduceToPalette(CaptureImage& source, int method, int style, int bits, ReductionObserver* observer) {
   CheckSupported(method, style, bits);
   ConvertPixelDepth(source, 24);
   try {

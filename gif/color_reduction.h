@@ -16,9 +16,9 @@ inline constexpr std::uint8_t kDitherFloydSteinberg = 1;
 
 // Follows a reduction as it makes its result, so that another thread can
 // use the finished rows while the rest are still being made.
-class TReductionObserver {
+class ReductionObserver {
  public:
-  virtual ~TReductionObserver() = default;
+  virtual ~ReductionObserver() = default;
   // The palette is final and the pixels are allocated (all 0). From here
   // on the reduction only finishes rows; it no longer fails, and `result`
   // keeps its pixels where they are until it is returned.
@@ -34,6 +34,6 @@ class TReductionObserver {
 // "Failed to allocate memory for GIF DIB". An image with pixels is
 // reported to `observer` as it is made.
 IndexedImage ReduceToPalette(CaptureImage& source, int method, int style, int bits,
-                             TReductionObserver* observer = nullptr);
+                             ReductionObserver* observer = nullptr);
 
 }  // namespace tessory

@@ -35,34 +35,23 @@ inline bool SameEntries(const std::int32_t* entries, const std::int32_t* seen) {
   return entries[0] == seen[0] && entries[1] == seen[1] && entries[2] == seen[2];
 }
 
-// Red in bits 0-7, green in 8-15, blue in 16-23, as a cache entry holds
-// its colour above the index byte.
-inline std::uint32_t PixelAt(const std::uint8_t* bgr) {
-  return bgr[2] | (bgr[1] << 8) | (std::uint32_t{bgr[0]} << 16);
-}
-
 }  // namespace
 
 std::uint8_t TDitherEngine::Dither(int red, int green, int blue) {
   PaletteColor chosen;
   const std::uint8_t index = lookup_.Lookup(red, green, blue, chosen);
-  column_ += direction_;
+  walk_.column += walk_.direction;
   return index;
 }
 
-void TDitherEngine::TurnAround() {
-  direction_ = -direction_;
-  column_ = direction_ > 0 ? 0 : width_ - 1;
-}
-
 void TDitherEngine::EndOfRow() {
-  TurnAround();
+  walk_.TurnAround();
 }
 
 void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
-  while (column_ >= 0 && column_ < width_) {
-    // Dither() advances column_: take the column first.
-    const int column = column_;
+  while (walk_.column >= 0 && walk_.column < walk_.width) {
+    // Dither() advances the column: take it first.
+    const int column = walk_.column;
     const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(column);
     indices[column] = Dither(p[2], p[1], p[0]);
   }
@@ -70,13 +59,12 @@ void TDitherEngine::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
 }
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lookup)
-    : TDitherEngine(width, lookup), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
+    : walk_{width}, lookup_(lookup), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
 
 [[gnu::always_inline]] inline TFloydSteinbergDitherer::Mapped TFloydSteinbergDitherer::Step(Accumulators& acc,
                                                                                             std::int32_t* entries,
                                                                                             std::uint32_t color) {
-  const int red = static_cast<int>(color & 0xFF), green = static_cast<int>((color >> 8) & 0xFF),
-            blue = static_cast<int>(color >> 16);
+  const int red = RedOf(color), green = GreenOf(color), blue = BlueOf(color);
   const Accumulators before = acc;
   acc.red.cur = Corrected(red, entries[0], acc.red.cur);
   acc.green.cur = Corrected(green, entries[1], acc.green.cur);
@@ -84,9 +72,10 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
   const std::uint32_t entry = lookup_.EntryFor(acc.red.cur, acc.green.cur, acc.blue.cur);
   Mapped mapped;
   mapped.index = static_cast<std::uint8_t>(entry);
-  mapped.red = acc.red.cur - static_cast<int>((entry >> 8) & 0xFF);
-  mapped.green = acc.green.cur - static_cast<int>((entry >> 16) & 0xFF);
-  mapped.blue = acc.blue.cur - static_cast<int>(entry >> 24);
+  const std::uint32_t chosen = entry >> 8;
+  mapped.red = acc.red.cur - RedOf(chosen);
+  mapped.green = acc.green.cur - GreenOf(chosen);
+  mapped.blue = acc.blue.cur - BlueOf(chosen);
   SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
   SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
   SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
@@ -94,18 +83,17 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
   acc.green.cur = 7 * mapped.green;
   acc.blue.cur = 7 * mapped.blue;
   // Chosen colour = source colour and no error: v was the source itself.
-  mapped.exact = (entry >> 8) == color && (mapped.red | mapped.green | mapped.blue) == 0;
+  mapped.exact = chosen == color && (mapped.red | mapped.green | mapped.blue) == 0;
   mapped.settled =
       acc.red.cur == before.red.cur && acc.green.cur == before.green.cur && acc.blue.cur == before.blue.cur;
   return mapped;
 }
 
 std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
-  const std::uint32_t color = static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
-                              (static_cast<std::uint32_t>(blue) << 16);
+  const std::uint32_t color = PackRgb(red, green, blue);
   const std::uint8_t index = Step(acc_, Entries(pos_), color).index;
-  column_ += direction_;
-  pos_ += direction_;
+  walk_.column += walk_.direction;
+  pos_ += walk_.direction;
   return index;
 }
 
@@ -123,14 +111,14 @@ std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
 // Neither shortcut changes `cur`, so each stays valid after the other.
 void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
   Accumulators acc = acc_;
-  const int direction = direction_;
-  const std::size_t width = static_cast<std::size_t>(width_);
+  const int direction = walk_.direction;
+  const std::size_t width = static_cast<std::size_t>(walk_.width);
   // Unsigned, so that stepping below column 0 ends the row too.
-  std::size_t column = static_cast<std::size_t>(column_);
+  std::size_t column = static_cast<std::size_t>(walk_.column);
   std::int32_t* entries = Entries(pos_);
   const std::ptrdiff_t entryStep = 3 * direction;
   while (column < width) {
-    const std::uint32_t color = PixelAt(bgr + 3 * column);
+    const std::uint32_t color = PackBgr(bgr + 3 * column);
     std::int32_t read[3];
     std::copy(entries, entries + 3, read);
     const Mapped mapped = Step(acc, entries, color);
@@ -138,7 +126,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     column += static_cast<std::size_t>(direction), entries += entryStep;
     if (!mapped.exact && !mapped.settled) continue;
     for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
-      if (PixelAt(bgr + 3 * column) != color) break;
+      if (PackBgr(bgr + 3 * column) != color) break;
       if (mapped.settled && SameEntries(entries, read)) {
         SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
         SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
@@ -150,7 +138,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     }
   }
   acc_ = acc;
-  column_ = static_cast<int>(column);
+  walk_.column = static_cast<int>(column);
   pos_ = static_cast<int>((entries - errors_.data()) / 3);
   EndOfRow();
 }
@@ -163,8 +151,8 @@ void TFloydSteinbergDitherer::EndOfRow() {
   entries[1] = acc_.green.belowPrev;
   entries[2] = acc_.blue.belowPrev;
   acc_ = {};
-  TurnAround();
-  pos_ = direction_ > 0 ? 0 : width_ + 1;
+  walk_.TurnAround();
+  pos_ = walk_.direction > 0 ? 0 : walk_.width + 1;
 }
 
 }  // namespace tessory

@@ -9,14 +9,27 @@
 
 namespace tessory {
 
-// Nearest colour without diffusion (dither style 0), and the serpentine
-// walk every ditherer shares.
-class TDitherEngine {
- public:
-  TDitherEngine(int width, TFastColorLookup& lookup) : width_(width), lookup_(lookup) {}
+// Where a ditherer is in its serpentine walk: the column it maps next and
+// the direction it steps in. Both ditherers hold one.
+struct TSerpentineWalk {
+  int width;
+  int direction = 1;
+  int column = 0;
 
-  int Direction() const { return direction_; }
-  int Column() const { return column_; }
+  // At a row's end: the next row runs the other way, from its own end.
+  void TurnAround() {
+    direction = -direction;
+    column = direction > 0 ? 0 : width - 1;
+  }
+};
+
+// Nearest colour without diffusion (dither style 0).
+class TDitherEngine final {
+ public:
+  TDitherEngine(int width, TFastColorLookup& lookup) : walk_{width}, lookup_(lookup) {}
+
+  int Direction() const { return walk_.direction; }
+  int Column() const { return walk_.column; }
 
   // Maps one pixel and steps the column in the current direction.
   std::uint8_t Dither(int red, int green, int blue);
@@ -25,21 +38,21 @@ class TDitherEngine {
   // current direction into `indices` (one per column), then ends the row.
   void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
 
- protected:
-  void TurnAround();
-
-  int direction_ = 1;
-  int column_ = 0;
-  int width_;
+ private:
+  TSerpentineWalk walk_;
   TFastColorLookup& lookup_;
 };
 
 // Floyd-Steinberg error diffusion (dither style 1) in integer sixteenths of
 // a colour step.
-class TFloydSteinbergDitherer final : public TDitherEngine {
+class TFloydSteinbergDitherer final {
  public:
   TFloydSteinbergDitherer(int width, TFastColorLookup& lookup);
 
+  int Direction() const { return walk_.direction; }
+  int Column() const { return walk_.column; }
+
+  // As TDitherEngine's, with the error diffused.
   std::uint8_t Dither(int red, int green, int blue);
   void EndOfRow();
   void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
@@ -64,10 +77,11 @@ class TFloydSteinbergDitherer final : public TDitherEngine {
 
   // The error entries of all three channels at one position.
   std::int32_t* Entries(int pos) { return errors_.data() + 3 * static_cast<std::size_t>(pos); }
-  // Dithers one pixel of `color` (red in bits 0-7, green 8-15, blue
-  // 16-23) at these entries.
+  // Dithers one pixel of `color` (packed by PackRgb) at these entries.
   Mapped Step(Accumulators& acc, std::int32_t* entries, std::uint32_t color);
 
+  TSerpentineWalk walk_;
+  TFastColorLookup& lookup_;
   // (width + 2) positions of red, green and blue errors, interleaved.
   std::vector<std::int32_t> errors_;
   int pos_ = 0;

@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "gif/GIFImage.h"
+#include "gif/gif_image.h"
 #include "gif/gif_items.h"
 
 namespace tessory {
@@ -38,9 +38,9 @@ std::uint8_t TGIFHeader::PackedFields() const {
 }
 
 void TGIFHeader::SaveToStream(ByteSink& stream) {
-  const TGIFVersion version = Image().Version();
-  if (version == gvUnknown) throw GIFException("Unsupported GIF version");
-  const std::string_view signature = version == gv89a ? "GIF89a" : "GIF87a";
+  const GifVersion version = Image().Version();
+  if (version == GifVersion::Unknown) throw GIFException("Unsupported GIF version");
+  const std::string_view signature = version == GifVersion::Gif89a ? "GIF89a" : "GIF87a";
   std::vector<std::uint8_t> out(signature.begin(), signature.end());
   // GIF89a logical screen descriptor: width, height, packed fields,
   // background colour index, pixel aspect ratio.

@@ -18,12 +18,12 @@ namespace tessory {
 class TGIFImage;
 
 // GIF versions, oldest first.
-enum TGIFVersion : int { gvUnknown = 0, gv87a = 1, gv89a = 2 };
+enum class GifVersion { Unknown = 0, Gif87a = 1, Gif89a = 2 };
 
-// How a frame made from a true-colour image is coded: gtAutomatic uses a
+// How a frame made from a true-colour image is coded: Automatic uses a
 // second thread when the machine has another core and the image is large
 // enough to repay starting one.
-enum TGIFThreading : int { gtAutomatic = 0, gtSingleThread = 1, gtSecondThread = 2 };
+enum class GifThreading { Automatic = 0, SingleThread = 1, SecondThread = 2 };
 
 // A part of one image; it knows the image that owns it.
 class TGIFItem {
@@ -33,7 +33,7 @@ class TGIFItem {
   TGIFItem(const TGIFItem&) = delete;
   TGIFItem& operator=(const TGIFItem&) = delete;
 
-  virtual TGIFVersion Version() const { return gv87a; }
+  virtual GifVersion Version() const { return GifVersion::Gif87a; }
   virtual void SaveToStream(ByteSink& stream) = 0;
 
  protected:
@@ -83,7 +83,7 @@ class TGIFSubImage final : public TGIFItem {
   // 65535 pixels raise GIFException before anything is changed.
   void AssignBitmap(CaptureImage& bitmap);
 
-  TGIFVersion Version() const override;
+  GifVersion Version() const override;
   // Writes the image descriptor, the local colour table and the image
   // data; a frame without pixels writes nothing.
   void SaveToStream(ByteSink& stream) override;
@@ -113,7 +113,7 @@ class TGIFSubImage final : public TGIFItem {
   TGIFLocalColorMap colorMap_;
   IndexedImage bitmap_;
   // The image data coded while the frame was made, if it was.
-  std::optional<TCodedFrame> coded_;
+  std::optional<CodedFrame> coded_;
 };
 
 }  // namespace tessory

@@ -1,8 +1,8 @@
 #include <cstdint>
 #include <thread>
 
-#include "gif/GIFImage.h"
 #include "gif/color_reduction.h"
+#include "gif/gif_image.h"
 #include "gif/gif_items.h"
 #include "gif/lzw_encoder.h"
 
@@ -19,8 +19,8 @@ constexpr int kMaxDimension = 65535;
 // starting and joining a thread.
 constexpr std::int64_t kSecondThreadPixels = std::int64_t{1} << 18;
 
-bool UseSecondThread(TGIFThreading threading, const CaptureImage& bitmap) {
-  if (threading != gtAutomatic) return threading == gtSecondThread;
+bool UseSecondThread(GifThreading threading, const CaptureImage& bitmap) {
+  if (threading != GifThreading::Automatic) return threading == GifThreading::SecondThread;
   return std::thread::hardware_concurrency() >= 2 &&
          std::int64_t{bitmap.Width()} * bitmap.Height() >= kSecondThreadPixels;
 }
@@ -79,7 +79,7 @@ void TGIFSubImage::Reduce(CaptureImage& bitmap) {
     bitmap_ = ReduceToPalette(bitmap, image.ReductionMethod, image.DitherStyle, image.PaletteBits);
     return;
   }
-  TOverlappedLzwCoder coder;  // joined on every path out
+  OverlappedLzwCoder coder;  // joined on every path out
   bitmap_ = ReduceToPalette(bitmap, image.ReductionMethod, image.DitherStyle, image.PaletteBits, &coder);
   try {
     coded_ = coder.Finish();
@@ -97,8 +97,8 @@ void TGIFSubImage::ImportIndexed() {
   colorMap_.Assign(bitmap_.palette);
 }
 
-TGIFVersion TGIFSubImage::Version() const {
-  return colorMap_.Optimized ? gv89a : gv87a;
+GifVersion TGIFSubImage::Version() const {
+  return colorMap_.Optimized ? GifVersion::Gif89a : GifVersion::Gif87a;
 }
 
 // With a local table: present, sorted if optimised, and its size, which

@@ -6,7 +6,7 @@ namespace tessory {
 
 // The pixels ahead start with two repeats of `pixel`; the strings of it
 // alone known to the table reach up to runLength_ pixels.
-std::size_t TLzwCodeTable::StepOverRun(int pixel, const std::uint8_t* ahead, std::size_t available, int& prefix) const {
+std::size_t LzwCodeTable::StepOverRun(int pixel, const std::uint8_t* ahead, std::size_t available, int& prefix) const {
   const int longest = runLength_[static_cast<std::size_t>(pixel)];
   if (longest < 3) return 0;
   const std::size_t limit = std::min(available, static_cast<std::size_t>(longest - 1));

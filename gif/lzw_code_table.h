@@ -15,8 +15,8 @@ namespace tessory {
 
 // Maps each string in the table, a prefix code extended by one pixel, to
 // its code. It holds exactly the strings entered since the last Restart,
-// so it answers every lookup as the hashed 8009-slot table (THashTable)
-// does with the same strings entered.
+// so it answers every lookup as a hashed 8009-slot table would with the
+// same strings entered.
 //
 // Slots are never emptied. A slot keeps the code last entered under its
 // key, and each code remembers the key it was entered under; a slot counts
@@ -27,12 +27,12 @@ namespace tessory {
 // Beside it, for every pixel, the codes of the strings of that pixel alone
 // (one, two, three ... times it), so that a run can be jumped over where
 // the coder would otherwise look up each of its pixels in turn.
-class TLzwCodeTable {
+class LzwCodeTable {
  public:
   static constexpr int kCodes = 4096;  // 12-bit codes
   static constexpr int kPixels = 256;  // one palette index per byte
 
-  TLzwCodeTable()
+  LzwCodeTable()
       : codeOfKey_(AllocateZeroed(static_cast<std::size_t>(kCodes) * kPixels)),
         keyOfCode_(std::make_unique<std::uint32_t[]>(kCodes)),
         // Only the entries up to each pixel's run length are ever read,

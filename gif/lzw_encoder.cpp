@@ -61,7 +61,7 @@ std::size_t TGIFEncoder::PixelsFinal(std::size_t seen) const {
 }
 
 void TGIFEncoder::EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height,
-                              std::span<const std::uint8_t> pixels, int colorCount, const TRowProgress* rows) {
+                              std::span<const std::uint8_t> pixels, int colorCount, const RowProgress* rows) {
   StartFrame(bitsPerPixel, width, height, pixels, colorCount);
   rows_ = rows;
   const std::uint8_t codeSize = static_cast<std::uint8_t>(minCodeSize_);
@@ -102,7 +102,7 @@ void TLZWEncoder::ResetCodes() {
 // new string is entered (or the table restarts).
 void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
   const std::uint8_t* pixels = pixels_.data();
-  TLzwCodeTable& table = *table_;
+  LzwCodeTable& table = *table_;
   int prefix = prefix_;
   for (; next < end; ++next) {
     const int pixel = pixels[next];
@@ -128,7 +128,7 @@ void TLZWEncoder::CodePixels(std::size_t next, std::size_t end) {
 
 void TLZWEncoder::EncodeBody() {
   try {
-    table_ = std::make_unique<TLzwCodeTable>();
+    table_ = std::make_unique<LzwCodeTable>();
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory(kOutOfMemoryText);
   }

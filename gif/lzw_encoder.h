@@ -28,7 +28,7 @@ class TGIFEncoder {
   // row is coded once `rows` has published it (ERowsAbandoned when the
   // other thread stops first).
   void EncodeFrame(ByteSink& stream, int bitsPerPixel, int width, int height, std::span<const std::uint8_t> pixels,
-                   int colorCount, const TRowProgress* rows = nullptr);
+                   int colorCount, const RowProgress* rows = nullptr);
 
  protected:
   // Appends one code to the bit stream at the current code width.
@@ -64,7 +64,7 @@ class TGIFEncoder {
   int width_ = 0;
   int height_ = 0;
   std::span<const std::uint8_t> pixels_;
-  const TRowProgress* rows_ = nullptr;  // null: every row is final
+  const RowProgress* rows_ = nullptr;  // null: every row is final
   TGIFWriter* writer_ = nullptr;        // valid while a frame is coded
   std::uint32_t bitBucket_ = 0;
   int bitCount_ = 0;
@@ -102,9 +102,9 @@ class TLZWEncoder final : public TGIFEncoder {
   int prefix_ = 0;
   int nextFreeCode_ = 0;
   // The string table, owned while the body is coded. A direct index rather
-  // than the hashed table: the same strings give the same answers, so the
+  // than a hashed table: the same strings give the same answers, so the
   // same codes, and a lookup is one read instead of a hash and its probes.
-  std::unique_ptr<TLzwCodeTable> table_;
+  std::unique_ptr<LzwCodeTable> table_;
 };
 
 }  // namespace tessory

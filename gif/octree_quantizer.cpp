@@ -1,6 +1,7 @@
 #include "gif/octree_quantizer.h"
 
 #include "framework/error.h"
+#include "imaging/packed_color.h"
 
 namespace tessory {
 
@@ -43,7 +44,7 @@ void TColorQuantizer::FreeNode(std::uint32_t node) {
 }
 
 bool TColorQuantizer::Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight) {
-  const std::uint32_t color = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+  const std::uint32_t color = PackRgb(red, green, blue);
   CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
   const int leavesBefore = leafCount_;
   if (cached.color != color || !Alive(cached.leaf)) {
@@ -182,17 +183,17 @@ std::vector<PaletteColor> BuildOctreePalette(const CaptureImage& source, int col
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* p = rows + stride * static_cast<std::size_t>(height - 1 - y);  // rows are stored bottom-up
     for (int x = 0; x < width; ++x, p += 3) {
-      const std::uint32_t color = p[0] | (p[1] << 8) | (p[2] << 16);
+      const std::uint32_t color = PackBgr(p);
       if (color == runColor && runLength > 0) {
         ++runLength;
         continue;
       }
-      if (runLength > 0) quantizer.AddPixels(runColor >> 16, (runColor >> 8) & 0xFF, runColor & 0xFF, runLength);
+      if (runLength > 0) quantizer.AddPixels(RedOf(runColor), GreenOf(runColor), BlueOf(runColor), runLength);
       runColor = color;
       runLength = 1;
     }
   }
-  if (runLength > 0) quantizer.AddPixels(runColor >> 16, (runColor >> 8) & 0xFF, runColor & 0xFF, runLength);
+  if (runLength > 0) quantizer.AddPixels(RedOf(runColor), GreenOf(runColor), BlueOf(runColor), runLength);
   return quantizer.Palette(static_cast<std::size_t>(colors));
 }
 

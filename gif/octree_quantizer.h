@@ -84,7 +84,7 @@ class TColorQuantizer {
 
   // Colours whose leaf is known.
   struct CachedLeaf {
-    std::uint32_t color = 0;  // red << 16 | green << 8 | blue
+    std::uint32_t color = 0;  // as PackRgb packs it
     CachedNode leaf;
   };
   static constexpr int kCacheBits = 12;

@@ -20,18 +20,18 @@ class AppendingSink final : public ByteSink {
 
 }  // namespace
 
-TOverlappedLzwCoder::~TOverlappedLzwCoder() {
+OverlappedLzwCoder::~OverlappedLzwCoder() {
   Stop();
 }
 
-void TOverlappedLzwCoder::Stop() noexcept {
+void OverlappedLzwCoder::Stop() noexcept {
   if (!thread_.joinable()) return;
   // Rows not yet published will never come: a waiting coder gives up.
   if (published_ < height_) progress_.Abandon();
   thread_.join();
 }
 
-void TOverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
+void OverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
   // The same colour table the frame writes, so the same code size.
   TGIFLocalColorMap map;
   map.Assign(result.palette);
@@ -41,13 +41,13 @@ void TOverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
   height_ = result.height;
   try {
     thread_ =
-        std::thread(&TOverlappedLzwCoder::Code, this, std::span<const std::uint8_t>(result.pixels), width_, height_);
+        std::thread(&OverlappedLzwCoder::Code, this, std::span<const std::uint8_t>(result.pixels), width_, height_);
   } catch (const std::system_error&) {
     // No second thread: the frame is coded when it is written.
   }
 }
 
-void TOverlappedLzwCoder::RowsFinal(int rows) noexcept {
+void OverlappedLzwCoder::RowsFinal(int rows) noexcept {
   if (!thread_.joinable()) return;
   const std::size_t pending = static_cast<std::size_t>(rows - published_) * static_cast<std::size_t>(width_);
   if (rows < height_ && pending < kBlockPixels) return;
@@ -55,7 +55,7 @@ void TOverlappedLzwCoder::RowsFinal(int rows) noexcept {
   progress_.Publish(rows);
 }
 
-void TOverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
+void OverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
   try {
     AppendingSink sink(coded_.data);
     TLZWEncoder encoder;
@@ -65,7 +65,7 @@ void TOverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, 
   }
 }
 
-std::optional<TCodedFrame> TOverlappedLzwCoder::Finish() {
+std::optional<CodedFrame> OverlappedLzwCoder::Finish() {
   if (!thread_.joinable()) return std::nullopt;
   Stop();
   if (failure_) std::rethrow_exception(failure_);

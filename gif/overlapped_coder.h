@@ -17,7 +17,7 @@ namespace tessory {
 
 // The complete image data of one frame (minimum code size byte, data
 // sub-blocks, block terminator) and the colour table it was coded for.
-struct TCodedFrame {
+struct CodedFrame {
   int bitsPerPixel = 0;
   int colorCount = 0;
   std::vector<std::uint8_t> data;
@@ -27,18 +27,18 @@ struct TCodedFrame {
 // thread of its own, into memory. The codes are those the LZW encoder
 // writes for the finished image: the rows are coded in order, each once.
 //
-//   TOverlappedLzwCoder coder;
+//   OverlappedLzwCoder coder;
 //   IndexedImage image = ReduceToPalette(source, 7, 1, 8, &coder);
-//   std::optional<TCodedFrame> coded = coder.Finish();
+//   std::optional<CodedFrame> coded = coder.Finish();
 //
 // The thread never outlives the object: leaving the scope early (the
 // reduction failed) stops it and joins it.
-class TOverlappedLzwCoder final : public TReductionObserver {
+class OverlappedLzwCoder final : public ReductionObserver {
  public:
-  TOverlappedLzwCoder() = default;
-  TOverlappedLzwCoder(const TOverlappedLzwCoder&) = delete;
-  TOverlappedLzwCoder& operator=(const TOverlappedLzwCoder&) = delete;
-  ~TOverlappedLzwCoder() override;
+  OverlappedLzwCoder() = default;
+  OverlappedLzwCoder(const OverlappedLzwCoder&) = delete;
+  OverlappedLzwCoder& operator=(const OverlappedLzwCoder&) = delete;
+  ~OverlappedLzwCoder() override;
 
   // Starts the thread on the result's pixels. When no thread can be had,
   // nothing is coded and Finish() says so.
@@ -48,7 +48,7 @@ class TOverlappedLzwCoder final : public TReductionObserver {
   // Waits for the thread after the reduction has returned. The frame's
   // image data, or nothing when no thread ran; the thread's own failure is
   // rethrown here as it was raised.
-  std::optional<TCodedFrame> Finish();
+  std::optional<CodedFrame> Finish();
 
  private:
   // Rows are handed over in blocks of about this many pixels, so that the
@@ -58,9 +58,9 @@ class TOverlappedLzwCoder final : public TReductionObserver {
   void Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept;
   void Stop() noexcept;
 
-  TRowProgress progress_;
+  RowProgress progress_;
   std::thread thread_;
-  TCodedFrame coded_;
+  CodedFrame coded_;
   std::exception_ptr failure_;
   int width_ = 0;
   int height_ = 0;

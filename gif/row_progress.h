@@ -15,7 +15,7 @@ class ERowsAbandoned final : public Error {
   ERowsAbandoned() : Error("Rows abandoned") {}
 };
 
-class TRowProgress {
+class RowProgress {
  public:
   // Rows 0 to rows - 1 are final and stay unchanged; `rows` only grows.
   void Publish(int rows) noexcept {

@@ -1,6 +1,7 @@
 #include "imaging/clipboard_win32.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "framework/application_win32.h"
@@ -78,13 +79,14 @@ ClipboardOwner& ClipboardOwner::Instance() {
 void ClipboardOwner::Open() {
   if (openCount_ == 0) {
     owner_ = Application::Instance().Handle();
-    ownWindow_ = owner_ == nullptr;
-    if (ownWindow_) owner_ = CreateHiddenOwner();
+    if (!owner_) {
+      ownWindow_.reset(CreateHiddenOwner());
+      owner_ = ownWindow_.get();
+    }
     emptied_ = false;
     if (!OpenClipboard(owner_)) {
-      if (ownWindow_) DestroyWindow(owner_);
+      ownWindow_.reset();
       owner_ = nullptr;
-      ownWindow_ = false;
       throw Error("Cannot open clipboard");
     }
   }
@@ -95,9 +97,8 @@ void ClipboardOwner::Close() noexcept {
   if (openCount_ == 0) return;
   if (--openCount_ > 0) return;
   CloseClipboard();
-  if (ownWindow_) DestroyWindow(owner_);
+  ownWindow_.reset();
   owner_ = nullptr;
-  ownWindow_ = false;
 }
 
 void ClipboardOwner::EmptyOnce() {
@@ -108,12 +109,12 @@ void ClipboardOwner::EmptyOnce() {
   emptied_ = true;
 }
 
-HBITMAP SelectableBitmapOf(const CaptureImage& image, HBITMAP& madeHere) {
-  madeHere = nullptr;
-  if (const ScreenBitmap* screen = ScreenBitmapOf(image)) return screen->Handle();
+SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
+  if (const ScreenBitmap* screen = ScreenBitmapOf(image)) return {screen->Handle(), UniqueHbitmap()};
   if (image.Format() == PixelFormat::Device) throw EConvertError("Invalid image");
-  madeHere = DibOf(image).release();
-  return madeHere;
+  UniqueHbitmap dib = DibOf(image);
+  const HBITMAP handle = dib.get();
+  return {handle, std::move(dib)};
 }
 
 void CopyImageToClipboard(const CaptureImage& image) {
@@ -126,12 +127,10 @@ void CopyImageToClipboard(const CaptureImage& image) {
   UniqueHdc target(CreateCompatibleDC(screen.get()));
   UniqueHdc source(CreateCompatibleDC(screen.get()));
   if (!copy || !target || !source) RaiseOutOfResources();
-  HBITMAP made = nullptr;
-  const HBITMAP sourceBitmap = SelectableBitmapOf(image, made);
-  const UniqueHbitmap madeOwner(made);
+  const SelectableBitmap sourceBitmap = SelectableBitmapOf(image);
   {
     SelectedObject selectedCopy(target.get(), copy.get());
-    SelectedObject selectedSource(source.get(), sourceBitmap);
+    SelectedObject selectedSource(source.get(), sourceBitmap.handle);
     const RECT all{0, 0, image.Width(), image.Height()};
     FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetTextColor(target.get(), RGB(0, 0, 0));

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "framework/handles_win32.h"
 #include "imaging/capture_image.h"
 
 namespace tessory {
@@ -25,15 +26,21 @@ class ClipboardOwner {
   int openCount_ = 0;
   bool emptied_ = false;
   HWND owner_ = nullptr;
-  bool ownWindow_ = false;
+  UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours
 };
 
 // Replaces the clipboard's contents with a copy of `image` (CF_BITMAP; the
 // capture has no palette, so CF_PALETTE is never placed).
 void CopyImageToClipboard(const CaptureImage& image);
 
-// A bitmap of `image` that can be selected into a DC: the capture's own
-// screen bitmap, or a DIB section made from its stored rows.
-HBITMAP SelectableBitmapOf(const CaptureImage& image, HBITMAP& madeHere);
+// A bitmap of an image that can be selected into a DC, and the bitmap
+// made for it if it had to be made.
+struct SelectableBitmap {
+  HBITMAP handle = nullptr;
+  UniqueHbitmap made;
+};
+
+// The capture's own screen bitmap, or a DIB section made from its stored rows.
+SelectableBitmap SelectableBitmapOf(const CaptureImage& image);
 
 }  // namespace tessory

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "framework/handles_win32.h"
 #include "framework/utf8.h"
 #include "framework/win32_error.h"
 #include "imaging/file_system.h"
@@ -38,11 +39,11 @@ CreateResult OpenDevice(const std::string& path) {
 // Names such as NUL or CON are devices in every folder; the rest of the
 // file system holds only files and folders.
 bool IsDevice(const std::string& path) {
-  const HANDLE handle = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const DWORD type = GetFileType(handle);
-  CloseHandle(handle);
+  const UniqueFileHandle handle(CreateFileW(Widen(path).c_str(), 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return false;
+  const DWORD type = GetFileType(handle.get());
   return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 

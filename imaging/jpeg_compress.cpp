@@ -9,8 +9,8 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "imaging/JConsts.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
+#include "imaging/jpeg_messages.h"
 
 #ifndef JCS_EXTENSIONS
 #error "the JPEG writer reads blue-green-red rows through libjpeg-turbo's extended colour spaces"
@@ -121,7 +121,7 @@ struct Compressor {
   Destination destination{};
 };
 
-void Configure(j_compress_ptr cinfo, const Rows24& rows, const Settings& settings) {
+void Configure(j_compress_ptr cinfo, const BgrRows& rows, const Settings& settings) {
   cinfo->image_width = static_cast<JDIMENSION>(rows.width);
   cinfo->image_height = static_cast<JDIMENSION>(rows.height);
   cinfo->input_components = 3;
@@ -139,7 +139,7 @@ void Configure(j_compress_ptr cinfo, const Rows24& rows, const Settings& setting
 }
 
 // Top row first, one row per call; the stored rows run bottom-up.
-void WriteRows(j_compress_ptr cinfo, const Rows24& rows) {
+void WriteRows(j_compress_ptr cinfo, const BgrRows& rows) {
   while (cinfo->next_scanline < cinfo->image_height) {
     const std::size_t fromBottom = cinfo->image_height - 1 - cinfo->next_scanline;
     // The library only reads the rows; its row type just is not const.
@@ -151,7 +151,7 @@ void WriteRows(j_compress_ptr cinfo, const Rows24& rows) {
 // Every libjpeg call runs in this frame, after setjmp. Neither it nor the
 // helpers it calls hold objects with destructors, so a jump back here skips
 // no clean-up; the caller's Compressor destroys the compressor either way.
-bool EncodeUnderJump(Compressor& compressor, const Rows24& rows, const Settings& settings) {
+bool EncodeUnderJump(Compressor& compressor, const BgrRows& rows, const Settings& settings) {
   j_compress_ptr cinfo = &compressor.cinfo;
   if (setjmp(compressor.errors.jump)) return false;
   jpeg_CreateCompress(cinfo, JPEG_LIB_VERSION, sizeof(*cinfo));
@@ -165,7 +165,7 @@ bool EncodeUnderJump(Compressor& compressor, const Rows24& rows, const Settings&
 
 }  // namespace
 
-void CompressRows(const Rows24& rows, const Settings& settings, std::vector<std::uint8_t>& out) {
+void CompressRows(const BgrRows& rows, const Settings& settings, std::vector<std::uint8_t>& out) {
   out.clear();
   Compressor compressor(out);
   if (EncodeUnderJump(compressor, rows, settings)) return;

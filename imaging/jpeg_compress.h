@@ -17,7 +17,7 @@ struct Settings {
 
 // 24-bit rows as the capture image stores them: blue, green, red per
 // pixel, bottom row first, `stride` bytes apart.
-struct Rows24 {
+struct BgrRows {
   const std::uint8_t* bottomRow = nullptr;
   std::size_t stride = 0;
   int width = 0;
@@ -27,6 +27,6 @@ struct Rows24 {
 // Encodes `rows` as a JFIF file into `out`, replacing its contents. A
 // library error (an empty or oversized picture, memory exhausted) raises
 // EJPEG "JPEG error #<message code>" and leaves `out` empty.
-void CompressRows(const Rows24& rows, const Settings& settings, std::vector<std::uint8_t>& out);
+void CompressRows(const BgrRows& rows, const Settings& settings, std::vector<std::uint8_t>& out);
 
 }  // namespace tessory::jpegcodec

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/error.h"
+#include "imaging/packed_color.h"
 
 namespace tessory {
 namespace {
@@ -23,7 +24,7 @@ std::size_t ImageBytes(int width, int height, int bits) {
 }
 
 // The image's pixels as 24-bit rows (blue, green, red), bottom row first.
-std::vector<std::uint8_t> Rows24(const CaptureImage& image) {
+std::vector<std::uint8_t> CopyRows24(const CaptureImage& image) {
   const int width = image.Width(), height = image.Height();
   const std::size_t dstStride = RowStride(width, 24);
   std::vector<std::uint8_t> rows = AllocatePixels(dstStride * static_cast<std::size_t>(height));
@@ -85,7 +86,7 @@ class NearestColor {
   }
 
   std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    const std::uint32_t key = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
+    const std::uint32_t key = PackRgb(red, green, blue);
     Slot& slot = cache_[(key * 2654435761u) >> (32 - kCacheBits)];
     if (slot.key != key + 1) slot = {key + 1, Search(blue, green, red)};
     return slot.index;
@@ -170,14 +171,14 @@ CaptureImage FromRows24(int width, int height, const std::vector<std::uint8_t>& 
 void ConvertPixelDepth(CaptureImage& image, int bits, const ColorTable& palette) {
   const PixelFormat target = FormatForBits(bits);
   if (image.Format() == target) return;
-  image = FromRows24(image.Width(), image.Height(), Rows24(image), bits, palette);
+  image = FromRows24(image.Width(), image.Height(), CopyRows24(image), bits, palette);
 }
 
 void ConvertPixelDepth(CaptureImage& image, int bits) { ConvertPixelDepth(image, bits, StandardPalette()); }
 
 CaptureImage CopyAtDepth24(const CaptureImage& image) {
   if (image.Format() == PixelFormat::Bits24) return image;
-  return CaptureImage(image.Width(), image.Height(), PixelFormat::Bits24, Rows24(image));
+  return CaptureImage(image.Width(), image.Height(), PixelFormat::Bits24, CopyRows24(image));
 }
 
 const ColorTable& StandardPalette() {

@@ -14,7 +14,7 @@
 
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -34,7 +34,7 @@ const FontSpec kLinkFont{L"MS Sans Serif", 11, true, false};
 
 }  // namespace
 
-TOptionsForm::TOptionsForm() {
+TOptionsForm::TOptionsForm(CaptureSettings& settings) : settings_(settings) {
   Frame frame;
   frame.caption = "Options";
   // A fixed dialog frame with the system menu only.
@@ -47,9 +47,7 @@ TOptionsForm::TOptionsForm() {
   frame.centreOnScreen = true;
   CreateFrame(frame, Application::Instance().Handle());
   SetHelpContext(kHelpContext);
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                             Application::Instance().ModuleInstance(), nullptr);
+  tooltip_.Create(Handle());
   CreateAboutPanel();
   CreateChoices();
   CreateQualityControls();
@@ -181,14 +179,7 @@ void TOptionsForm::AddGlyphButton(int id, int x, int y, const char* hint) {
 }
 
 void TOptionsForm::AddTooltip(int id, const char* hint) {
-  const std::wstring text = Widen(hint);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
-  tool.hwnd = Handle();
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tooltip_.AddControl(Control(id), hint);
 }
 
 }  // namespace tessory

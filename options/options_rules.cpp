@@ -4,16 +4,14 @@
 
 namespace tessory {
 
-std::optional<QualityScale> QualityScaleFor(std::int32_t imageType) {
-  switch (imageType) {
-    case 0: return QualityScale{1, 4, 1, 1, 1, 3};
-    case 1: return QualityScale{10, 100, 10, 10, 10, 90};
-  }
+std::optional<QualityScale> QualityScaleFor(std::optional<ImageKind> imageType) {
+  if (imageType == ImageKind::Bitmap) return QualityScale{1, 4, 1, 1, 1, 3};
+  if (imageType == ImageKind::Jpeg) return QualityScale{10, 100, 10, 10, 10, 90};
   return std::nullopt;
 }
 
-bool QualitySliderEnabled(std::int32_t imageType, std::int32_t saveOption) {
-  return (imageType == 0 || imageType == 1) && saveOption != 0;
+bool QualitySliderEnabled(std::optional<ImageKind> imageType, std::optional<SaveRoute> saveOption) {
+  return QualityScaleFor(imageType).has_value() && saveOption != SaveRoute::CopyToClipboard;
 }
 
 int ClampItemIndex(std::int32_t index, int itemCount) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "app/settings.h"
+
 namespace tessory {
 
 struct QualityScale {
@@ -14,12 +16,14 @@ struct QualityScale {
 };
 
 // Colour depth index 1-4 for bitmaps, quality 10-100 in steps of ten for
-// JPEG; no scale of its own (the slider stays as it is) for other types.
-std::optional<QualityScale> QualityScaleFor(std::int32_t imageType);
+// JPEG; no scale of its own (the slider stays as it is) for other types,
+// or when no type is selected.
+std::optional<QualityScale> QualityScaleFor(std::optional<ImageKind> imageType);
 
 // The slider is used only for the types it has a scale for, and only when
-// the capture goes to a file.
-bool QualitySliderEnabled(std::int32_t imageType, std::int32_t saveOption);
+// the capture does not go to the clipboard (no method selected counts as
+// a file route).
+bool QualitySliderEnabled(std::optional<ImageKind> imageType, std::optional<SaveRoute> saveOption);
 
 // A radio group's index for a stored value: above the last item the last
 // item, below 0 none (-1).

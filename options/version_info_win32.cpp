@@ -3,8 +3,9 @@
 
 #include <vector>
 
+#include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 
@@ -25,15 +26,7 @@ std::string GetFileVersionString(const std::string& path) {
 }
 
 std::string RunningProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return Narrow(path);
-    }
-    path.resize(path.size() * 2);
-  }
+  return Application::ExecutablePath();
 }
 
 }  // namespace tessory

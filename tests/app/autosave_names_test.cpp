@@ -57,13 +57,13 @@ TEST(AutoSaveNames, DelimiterAddedOnlyWhenMissing) {
 }
 
 TEST(AutoSaveNames, ExtensionTakesThePlaceOfTheFirstTmp) {
-  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", 0), "C:\\t\\CAP0001.bmp");
-  EXPECT_EQ(InsertExtension("C:\\t\\a.tmp0000", 0), "C:\\t\\a.bmp0000");
-  EXPECT_EQ(InsertExtension("C:\\x.tmp\\a.tmp0000", 3), "C:\\x.png\\a.tmp0000");
-  EXPECT_EQ(InsertExtension("C:\\t\\a.TMP0000", 1), "C:\\t\\a.TMP0000.jpg");  // case-sensitive
-  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", 2), "C:\\t\\CAP0001.gif");
-  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", 9), "C:\\t\\CAP0001");
-  EXPECT_EQ(InsertExtension("C:\\t\\a.tmp0000", -1), "C:\\t\\a0000");
+  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", ImageKind::Bitmap), "C:\\t\\CAP0001.bmp");
+  EXPECT_EQ(InsertExtension("C:\\t\\a.tmp0000", ImageKind::Bitmap), "C:\\t\\a.bmp0000");
+  EXPECT_EQ(InsertExtension("C:\\x.tmp\\a.tmp0000", ImageKind::Png), "C:\\x.png\\a.tmp0000");
+  EXPECT_EQ(InsertExtension("C:\\t\\a.TMP0000", ImageKind::Jpeg), "C:\\t\\a.TMP0000.jpg");  // case-sensitive
+  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", ImageKind::Gif), "C:\\t\\CAP0001.gif");
+  EXPECT_EQ(InsertExtension("C:\\t\\CAP0001", ImageKind::PromptAtSave), "C:\\t\\CAP0001");
+  EXPECT_EQ(InsertExtension("C:\\t\\a.tmp0000", std::nullopt), "C:\\t\\a0000");
 }
 
 }  // namespace

@@ -5,20 +5,23 @@
 namespace tessory {
 namespace {
 
+using enum SaveRoute;
+using enum ImageKind;
+
 TEST(CaptureHint, RouteWordAndTypeSuffix) {
-  EXPECT_EQ(CaptureHint(0, 0), "Capture to: Clipboard");
-  EXPECT_EQ(CaptureHint(0, 2), "Capture to: Clipboard");  // the clipboard never names a type
-  EXPECT_EQ(CaptureHint(1, 0), "Capture to: Named File [BMP]");
-  EXPECT_EQ(CaptureHint(2, 1), "Capture to: Autosave File [JPG]");
-  EXPECT_EQ(CaptureHint(2, 2), "Capture to: Autosave File [GIF]");
-  EXPECT_EQ(CaptureHint(1, 3), "Capture to: Named File [PNG]");
-  EXPECT_EQ(CaptureHint(1, 4), "Capture to: Named File");  // prompt at save
+  EXPECT_EQ(CaptureHint(CopyToClipboard, Bitmap), "Capture to: Clipboard");
+  EXPECT_EQ(CaptureHint(CopyToClipboard, Gif), "Capture to: Clipboard");  // the clipboard never names a type
+  EXPECT_EQ(CaptureHint(AskFileName, Bitmap), "Capture to: Named File [BMP]");
+  EXPECT_EQ(CaptureHint(AutoSave, Jpeg), "Capture to: Autosave File [JPG]");
+  EXPECT_EQ(CaptureHint(AutoSave, Gif), "Capture to: Autosave File [GIF]");
+  EXPECT_EQ(CaptureHint(AskFileName, Png), "Capture to: Named File [PNG]");
+  EXPECT_EQ(CaptureHint(AskFileName, PromptAtSave), "Capture to: Named File");
 }
 
 TEST(CaptureHint, ValuesOutsideTheirRangesAddNothing) {
-  EXPECT_EQ(CaptureHint(3, 1), "Capture to:  [JPG]");
-  EXPECT_EQ(CaptureHint(-1, 9), "Capture to: ");
-  EXPECT_EQ(CaptureHint(2, -1), "Capture to: Autosave File");
+  EXPECT_EQ(CaptureHint(std::nullopt, Jpeg), "Capture to:  [JPG]");
+  EXPECT_EQ(CaptureHint(std::nullopt, std::nullopt), "Capture to: ");
+  EXPECT_EQ(CaptureHint(AutoSave, std::nullopt), "Capture to: Autosave File");
 }
 
 TEST(TargetRelease, InsideTestIsInclusiveFromTheIconCorner) {

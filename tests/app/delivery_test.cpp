@@ -25,7 +25,7 @@ class FakePlatform final : public DeliveryPlatform {
     dialog.FileName = *saveAs;
     return true;
   }
-  std::optional<std::int32_t> PromptImageType() override {
+  std::optional<ImageKind> PromptImageType() override {
     ++prompts;
     return promptAnswer;
   }
@@ -35,7 +35,7 @@ class FakePlatform final : public DeliveryPlatform {
     hourglassDepth += busy ? 1 : -1;
     ++hourglassChanges;
   }
-  bool FileExists(const std::string& path) override {
+  bool NameTaken(const std::string& path) override {
     ++existsTests;
     return exists ? exists(path) : tessory::FileExists(path);
   }
@@ -47,7 +47,7 @@ class FakePlatform final : public DeliveryPlatform {
   }
 
   std::optional<std::string> saveAs;
-  std::optional<std::int32_t> promptAnswer;
+  std::optional<ImageKind> promptAnswer;
   std::function<bool(const std::string&)> exists;
   std::string tempPath;
   bool clipboardBusy = false;
@@ -148,7 +148,7 @@ TEST_F(Delivery, CancelledPromptShowsNoDialogOnEitherRoute) {
 
 TEST_F(Delivery, PromptChoiceDecidesTheFilterAndFormat) {
   settings.ImageType = 4;
-  platform.promptAnswer = 0;
+  platform.promptAnswer = ImageKind::Bitmap;
   platform.saveAs = dir.File("asked.bmp");
   Route().DeliverToNamedFile();
   EXPECT_EQ(platform.dialogFilters, std::vector<std::string>{"Bitmap Images (*.bmp)|*.bmp"});
@@ -249,7 +249,7 @@ TEST_F(Delivery, FolderAddsOneDelimiter) {
 TEST_F(Delivery, PromptIsShownOnceHoweverManyNamesAreTried) {
   settings.ImageType = 4;
   settings.SequentialFileNames = true;
-  platform.promptAnswer = 0;
+  platform.promptAnswer = ImageKind::Bitmap;
   Touch("CAP0000.bmp"), Touch("CAP0001.bmp");
   AutoSave();
   EXPECT_EQ(platform.prompts, 1);

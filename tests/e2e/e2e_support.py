@@ -225,9 +225,10 @@ class Target:
 
 class Tessory:
     """tessory.exe (the build's, or the one at `exe`) with the settings
-    given, started fresh."""
+    given, started fresh. With shown=False it does not wait for the main
+    window (something comes first): call wait_started() once it may show."""
 
-    def __init__(self, settings=(), exe=TESSORY, position=(100, 100)):
+    def __init__(self, settings=(), exe=TESSORY, position=(100, 100), shown=True):
         commands = ["reg-clear"]
         if position:
             commands += ["reg-dword", "Last X-Pos", str(position[0]), "reg-dword", "Last Y-Pos", str(position[1])]
@@ -235,6 +236,10 @@ class Tessory:
             commands += [f"reg-{kind}", name, str(value)]
         probe(*commands)
         self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if shown:
+            self.wait_started()
+
+    def wait_started(self):
         try:
             info = wait_for(lambda: (w := window_info("form:Tessory")) and w["visible"] and w, what="the main window")
         except BaseException:

@@ -1,9 +1,10 @@
 // Loading the settings over a registry stand-in whose values have fuzzed
 // types, sizes and bytes: every load either succeeds or raises the
-// registry layer's error, and never reads past a value.
+// registry layer's error, never reads past a value, and loads a value that
+// reads cleanly whatever the values before it hold.
 #include <string>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/error.h"
 #include "fuzz/fuzz_support.h"
 #include "support/fake_window.h"
@@ -42,5 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Error&) {
   }
   FUZZ_CHECK(!registry.IsOpen());
+  const auto sound = registry.Values().find("Capture Sound");  // the value read last
+  if (sound != registry.Values().end() &&
+      (sound->second.type == RegistryType::String || sound->second.type == RegistryType::ExpandString)) {
+    FUZZ_CHECK(settings.CaptureSound == (sound->second.size == 0 ? std::string() : sound->second.text));
+  }
   return 0;
 }

@@ -13,12 +13,12 @@
 // clang-format on
 
 #include "fuzz/fuzz_support.h"
-#include "gif/GIFImage.h"
 #include "gif/gif_decoder.h"
-#include "imaging/PngUnit.h"
+#include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 
 using namespace tessory;
 
@@ -120,7 +120,7 @@ void CheckJpeg(const CaptureImage& image, std::uint8_t quality) {
 // Converts `image` to 24 bits, as the GIF route does, so it runs last.
 void CheckGif(CaptureImage& image, std::uint8_t ditherStyle) {
   TGIFImage gif;
-  gif.ReductionMethod = 7;
+  gif.ReductionMethod = kReductionOctree;
   gif.DitherStyle = ditherStyle;
   gif.AssignBitmap(image);
   VectorSink sink;

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "app/delivery.h"
-#include "gif/GIFImage.h"
 #include "gif/gif_decoder.h"
+#include "gif/gif_image.h"
 #include "gif/gif_test_support.h"
 #include "gif/lzw_encoder.h"
 #include "imaging/file_io.h"
@@ -20,8 +20,8 @@ using test::Rgb;
 
 Bytes GifBytes(CaptureImage& capture, int paletteBits = 8) {
   TGIFImage gif;
-  gif.ReductionMethod = 7;
-  gif.DitherStyle = 1;
+  gif.ReductionMethod = kReductionOctree;
+  gif.DitherStyle = kDitherFloydSteinberg;
   gif.PaletteBits = paletteBits;
   gif.AssignBitmap(capture);
   VectorSink sink;
@@ -150,8 +150,8 @@ TEST(GifFile, CapturesBeyond65535PixelsAreRefusedBeforeAnythingChanges) {
   for (auto [w, h] : {std::pair{65536, 1}, std::pair{1, 65536}}) {
     CaptureImage capture = test::MakeDeviceImage(w, h, [](int, int) { return Rgb{1, 2, 3}; });
     TGIFImage gif;
-    gif.ReductionMethod = 7;
-    gif.DitherStyle = 1;
+    gif.ReductionMethod = kReductionOctree;
+    gif.DitherStyle = kDitherFloydSteinberg;
     EXPECT_THROW(gif.AssignBitmap(capture), GIFException);
     EXPECT_EQ(capture.Format(), PixelFormat::Device);
     EXPECT_TRUE(gif.Images().empty());
@@ -183,14 +183,14 @@ TEST(GifFile, SettingsThatAreNotBuiltFailTheAssignmentAndLeaveNoFrame) {
   TGIFImage gif;  // default reduction method 6
   EXPECT_THROW(gif.AssignBitmap(capture), EConvertError);
   EXPECT_TRUE(gif.Images().empty());
-  EXPECT_EQ(gif.Version(), gvUnknown);
+  EXPECT_EQ(gif.Version(), GifVersion::Unknown);
 }
 
 TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
   CaptureImage capture = test::MakeImage24(40, 30, test::Pattern);
   TGIFImage gif;
-  gif.ReductionMethod = 7;
-  gif.DitherStyle = 1;
+  gif.ReductionMethod = kReductionOctree;
+  gif.DitherStyle = kDitherFloydSteinberg;
   gif.AssignBitmap(capture);
   test::TempDir dir;
   const std::string missing = dir.File("no-such-folder") + "/x.gif";
@@ -217,11 +217,11 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
 class SilentPlatform final : public DeliveryPlatform {
  public:
   bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<std::int32_t> PromptImageType() override { return std::nullopt; }
+  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
   void PlaySoundFile(const std::string&) override {}
   void Beep() override { ++beeps; }
   void SetHourglass(bool) override {}
-  bool FileExists(const std::string& path) override { return tessory::FileExists(path); }
+  bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
   std::string TempPath() override { return {}; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
   void CopyImageToClipboard(const CaptureImage&) override {}

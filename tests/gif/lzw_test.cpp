@@ -11,6 +11,7 @@ namespace tessory {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::THashTable;
 
 Bytes Encode(const Bytes& pixels, int width, int height, int bits, int colors) {
   VectorSink sink;

@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "gif/GIFImage.h"
 #include "gif/gif_error.h"
+#include "gif/gif_image.h"
 #include "gif/gif_test_support.h"
 #include "gif/lzw_encoder.h"
 
@@ -22,10 +22,10 @@ Rgb BandsAndNoise(int x, int y) {
   return test::Pattern(x, y);
 }
 
-Bytes WriteWith(TGIFThreading threading, CaptureImage capture) {
+Bytes WriteWith(GifThreading threading, CaptureImage capture) {
   TGIFImage gif;
-  gif.ReductionMethod = 7;
-  gif.DitherStyle = 1;
+  gif.ReductionMethod = kReductionOctree;
+  gif.DitherStyle = kDitherFloydSteinberg;
   gif.Threading = threading;
   gif.AssignBitmap(capture);
   VectorSink sink;
@@ -37,9 +37,9 @@ TEST(OverlappedCoder, SecondThreadWritesTheSingleThreadBytes) {
   // 700 x 300: rows of 700 pixels are handed over in blocks of 94 rows,
   // the last block short.
   const CaptureImage capture = test::MakeImage24(700, 300, BandsAndNoise);
-  const Bytes single = WriteWith(gtSingleThread, capture);
-  EXPECT_EQ(WriteWith(gtSecondThread, capture), single);
-  EXPECT_EQ(WriteWith(gtAutomatic, capture), single);
+  const Bytes single = WriteWith(GifThreading::SingleThread, capture);
+  EXPECT_EQ(WriteWith(GifThreading::SecondThread, capture), single);
+  EXPECT_EQ(WriteWith(GifThreading::Automatic, capture), single);
 }
 
 // The encoder coding rows as another thread publishes them, one row at a
@@ -52,7 +52,7 @@ TEST(OverlappedCoder, RowsCodedAsTheyArePublishedGiveOnePassCodes) {
   VectorSink whole;
   TLZWEncoder().EncodeFrame(whole, 8, width, height, pixels, 256);
 
-  TRowProgress progress;
+  RowProgress progress;
   VectorSink inPieces;
   std::thread coder([&] { TLZWEncoder().EncodeFrame(inPieces, 8, width, height, pixels, 256, &progress); });
   for (int rows = 1; rows <= height; ++rows) progress.Publish(rows);
@@ -71,7 +71,7 @@ IndexedImage TwoColourImage(int width, int height, std::uint8_t pixel) {
 
 TEST(OverlappedCoder, TheThreadsFailureReachesTheCallerAsRaised) {
   const IndexedImage image = TwoColourImage(40, 10, 3);  // index 3 of a 2-colour table
-  TOverlappedLzwCoder coder;
+  OverlappedLzwCoder coder;
   coder.PaletteReady(image);
   for (int rows = 1; rows <= image.height; ++rows) coder.RowsFinal(rows);
   try {
@@ -87,14 +87,14 @@ TEST(OverlappedCoder, TheThreadsFailureReachesTheCallerAsRaised) {
 TEST(OverlappedCoder, AnUnfinishedReductionStopsTheThread) {
   const IndexedImage image = TwoColourImage(40, 10, 1);
   {
-    TOverlappedLzwCoder coder;
+    OverlappedLzwCoder coder;
     coder.PaletteReady(image);
     coder.RowsFinal(3);
   }
-  TOverlappedLzwCoder coder;
+  OverlappedLzwCoder coder;
   coder.PaletteReady(image);
   for (int rows = 1; rows <= image.height; ++rows) coder.RowsFinal(rows);
-  const std::optional<TCodedFrame> coded = coder.Finish();
+  const std::optional<CodedFrame> coded = coder.Finish();
   ASSERT_TRUE(coded.has_value());
   VectorSink direct;
   TLZWEncoder().EncodeFrame(direct, 1, image.width, image.height, image.pixels, 2);

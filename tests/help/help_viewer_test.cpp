@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
+#include "app/main_form_win32.h"
 #include "framework/application_win32.h"
 #include "framework/help_manager_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
-#include "help/SPHTMLHelp_win32.h"
-#include "options/options_win32.h"
+#include "help/html_help_api_win32.h"
+#include "help/html_help_viewer_win32.h"
+#include "options/options_form_win32.h"
 #include "options/window_watcher.h"
 #include "support/memory_registry.h"
 #include "support/temp_dir.h"
@@ -55,7 +55,6 @@ class HelpViewerTest : public ::testing::Test {
     Application::Instance().Initialize(GetModuleHandleW(nullptr));
   }
   void SetUp() override {
-    SetDefaultSettings(Settings(), SequenceCounter(), "C:\\");
     // Where the main window points the application's help file.
     helpFile_ = Application::ExecutableFolder() + "tessory.chm";
     test::WriteFileBytes(helpFile_, "ITSF");
@@ -71,8 +70,11 @@ class HelpViewerTest : public ::testing::Test {
   }
 
   std::string helpFile_;
+  CaptureSettings settings_;  // what an options dialog without a main window edits
 };
 
+// F1 runs the window's own help handler, which calls the control directly,
+// and then goes on to the viewer.
 TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
   HtmlHelpSession session;
   ASSERT_TRUE(session.Loaded());
@@ -85,10 +87,14 @@ TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
   TMainForm main(store);
   main.Show();
   PressF1(main.Handle());
-  TOptionsForm options;
+  TOptionsForm options(main.Settings());
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(GetDlgItem(options.Handle(), TOptionsForm::kOKBtn));
-  EXPECT_EQ(calls, (std::vector<HelpCall>{{nullptr, helpFile_, 15, 1000, ""}, {nullptr, helpFile_, 15, 1002, ""}}));
+  const HWND application = Application::Instance().Handle();
+  EXPECT_EQ(calls, (std::vector<HelpCall>{{application, helpFile_, 15, 1000, ""},
+                                          {nullptr, helpFile_, 15, 1000, ""},
+                                          {application, helpFile_, 15, 1002, ""},
+                                          {nullptr, helpFile_, 15, 1002, ""}}));
 }
 
 TEST_F(HelpViewerTest, EachRequestPassesItsCommandAndComposedText) {
@@ -125,22 +131,11 @@ TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
   DeleteFileW(Widen(other).c_str());
   DeleteFileW(Widen(helpFile_).c_str());
   HelpManager::Instance().ShowTableOfContents();
-  TOptionsForm options;
+  TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
   PressF1(options.Handle());
-  EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(HelpViewerTest, FormHelpCallsTheControlDirectlyThenTheDispatchGoesOn) {
-  HtmlHelpSession session;
-  HtmlHelpEntry = &RecordHtmlHelp;
-  TOptionsForm options;
-  ShowWindow(options.Handle(), SW_SHOW);
-  SetForegroundWindow(options.Handle());
-  SetActiveWindow(options.Handle());
-  EXPECT_TRUE(Application::Instance().HelpCommand(HELP_CONTEXT, 1002));
-  const HWND application = Application::Instance().Handle();
-  EXPECT_EQ(calls, (std::vector<HelpCall>{{application, helpFile_, 15, 1002, ""}, {nullptr, helpFile_, 15, 1002, ""}}));
+  // Only the dialog's own handler, which hands the control the file whatever it is.
+  EXPECT_EQ(calls, (std::vector<HelpCall>{{Application::Instance().Handle(), helpFile_, 15, 1002, ""}}));
 }
 
 TEST_F(HelpViewerTest, EndClosesAllHelpWindowsAndUnregisters) {
@@ -156,7 +151,7 @@ TEST_F(HelpViewerTest, EndClosesAllHelpWindowsAndUnregisters) {
 }
 
 // Without the control nothing is registered, the null entry point is never
-// called, and both ways of asking for help tell the user.
+// called, and F1 tells the user.
 TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
   for (const wchar_t* library : {L"no-such-help-control.ocx", L"kernel32.dll"}) {
     HtmlHelpSession session(library);
@@ -165,20 +160,14 @@ TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
     EXPECT_EQ(HelpManager::Instance().ViewerCount(), 1u);
   }
   HtmlHelpSession session(L"no-such-help-control.ocx");
-  TOptionsForm options;
+  TOptionsForm options(settings_);
   ShowWindow(options.Handle(), SW_SHOW);
-  std::wstring viaF1, viaFormHelp;
+  std::wstring viaF1;
   {
     test::Watcher user({test::CloseMessageBox(viaF1)});
     PressF1(options.Handle());
   }
-  {
-    test::Watcher user({test::CloseMessageBox(viaFormHelp)});
-    bool callHelp = true;
-    EXPECT_TRUE(options.FormHelp(HELP_CONTEXT, 1002, callHelp));
-  }
-  EXPECT_EQ(Narrow(viaF1), kNoHelpViewerText);
-  EXPECT_EQ(Narrow(viaFormHelp), kHtmlHelpUnavailableText);
+  EXPECT_EQ(Narrow(viaF1), kHtmlHelpUnavailableText);
 }
 
 }  // namespace

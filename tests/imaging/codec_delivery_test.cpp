@@ -3,10 +3,10 @@
 
 #include "app/delivery.h"
 #include "app/headless_platform.h"
-#include "imaging/PngUnit.h"
 #include "imaging/file_io.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 

@@ -10,7 +10,7 @@
 
 #include "imaging/codec_read_back.h"
 #include "imaging/file_io.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 

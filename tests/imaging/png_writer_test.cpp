@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-#include "imaging/PngUnit.h"
 #include "imaging/codec_read_back.h"
 #include "imaging/file_io.h"
+#include "imaging/libpng_binding.h"
 #include "imaging/pixel_formats.h"
-#include "imaging/pnglib.h"
+#include "imaging/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 
@@ -133,7 +133,7 @@ TEST_F(PngWriter, RowsStartAtTheTopAndCarryNoPadding) {
   EXPECT_EQ(decoded.At(0, 1), (Rgb{0, 0, 0}));
 }
 
-enum class Source { Rows24, Device, Rows32 };
+enum class Source { Stored24, Device, Stored32 };
 
 class PngPixels : public PngWriter, public ::testing::WithParamInterface<std::tuple<int, int, Source>> {};
 
@@ -141,7 +141,7 @@ TEST_P(PngPixels, DecodeToTheCapturePixelsExactly) {
   const auto [width, height, source] = GetParam();
   CaptureImage image = source == Source::Device ? test::MakeDeviceImage(width, height, test::Pattern)
                                                 : test::MakeImage24(width, height, test::Pattern);
-  if (source == Source::Rows32) ConvertPixelDepth(image, 32);
+  if (source == Source::Stored32) ConvertPixelDepth(image, 32);
   const PixelFormat before = image.Format();
   const DecodedPng decoded = DecodePng(Write(image));
   ASSERT_EQ(decoded.width, width);
@@ -155,7 +155,7 @@ TEST_P(PngPixels, DecodeToTheCapturePixelsExactly) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PngPixels,
                          ::testing::Combine(::testing::Values(1, 2, 5, 17, 64), ::testing::Values(1, 3, 33),
-                                            ::testing::Values(Source::Rows24, Source::Device, Source::Rows32)));
+                                            ::testing::Values(Source::Stored24, Source::Device, Source::Stored32)));
 
 struct KeyCase {
   std::uint32_t key;

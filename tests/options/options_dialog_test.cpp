@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
-#include "app/globals.h"
+#include "app/main_form_win32.h"
 #include "app/registry_store_win32.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 #include "options/window_watcher.h"
 #include "support/temp_dir.h"
 
@@ -27,7 +27,6 @@ using Form = TOptionsForm;
 class OptionsDialogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Application::Instance().Initialize(GetModuleHandleW(nullptr)); }
-  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
   void TearDown() override {
     // A main window that closes ends the message loop: not the tests' loop.
     MSG quit;
@@ -47,14 +46,16 @@ class OptionsDialogTest : public ::testing::Test {
     EXPECT_EQ(scale.maximum, maximum);
     EXPECT_EQ(scale.position, position);
   }
+
+  CaptureSettings settings;  // what the dialog edits
 };
 
 TEST_F(OptionsDialogTest, JpegAutoSaveShowsTheQualityScaleWithTheStoredQualityClamped) {
-  Settings().SaveOption = 2;
-  Settings().ImageType = 1;
+  settings.SaveOption = 2;
+  settings.ImageType = 1;
   for (auto [stored, shown] : {std::pair{5, 10}, {70, 70}, {250, 100}}) {
-    Settings().ImageQuality = stored;
-    Form form;
+    settings.ImageQuality = stored;
+    Form form(settings);
     form.FormShow();
     ExpectScale(form, 10, 100, shown);
     EXPECT_EQ(form.SliderScale().lineSize, 10);
@@ -66,23 +67,23 @@ TEST_F(OptionsDialogTest, JpegAutoSaveShowsTheQualityScaleWithTheStoredQualityCl
 }
 
 TEST_F(OptionsDialogTest, GifKeepsTheBitmapScaleDisabledAndOkWritesTheClampedQuality) {
-  Settings().SaveOption = 2;
-  Settings().ImageType = 2;
-  Settings().ImageQuality = 90;
-  Form form;
+  settings.SaveOption = 2;
+  settings.ImageType = 2;
+  settings.ImageQuality = 90;
+  Form form(settings);
   form.FormShow();
   ExpectScale(form, 1, 4, 4);
   EXPECT_FALSE(Enabled(form, Form::kQualitySlider));
   EXPECT_FALSE(Enabled(form, Form::kHighQualLbl));
   form.OKBtnClick();
-  EXPECT_EQ(Settings().ImageQuality, 4);
-  EXPECT_EQ(Settings().ImageType, 2);
+  EXPECT_EQ(settings.ImageQuality, 4);
+  EXPECT_EQ(settings.ImageType, 2);
 }
 
 TEST_F(OptionsDialogTest, SwitchingTheImageTypeResetsTheScaleExceptForOtherTypes) {
-  Settings().SaveOption = 2;
-  Settings().ImageQuality = 2;
-  Form form;
+  settings.SaveOption = 2;
+  settings.ImageQuality = 2;
+  Form form(settings);
   form.FormShow();
   ExpectScale(form, 1, 4, 2);
   ClickRadio(form, Form::kImgTypeFirst + 1);
@@ -101,8 +102,8 @@ TEST_F(OptionsDialogTest, SwitchingTheImageTypeResetsTheScaleExceptForOtherTypes
 }
 
 TEST_F(OptionsDialogTest, CaptureMethodDecidesWhichControlsAreEnabled) {
-  Settings().SaveOption = 2;
-  Form form;
+  settings.SaveOption = 2;
+  Form form(settings);
   form.FormShow();
   const std::vector<int> typeControls = {Form::kImgType,       Form::kImgTypeFirst, Form::kImgTypeFirst + 4,
                                          Form::kQualitySlider, Form::kQualityLbl,   Form::kLowQualLbl,
@@ -127,10 +128,10 @@ TEST_F(OptionsDialogTest, CaptureMethodDecidesWhichControlsAreEnabled) {
 }
 
 TEST_F(OptionsDialogTest, CaptureMethodClickPutsTheSliderBackAtTheStoredQuality) {
-  Settings().SaveOption = 2;
-  Settings().ImageType = 1;
-  Settings().ImageQuality = 60;
-  Form form;
+  settings.SaveOption = 2;
+  settings.ImageType = 1;
+  settings.ImageQuality = 60;
+  Form form(settings);
   form.FormShow();
   SendMessageW(GetDlgItem(form.Handle(), Form::kQualitySlider), TBM_SETPOS, TRUE, 30);
   ClickRadio(form, Form::kSaveOptionsFirst + 1);
@@ -138,25 +139,25 @@ TEST_F(OptionsDialogTest, CaptureMethodClickPutsTheSliderBackAtTheStoredQuality)
 }
 
 TEST_F(OptionsDialogTest, StoredIndicesOutsideTheItemsAreClampedAndWrittenBackClamped) {
-  Settings().SaveOption = 7;
-  Settings().ImageType = -3;
-  Form form;
+  settings.SaveOption = 7;
+  settings.ImageType = -3;
+  Form form(settings);
   form.FormShow();
   EXPECT_EQ(form.SaveOptionsIndex(), 2);
   EXPECT_EQ(form.ImgTypeIndex(), -1);
   form.OKBtnClick();
-  EXPECT_EQ(Settings().SaveOption, 2);
-  EXPECT_EQ(Settings().ImageType, -1);
+  EXPECT_EQ(settings.SaveOption, 2);
+  EXPECT_EQ(settings.ImageType, -1);
 }
 
 TEST_F(OptionsDialogTest, ShowingFillsTheControlsAndOkStoresThemExactlyAsTyped) {
-  Settings().SaveOption = 1;
-  Settings().ImageType = 3;
-  Settings().TempFolder = "C:\\captures";
-  Settings().SequentialFileNames = true;
-  Settings().BaseFileName = "shot";
-  Settings().CaptureSound = "C:\\sounds\\click.wav";
-  Form form;
+  settings.SaveOption = 1;
+  settings.ImageType = 3;
+  settings.TempFolder = "C:\\captures";
+  settings.SequentialFileNames = true;
+  settings.BaseFileName = "shot";
+  settings.CaptureSound = "C:\\sounds\\click.wav";
+  Form form(settings);
   form.FormShow();
   EXPECT_EQ(form.ControlText(Form::kTempFolderTxt), "C:\\captures");
   EXPECT_EQ(form.ControlText(Form::kBaseNameTxt), "shot");
@@ -170,18 +171,18 @@ TEST_F(OptionsDialogTest, ShowingFillsTheControlsAndOkStoresThemExactlyAsTyped) 
   Type(form, Form::kCaptureSoundTxt, L" no such file");
   Click(form, Form::kOKBtn);
   EXPECT_EQ(form.ModalResult(), kModalOk);
-  EXPECT_EQ(Settings().SaveOption, 2);
-  EXPECT_EQ(Settings().ImageType, 1);
-  EXPECT_EQ(Settings().ImageQuality, 90);
-  EXPECT_EQ(Settings().TempFolder, "C:\\captures");
-  EXPECT_FALSE(Settings().SequentialFileNames);
-  EXPECT_EQ(Settings().BaseFileName, "  Bild \xC3\xA4 ");
-  EXPECT_EQ(Settings().CaptureSound, " no such file");
+  EXPECT_EQ(settings.SaveOption, 2);
+  EXPECT_EQ(settings.ImageType, 1);
+  EXPECT_EQ(settings.ImageQuality, 90);
+  EXPECT_EQ(settings.TempFolder, "C:\\captures");
+  EXPECT_FALSE(settings.SequentialFileNames);
+  EXPECT_EQ(settings.BaseFileName, "  Bild \xC3\xA4 ");
+  EXPECT_EQ(settings.CaptureSound, " no such file");
 }
 
 TEST_F(OptionsDialogTest, CancelStoresNothing) {
-  Settings().BaseFileName = "kept";
-  Form form;
+  settings.BaseFileName = "kept";
+  Form form(settings);
   test::Watcher user({[&] {
     HWND dialog = test::WaitForWindow(L"TessoryForm", L"Options");
     if (!dialog) return false;
@@ -193,15 +194,15 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
   EXPECT_EQ(form.ShowModal(), kModalCancel);
   user.Join();
   EXPECT_EQ(user.Done(), 1);
-  EXPECT_EQ(Settings().SaveOption, 0);
-  EXPECT_EQ(Settings().BaseFileName, "kept");
+  EXPECT_EQ(settings.SaveOption, 0);
+  EXPECT_EQ(settings.BaseFileName, "kept");
 }
 
 // Tab enters each radio group at its selected item.
 TEST_F(OptionsDialogTest, FocusMovesThroughTheControlsInTheirOrder) {
-  Settings().SaveOption = 2;
-  Settings().ImageType = 1;
-  Form form;
+  settings.SaveOption = 2;
+  settings.ImageType = 1;
+  Form form(settings);
   ShowWindow(form.Handle(), SW_SHOW);
   form.FormShow();
   const std::vector<int> expected = {Form::kSaveOptionsFirst + 2,
@@ -225,8 +226,8 @@ TEST_F(OptionsDialogTest, FocusMovesThroughTheControlsInTheirOrder) {
 }
 
 TEST_F(OptionsDialogTest, PlayPlaysTheTypedTextOnlyWhenThereIsOne) {
-  Settings().CaptureSound = "C:\\stored.wav";
-  Form form;
+  settings.CaptureSound = "C:\\stored.wav";
+  Form form(settings);
   std::vector<std::string> played;
   form.SetSoundPlayer([&](const std::string& path) { played.push_back(path); });
   form.FormShow();
@@ -236,11 +237,11 @@ TEST_F(OptionsDialogTest, PlayPlaysTheTypedTextOnlyWhenThereIsOne) {
   Type(form, Form::kCaptureSoundTxt, L"C:\\typed.wav");
   Click(form, Form::kPlayBtn);
   EXPECT_EQ(played, std::vector<std::string>{"C:\\typed.wav"});
-  EXPECT_EQ(Settings().CaptureSound, "C:\\stored.wav");
+  EXPECT_EQ(settings.CaptureSound, "C:\\stored.wav");
 }
 
 TEST_F(OptionsDialogTest, AboutAreaShowsTheVersionTheYearAndTheLink) {
-  Form form;
+  Form form(settings);
   std::vector<std::string> opened;
   form.SetLinkOpener([&](const std::string& address) { opened.push_back(address); });
   form.FormShow();
@@ -288,11 +289,11 @@ TEST_F(OptionsDialogTest, BrowsedFolderAndSoundSurviveCancel) {
   ASSERT_TRUE(CreateDirectoryW(Widen(chosen).c_str(), nullptr));
   const std::string sound = dir.File("ding.wav");
   test::WriteFileBytes(sound, "RIFF");
-  Settings().SaveOption = 2;
+  settings.SaveOption = 2;
   // Preselected, so OK in the browser returns it, spelt without the "\".
-  Settings().TempFolder = chosen + "\\";
-  Settings().CaptureSound = "";
-  Form form;
+  settings.TempFolder = chosen + "\\";
+  settings.CaptureSound = "";
+  Form form(settings);
   HWND options = form.Handle();
   const auto clickGlyph = [options](int id) {
     PostMessageW(options, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(options, id)));
@@ -324,10 +325,10 @@ TEST_F(OptionsDialogTest, BrowsedFolderAndSoundSurviveCancel) {
   EXPECT_EQ(form.ShowModal(), kModalCancel);
   user.Join();
   ASSERT_EQ(user.Done(), 4);
-  EXPECT_EQ(lstrcmpiW(Widen(Settings().TempFolder).c_str(), Widen(chosen).c_str()), 0) << Settings().TempFolder;
-  EXPECT_EQ(lstrcmpiW(Widen(Settings().CaptureSound).c_str(), Widen(sound).c_str()), 0) << Settings().CaptureSound;
-  EXPECT_EQ(form.ControlText(Form::kTempFolderTxt), Settings().TempFolder);
-  EXPECT_EQ(form.ControlText(Form::kCaptureSoundTxt), Settings().CaptureSound);
+  EXPECT_EQ(lstrcmpiW(Widen(settings.TempFolder).c_str(), Widen(chosen).c_str()), 0) << settings.TempFolder;
+  EXPECT_EQ(lstrcmpiW(Widen(settings.CaptureSound).c_str(), Widen(sound).c_str()), 0) << settings.CaptureSound;
+  EXPECT_EQ(form.ControlText(Form::kTempFolderTxt), settings.TempFolder);
+  EXPECT_EQ(form.ControlText(Form::kCaptureSoundTxt), settings.CaptureSound);
 }
 
 // Through the main window's Options button, and across a restart of the
@@ -357,15 +358,15 @@ TEST_F(OptionsDialogTest, OptionsButtonEditsSettingsThatSurviveARestart) {
     EXPECT_EQ(FindWindowW(L"TessoryForm", L"Options"), nullptr);  // disposed of
     SendMessageW(main.Handle(), WM_CLOSE, 0, 0);                  // stores the settings
   }
-  SetDefaultSettings(Settings(), SequenceCounter(), "C:\\");
   Win32RegistryStore store(HKEY_CURRENT_USER, key);
   TMainForm restarted(store);
-  EXPECT_EQ(Settings().SaveOption, 2);
-  EXPECT_EQ(Settings().ImageType, 1);
-  EXPECT_EQ(Settings().ImageQuality, 70);
-  EXPECT_TRUE(Settings().SequentialFileNames);
-  EXPECT_EQ(Settings().BaseFileName, " win ");
-  EXPECT_EQ(Settings().CaptureSound, "C:\\ding.wav");
+  const CaptureSettings& stored = restarted.Settings();
+  EXPECT_EQ(stored.SaveOption, 2);
+  EXPECT_EQ(stored.ImageType, 1);
+  EXPECT_EQ(stored.ImageQuality, 70);
+  EXPECT_TRUE(stored.SequentialFileNames);
+  EXPECT_EQ(stored.BaseFileName, " win ");
+  EXPECT_EQ(stored.CaptureSound, "C:\\ding.wav");
   RegDeleteTreeW(HKEY_CURRENT_USER, Widen(key.substr(1)).c_str());
 }
 

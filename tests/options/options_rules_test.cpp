@@ -12,23 +12,24 @@ namespace tessory {
 namespace {
 
 TEST(QualityScaleTest, BitmapAndJpegHaveScalesOtherTypesNone) {
-  const QualityScale bitmap = *QualityScaleFor(0);
+  const QualityScale bitmap = *QualityScaleFor(ImageKind::Bitmap);
   EXPECT_EQ((std::array{bitmap.minimum, bitmap.maximum, bitmap.lineSize, bitmap.pageSize, bitmap.tickFrequency,
                         bitmap.position}),
             (std::array{1, 4, 1, 1, 1, 3}));
-  const QualityScale jpeg = *QualityScaleFor(1);
+  const QualityScale jpeg = *QualityScaleFor(ImageKind::Jpeg);
   EXPECT_EQ((std::array{jpeg.minimum, jpeg.maximum, jpeg.lineSize, jpeg.pageSize, jpeg.tickFrequency, jpeg.position}),
             (std::array{10, 100, 10, 10, 10, 90}));
-  for (int type : {2, 3, 4, -1, 5}) EXPECT_FALSE(QualityScaleFor(type)) << type;
+  for (auto type : {ImageKind::Gif, ImageKind::Png, ImageKind::PromptAtSave}) EXPECT_FALSE(QualityScaleFor(type));
+  EXPECT_FALSE(QualityScaleFor(std::nullopt));  // no type selected
 }
 
 TEST(QualityScaleTest, SliderIsEnabledForBitmapOrJpegIntoAFile) {
-  EXPECT_TRUE(QualitySliderEnabled(0, 1));
-  EXPECT_TRUE(QualitySliderEnabled(1, 2));
-  EXPECT_TRUE(QualitySliderEnabled(1, -1));  // no method selected is not the clipboard
-  EXPECT_FALSE(QualitySliderEnabled(1, 0));
-  EXPECT_FALSE(QualitySliderEnabled(2, 2));
-  EXPECT_FALSE(QualitySliderEnabled(-1, 2));
+  EXPECT_TRUE(QualitySliderEnabled(ImageKind::Bitmap, SaveRoute::AskFileName));
+  EXPECT_TRUE(QualitySliderEnabled(ImageKind::Jpeg, SaveRoute::AutoSave));
+  EXPECT_TRUE(QualitySliderEnabled(ImageKind::Jpeg, std::nullopt));  // no method selected is not the clipboard
+  EXPECT_FALSE(QualitySliderEnabled(ImageKind::Jpeg, SaveRoute::CopyToClipboard));
+  EXPECT_FALSE(QualitySliderEnabled(ImageKind::Gif, SaveRoute::AutoSave));
+  EXPECT_FALSE(QualitySliderEnabled(std::nullopt, SaveRoute::AutoSave));
 }
 
 TEST(ClampTest, ItemIndexAndPosition) {

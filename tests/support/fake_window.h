@@ -1,7 +1,7 @@
 // The main window's stored values, held in plain fields.
 #pragma once
 
-#include "app/globals.h"
+#include "app/settings.h"
 
 namespace tessory::test {
 

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <thread>
 
-#include "app/capture_win32.h"
 #include "app/headless_platform.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/main_form_win32.h"
 #include "app/pick_outline_win32.h"
 #include "app/window_grab_win32.h"
 #include "framework/application_win32.h"
@@ -247,12 +247,11 @@ void PutClipboardText(const wchar_t* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
   const std::size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-  {
-    GlobalLockGuard lock(memory.get());
-    std::memcpy(lock.data(), text, bytes);
-  }
-  if (SetClipboardData(CF_UNICODETEXT, memory.get())) (void)memory.release();  // the clipboard owns it now
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  ASSERT_NE(memory, nullptr);
+  std::memcpy(GlobalLock(memory), text, bytes);
+  GlobalUnlock(memory);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);  // else the clipboard owns it now
   CloseClipboard();
 }
 
@@ -318,7 +317,7 @@ TEST_F(WindowTest, FormatPromptResults) {
   // OK after choosing "PNG Image".
   SendMessageW(GetDlgItem(prompt.Handle(), TImageTypeForm::kImgTypeFirst + 3), BM_CLICK, 0, 0);
   PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  EXPECT_EQ(prompt.Ask(), std::optional<int>(3));
+  EXPECT_EQ(prompt.Ask(), ImageKind::Png);
   // Cancel, then closing the window: no choice.
   PostMessageW(prompt.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_EQ(prompt.Ask(), std::nullopt);
@@ -336,15 +335,12 @@ TEST_F(WindowTest, FormatPromptAnswersEnterAndEscapeFromTheKeyboard) {
     PostMessageW(GetDlgItem(prompt.Handle(), IDOK), WM_KEYDOWN, key, 0);
   };
   press(VK_RETURN);
-  EXPECT_EQ(prompt.Ask(), std::optional<int>(1));
+  EXPECT_EQ(prompt.Ask(), ImageKind::Jpeg);
   press(VK_ESCAPE);
   EXPECT_EQ(prompt.Ask(), std::nullopt);
 }
 
-class MainFormTest : public WindowTest {
- protected:
-  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
-};
+using MainFormTest = WindowTest;
 
 TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
   test::MemoryRegistry store;
@@ -359,7 +355,7 @@ TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
   EXPECT_EQ(Application::Instance().HelpFile(), Application::ExecutableFolder() + "tessory.chm");
   EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-  Settings().SaveOption = 0;
+  form.Settings().SaveOption = 0;
   form.UpdateCaptureHint();
   EXPECT_EQ(form.Hint(), "Capture to: Clipboard");
 }
@@ -435,9 +431,10 @@ TEST_F(MainFormTest, NoPickedWindowMeansNoGrab) {
   EXPECT_TRUE(ClipboardHasText());
 }
 
-TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
+TEST_F(MainFormTest, WronglyTypedValueIsShownAndTheWindowIsMadeWhole) {
   test::MemoryRegistry store;
-  store.PutString("Save Option", "1");
+  store.PutInteger("Save Option", 2);
+  store.PutString("Image Quality", "90");
   store.PutInteger("Image Type", 3);
   // The error box would wait for a click: close it as soon as it shows.
   std::atomic<bool> done{false};
@@ -447,12 +444,16 @@ TEST_F(MainFormTest, WronglyTypedValueStopsCreationButTheWindowExists) {
       Sleep(20);
     }
   });
+  Application::Instance().SetHelpFile("tessory.chm");  // as the program start sets it
   TMainForm form(store);
   done = true;
   closer.join();
-  EXPECT_TRUE(IsWindow(form.Handle()));
-  EXPECT_EQ(Settings().ImageType, 0);
-  EXPECT_EQ(form.Hint(), "");  // the hint refresh did not run
+  EXPECT_EQ(form.Settings().ImageQuality, 3);
+  EXPECT_EQ(form.Hint(), "Capture to: Autosave File [PNG]");  // the values after the bad one are read
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, form.Scale(74));
+  EXPECT_EQ(Application::Instance().HelpFile(), Application::ExecutableFolder() + "tessory.chm");
 }
 
 }  // namespace

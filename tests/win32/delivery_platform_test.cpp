@@ -46,7 +46,7 @@ TEST(Win32Delivery, AutoSaveWritesTheScreenBitmapUnderTheNextFreeName) {
   SaveDialogState dialog;
   int prompts = 0, copies = 0;
   Win32DeliveryPlatform platform(
-      nullptr, [&] { return ++prompts, std::optional<std::int32_t>(); }, [&](const CaptureImage&) { ++copies; });
+      nullptr, [&] { return ++prompts, std::optional<ImageKind>(); }, [&](const CaptureImage&) { ++copies; });
   CaptureDelivery({image, settings, counter, random, dialog, platform}).Deliver(2);
 
   const auto decoded = test::DecodeBmp(test::ReadFileBytes(dir.File("CAP0001.bmp")));

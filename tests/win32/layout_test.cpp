@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/capture_win32.h"
-#include "app/globals.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/main_form_win32.h"
 #include "app/registry_store_win32.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -128,11 +128,11 @@ void ExpectReadable(HWND form, const char* name) {
 class LayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Application::Instance().Initialize(GetModuleHandleW(nullptr)); }
-  void SetUp() override { SetDefaultSettings(Settings(), SequenceCounter(), "C:\\"); }
 };
 
 TEST_F(LayoutTest, OptionsDialogCaptionsFitWithoutOverlap) {
-  TOptionsForm form;
+  CaptureSettings settings;
+  TOptionsForm form(settings);
   form.FormShow();
   ExpectReadable(form.Handle(), "options dialog");
 }

@@ -3,7 +3,7 @@
 # that the dialog shows the real version and icon.
 add_executable(tessory_options_tests
   options/options_dialog_test.cpp
-  options/brwsfldr_test.cpp
+  options/folder_browser_test.cpp
   help/help_viewer_test.cpp
   ${PROJECT_SOURCE_DIR}/app/tessory.rc)
 target_include_directories(tessory_options_tests PRIVATE ${PROJECT_BINARY_DIR}/app ${PROJECT_SOURCE_DIR}/app)

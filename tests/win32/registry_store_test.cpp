@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/error.h"
-#include "support/fake_window.h"
 #include "framework/utf8.h"
+#include "support/fake_window.h"
 
 namespace tessory {
 namespace {
@@ -112,7 +112,7 @@ TEST_F(RealRegistry, EmptyTempFolderIsKept) {
   EXPECT_EQ(settings.TempFolder, "");
 }
 
-TEST_F(RealRegistry, SaveOptionAsTextStopsAfterThePosition) {
+TEST_F(RealRegistry, SaveOptionAsTextKeepsItsDefaultAndTheRestIsRead) {
   PutDword(L"Last X-Pos", 10);
   PutDword(L"Last Y-Pos", 20);
   PutText(L"Save Option", L"1");  // four bytes with its terminator
@@ -120,7 +120,8 @@ TEST_F(RealRegistry, SaveOptionAsTextStopsAfterThePosition) {
   EXPECT_EQ(LoadError(), "Invalid data type for 'Save Option'");
   EXPECT_EQ(window.left, 10);
   EXPECT_EQ(window.top, 20);
-  EXPECT_EQ(settings.ImageType, 0);
+  EXPECT_EQ(settings.SaveOption, 0);
+  EXPECT_EQ(settings.ImageType, 3);
 }
 
 TEST_F(RealRegistry, IntegerOfMoreThanFourBytesFailsToGetData) {

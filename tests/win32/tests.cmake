@@ -9,7 +9,7 @@ target_link_libraries(tessory_win32_tests PRIVATE tessory_win32 tessory_test_sup
 tessory_add_wine_test(tessory_win32_tests)
 
 # The options dialog, folder browser and help viewer keep their own list.
-include(${CMAKE_CURRENT_SOURCE_DIR}/win32/options_help_tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_SOURCE_DIR}/win32/options_help_tests.cmake)
 
 # Helper programs of the end-to-end tests.
 add_executable(tessory_test_target e2e/target_window.cpp)

@@ -23,13 +23,14 @@
 
 #include "app/delivery_platform_win32.h"
 #include "app/window_grab_win32.h"
+#include "framework/handles_win32.h"
 #include "framework/utf8.h"
-#include "gif/GIFImage.h"
-#include "imaging/PngUnit.h"
+#include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 #include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 
 namespace tessory {
 namespace {
@@ -146,8 +147,8 @@ std::vector<FileType> FileTypes() {
       {"GIF",
        [](CaptureImage& image, Win32DeliveryPlatform&) {
          TGIFImage gif;
-         gif.ReductionMethod = 7;
-         gif.DitherStyle = 1;
+         gif.ReductionMethod = kReductionOctree;
+         gif.DitherStyle = kDitherFloydSteinberg;
          gif.AssignBitmap(image);
          BytesSink sink;
          gif.SaveToStream(sink);
@@ -169,10 +170,10 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 int Run(int runs, const std::string& folder, const std::string& wav) {
-  HWND target = OpenTarget();
+  const UniqueHwnd target(OpenTarget());
   for (int i = 0; i < 20; ++i) PumpMessages(), Sleep(25);
   Win32DeliveryPlatform platform(
-      nullptr, [] { return std::optional<std::int32_t>(); }, [](const CaptureImage&) {});
+      nullptr, [] { return std::optional<ImageKind>(); }, [](const CaptureImage&) {});
   const std::vector<FileType> types = FileTypes();
   std::vector<Stages> stages(types.size());
   for (int round = 0; round < runs; ++round) {
@@ -180,7 +181,7 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
       const std::string path = folder + "\\bench-capture-" + std::to_string(t) + ".out";
       PumpMessages();
       const double start = NowMs();
-      CaptureImage image = GrabWindowImage(target);
+      CaptureImage image = GrabWindowImage(target.get());
       const double grabbed = NowMs();
       const std::vector<std::uint8_t> bytes = types[t].encode(image, platform);
       const double encoded = NowMs();
@@ -203,7 +204,6 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
     std::printf("| %s | %.1f | %.1f | %.1f | %.1f | %.1f |\n", types[t].name, Median(s.grab), Median(s.encode),
                 Median(s.write), Median(s.sound), Median(s.total));
   }
-  DestroyWindow(target);
   return 0;
 }
 

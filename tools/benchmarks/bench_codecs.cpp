@@ -20,9 +20,9 @@
 // clang-format on
 
 #include "corpus.h"
-#include "imaging/PngUnit.h"
 #include "imaging/file_io.h"
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
+#include "imaging/png_writer.h"
 #include "tools/image_input.h"
 
 namespace tessory::bench {

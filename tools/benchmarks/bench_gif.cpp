@@ -5,10 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include "corpus.h"
-#include "gif/GIFImage.h"
 #include "gif/color_lookup.h"
 #include "gif/color_reduction.h"
 #include "gif/dither.h"
+#include "gif/gif_image.h"
 #include "gif/lzw_encoder.h"
 #include "gif/octree_quantizer.h"
 
@@ -54,13 +54,13 @@ void BM_Lzw(benchmark::State& state, const std::string& name) {
   state.SetItemsProcessed(state.iterations() * Pixels(source));
 }
 
-void WholeGif(benchmark::State& state, const std::string& name, TGIFThreading threading) {
+void WholeGif(benchmark::State& state, const std::string& name, GifThreading threading) {
   const CaptureImage& source = CorpusImage(name);
   for (auto _ : state) {
     CaptureImage image = source;
     TGIFImage gif;
-    gif.ReductionMethod = 7;
-    gif.DitherStyle = 1;
+    gif.ReductionMethod = kReductionOctree;
+    gif.DitherStyle = kDitherFloydSteinberg;
     gif.Threading = threading;
     gif.AssignBitmap(image);
     VectorSink sink;
@@ -72,11 +72,11 @@ void WholeGif(benchmark::State& state, const std::string& name, TGIFThreading th
 
 // As the program writes: LZW on a second thread where that pays.
 void BM_WholeGif(benchmark::State& state, const std::string& name) {
-  WholeGif(state, name, gtAutomatic);
+  WholeGif(state, name, GifThreading::Automatic);
 }
 
 void BM_WholeGifSingleThread(benchmark::State& state, const std::string& name) {
-  WholeGif(state, name, gtSingleThread);
+  WholeGif(state, name, GifThreading::SingleThread);
 }
 
 void Register(const char* stage, void (*function)(benchmark::State&, const std::string&), const std::string& name) {

@@ -10,10 +10,11 @@
 
 #include "app/delivery_platform_win32.h"
 #include "app/drag_session_win32.h"
-#include "app/globals.h"
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
+#include "app/settings.h"
 #include "app/window_grab_win32.h"
 #include "framework/form_win32.h"
+#include "framework/tooltips_win32.h"
 
 namespace tessory {
 
@@ -48,6 +49,8 @@ class TMainForm final : public Form, public MainWindowValues {
   const DragSession* Drag() const { return drag_.get(); }
   const std::string& Hint() const { return hint_; }
   CaptureImage& Image() { return image_; }
+  // The settings record, which this window owns for the program's life.
+  CaptureSettings& Settings() { return settings_; }
   // The grab's copy source, for tests of the screen path.
   void SetGrabOptions(const GrabOptions& options) { grabOptions_ = options; }
 
@@ -76,6 +79,8 @@ class TMainForm final : public Form, public MainWindowValues {
   CaptureDelivery Delivery();
 
   RegistryKeyStore& store_;
+  CaptureSettings settings_;
+  std::int32_t sequenceCounter_ = 0;  // the auto-save route's SequenceCounter, never stored
   CaptureImage image_;
   SaveDialogState saveDlg_;
   RandomGenerator random_;
@@ -85,7 +90,7 @@ class TMainForm final : public Form, public MainWindowValues {
   HWND pickedWindow_ = nullptr;
   std::unique_ptr<DragSession> drag_;
   bool placedFromSettings_ = false;
-  HWND tooltip_ = nullptr;
+  Tooltips tooltip_;
   UniqueHbitmap targetBitmap_;
   std::string hint_;
   std::optional<int> pendingLeft_;

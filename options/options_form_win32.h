@@ -10,7 +10,9 @@
 #include <functional>
 #include <string>
 
+#include "app/settings.h"
 #include "framework/form_win32.h"
+#include "framework/tooltips_win32.h"
 #include "options/options_rules.h"
 
 namespace tessory {
@@ -57,8 +59,9 @@ class TOptionsForm final : public Form {
   static constexpr int kImgTypeCount = 5;
   static constexpr int kHelpContext = 1002;
 
-  // Creates the dialog (hidden), owned by the application window.
-  TOptionsForm();
+  // Creates the dialog (hidden), owned by the application window, over the
+  // settings record it edits.
+  explicit TOptionsForm(CaptureSettings& settings);
   ~TOptionsForm() override;
 
   // Event handlers.
@@ -116,9 +119,10 @@ class TOptionsForm final : public Form {
   LRESULT LinkColours(HDC dc);
   void DrawGlyph(const DRAWITEMSTRUCT& item);
 
+  CaptureSettings& settings_;
   int linkColour_ = COLOR_WINDOWTEXT;
   int lastSaveOption_ = 0, lastImgType_ = 0;
-  HWND tooltip_ = nullptr;
+  Tooltips tooltip_;
   UniqueHicon icon_;
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;

@@ -11,7 +11,7 @@
 
 #include "framework/handles_win32.h"
 #include "framework/help_manager_win32.h"
-#include "help/HtmlHelpAPI_win32.h"
+#include "help/html_help_api_win32.h"
 
 namespace tessory {
 

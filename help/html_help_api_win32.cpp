@@ -1,4 +1,4 @@
-#include "help/HtmlHelpAPI_win32.h"
+#include "help/html_help_api_win32.h"
 
 #include "framework/application_win32.h"
 #include "framework/utf8.h"

@@ -1,4 +1,4 @@
-#include "gif/GIFImage.h"
+#include "gif/gif_image.h"
 
 #include <algorithm>
 
@@ -18,8 +18,8 @@ void TGIFImage::AssignBitmap(CaptureImage& bitmap) {
   images_.push_back(std::move(frame));
 }
 
-TGIFVersion TGIFImage::Version() const {
-  TGIFVersion version = gvUnknown;
+GifVersion TGIFImage::Version() const {
+  GifVersion version = GifVersion::Unknown;
   for (const auto& frame : images_) version = std::max(version, frame->Version());
   return version;
 }
@@ -40,7 +40,7 @@ void TGIFImage::SaveToStream(ByteSink& stream) {
 
 void TGIFImage::WriteToFile(const std::string& path) {
   // Refused before the file is touched, so an existing file keeps its content.
-  if (Version() == gvUnknown) throw GIFException("Unsupported GIF version");
+  if (Version() == GifVersion::Unknown) throw GIFException("Unsupported GIF version");
   const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
   SaveToStream(*file);
   file->Commit();

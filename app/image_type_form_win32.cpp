@@ -1,4 +1,4 @@
-#include "app/imgtype_win32.h"
+#include "app/image_type_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -47,9 +47,9 @@ void TImageTypeForm::SetImgTypeIndex(int index) {
   CheckRadioButton(Handle(), kImgTypeFirst, kImgTypeFirst + 3, kImgTypeFirst + index);
 }
 
-std::optional<int> TImageTypeForm::Ask() {
+std::optional<ImageKind> TImageTypeForm::Ask() {
   if (ShowModal() != kModalOk) return std::nullopt;
-  return ImgTypeIndex();
+  return AsImageKind(ImgTypeIndex());
 }
 
 }  // namespace tessory

@@ -1,11 +1,12 @@
-// The LZW coder's string table: keys prefix * 256 + pixel mapped to codes
-// in 8009 open-addressed 32-bit slots.
+// The hashed string table of the tests' plain LZW coder, the oracle the
+// encoder's direct-index table is checked against: keys prefix * 256 +
+// pixel mapped to codes in 8009 open-addressed 32-bit slots.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace tessory {
+namespace tessory::test {
 
 class THashTable {
  public:
@@ -56,4 +57,4 @@ class THashTable {
   std::array<std::uint32_t, kSlots> slots_;
 };
 
-}  // namespace tessory
+}  // namespace tessory::test

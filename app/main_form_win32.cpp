@@ -1,6 +1,5 @@
-#include "app/capture_win32.h"
+#include "app/main_form_win32.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -9,9 +8,9 @@
 #include "app/pick_outline.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
+#include "help/html_help_api_win32.h"
 #include "imaging/clipboard_win32.h"
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -68,26 +67,11 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::AddTooltips() {
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                             Application::Instance().ModuleInstance(), nullptr);
-  const std::wstring targetHint = Widen(kTargetHint);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_SUBCLASS;
-  tool.hwnd = Handle();
+  tooltip_.Create(Handle());
   // The icon first: the tooltip takes the first tool under the pointer.
-  tool.uId = kTargetTool;
-  tool.rect = {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)};
-  tool.lpszText = const_cast<wchar_t*>(targetHint.c_str());
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uId = kWindowTool;
-  tool.rect = {0, 0, Scale(200), Scale(100)};
-  tool.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tooltip_.AddArea(kTargetTool, {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)}, kTargetHint);
+  tooltip_.AddArea(kWindowTool, {0, 0, Scale(200), Scale(100)}, "");
+  tooltip_.AddControl(Control(kShowOptsBtn), "");
 }
 
 void TMainForm::FormCreate() {
@@ -95,14 +79,13 @@ void TMainForm::FormCreate() {
   GetSystemTime(&now);
   random_.SetSeed(ClockSeed(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
   image_ = CaptureImage();
-  SetDefaultSettings(Settings(), SequenceCounter(), SystemTempPath());
+  SetDefaultSettings(settings_, sequenceCounter_, SystemTempPath());
   try {
-    LoadSettings(store_, Settings(), *this);
+    LoadSettings(store_, settings_, *this);
   } catch (...) {
-    // A wrongly typed value: what was read stays, creation goes no further.
-    pendingLeft_.reset();
+    // A wrongly typed value has kept its default and every other value has
+    // been read: the user is told, and the window is made whole all the same.
     Application::Instance().ShowCurrentException();
-    return;
   }
   UpdateCaptureHint();
   SetClientSize(74, 18);
@@ -111,17 +94,9 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::UpdateCaptureHint() {
-  hint_ = CaptureHint(Settings().SaveOption, Settings().ImageType);
-  const std::wstring text = Widen(hint_);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.hwnd = Handle();
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  tool.uId = kWindowTool;
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.uFlags = TTF_IDISHWND;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kShowOptsBtn));
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), AsImageKind(settings_.ImageType));
+  tooltip_.SetAreaText(kWindowTool, hint_);
+  tooltip_.SetControlText(Control(kShowOptsBtn), hint_);
 }
 
 int TMainForm::Left() const {
@@ -175,8 +150,8 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
-  SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);  // no hint pops up over the pick
   drag_ = std::make_unique<DragSession>(Handle());
+  tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
 }
 
@@ -225,11 +200,11 @@ void TMainForm::EndDrag() {
   std::unique_ptr<DragSession> ending = std::move(drag_);
   if (!ending) return;
   ending.reset();
-  SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+  tooltip_.Activate(true);
 }
 
 CaptureDelivery TMainForm::Delivery() {
-  return CaptureDelivery({image_, Settings(), SequenceCounter(), random_, saveDlg_, platform_});
+  return CaptureDelivery({image_, settings_, sequenceCounter_, random_, saveDlg_, platform_});
 }
 
 void TMainForm::TargetImgMouseUp(int x, int y) {
@@ -239,13 +214,13 @@ void TMainForm::TargetImgMouseUp(int x, int y) {
   HWND target = ReleaseTarget(x, y);
   if (!target) return;
   CaptureDelivery delivery = Delivery();
-  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, Settings().SaveOption,
+  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, settings_.SaveOption,
                 grabOptions_);
 }
 
 void TMainForm::ShowOptsBtnClick() {
   {
-    TOptionsForm options;
+    TOptionsForm options(settings_);
     options.ShowModal();  // OK has updated the settings itself
   }
   UpdateCaptureHint();
@@ -259,7 +234,7 @@ bool TMainForm::FormHelp(UINT, ULONG_PTR, bool&) {
 void TMainForm::FormClose() {
   image_ = CaptureImage();
   try {
-    SaveSettings(store_, Settings(), *this);
+    SaveSettings(store_, settings_, *this);
   } catch (...) {
     // The window closes all the same; what could not be stored is lost.
     Application::Instance().ShowCurrentException();

@@ -1,6 +1,6 @@
 #include "gif/lzw_hash_table.h"
 
-namespace tessory {
+namespace tessory::test {
 
 // Follows the probes after a collision at `h`. Probing doubles h modulo
 // 8009, so the probes of one key cycle through 4004 slots. Only a table of
@@ -25,4 +25,4 @@ void THashTable::Store(std::uint32_t key, int code) {
   if (slot >= 0) Fill(slot, key, code);
 }
 
-}  // namespace tessory
+}  // namespace tessory::test

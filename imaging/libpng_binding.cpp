@@ -1,4 +1,4 @@
-#include "imaging/pnglib.h"
+#include "imaging/libpng_binding.h"
 
 #include <png.h>
 

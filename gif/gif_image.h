@@ -3,8 +3,8 @@
 //
 // HOW TO USE
 //   TGIFImage gif;
-//   gif.ReductionMethod = 7;  // octree palette
-//   gif.DitherStyle = 1;      // Floyd-Steinberg
+//   gif.ReductionMethod = kReductionOctree;
+//   gif.DitherStyle = kDitherFloydSteinberg;
 //   gif.AssignBitmap(image);  // converts `image` to 24 bits, then reduces it
 //   gif.WriteToFile(path);
 //
@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/color_reduction.h"
 #include "gif/gif_error.h"
 #include "gif/gif_items.h"
 #include "imaging/byte_sink.h"
@@ -39,15 +40,15 @@ class TGIFImage {
   TGIFImage(const TGIFImage&) = delete;
   TGIFImage& operator=(const TGIFImage&) = delete;
 
-  // Colour reduction of AssignBitmap: 7 = octree palette (6, the 216-colour
-  // cube, is the default but is not built); 0 = nearest colour,
-  // 1 = Floyd-Steinberg; a palette of 2^PaletteBits entries.
+  // Colour reduction of AssignBitmap: kReductionOctree (7; the default 6,
+  // the 216-colour cube, is not built); kDitherNearest (0) or
+  // kDitherFloydSteinberg (1); a palette of 2^PaletteBits entries.
   std::uint8_t ReductionMethod = 6;
   std::int32_t PaletteBits = 8;
   std::uint8_t DitherStyle = 0;
   // Whether AssignBitmap codes the frame's LZW data on a second thread
   // while the reduction makes the rows; the bytes written are the same.
-  TGIFThreading Threading = gtAutomatic;
+  GifThreading Threading = GifThreading::Automatic;
 
   void Clear();
   // Replaces the image's content with one frame made from `bitmap`.
@@ -57,8 +58,8 @@ class TGIFImage {
   void WriteToFile(const std::string& path);
   void SaveToStream(ByteSink& stream);
 
-  // The highest version among the frames; gvUnknown without frames.
-  TGIFVersion Version() const;
+  // The highest version among the frames; GifVersion::Unknown without frames.
+  GifVersion Version() const;
   // The largest index width of the global and every local colour map.
   int LargestColorMapBits() const;
 

@@ -1,4 +1,4 @@
-#include "imaging/jpeg.h"
+#include "imaging/jpeg_image.h"
 
 #include "imaging/jpeg_compress.h"
 #include "imaging/output_file.h"
@@ -38,7 +38,7 @@ void TJPEGImage::CompressJpeg() {
   const CaptureImage empty;
   const Rows24View view(bitmap_ ? *bitmap_ : empty);
   const CaptureImage& rows24 = view.Image();
-  const jpegcodec::Rows24 rows{rows24.Rows().data(), rows24.Stride(), rows24.Width(), rows24.Height()};
+  const jpegcodec::BgrRows rows{rows24.Rows().data(), rows24.Stride(), rows24.Width(), rows24.Height()};
   std::vector<std::uint8_t> data;
   jpegcodec::CompressRows(rows, {quality_, grayscale_, progressive_}, data);
   width_ = rows24.Width();

@@ -1,5 +1,5 @@
 // The options dialog's event handlers.
-#include "options/options_win32.h"
+#include "options/options_form_win32.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,18 +7,16 @@
 
 #include <vector>
 
-#include "app/globals.h"
+#include "app/settings.h"
 #include "framework/application_win32.h"
+#include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
-#include "options/brwsfldr_win32.h"
+#include "help/html_help_api_win32.h"
+#include "options/folder_browser_win32.h"
 #include "options/glyphs_win32.h"
 
 namespace tessory {
 namespace {
-
-// Long enough for any path the file system allows.
-constexpr DWORD kFileNameChars = 32768;
 
 int CurrentYear() {
   SYSTEMTIME now;
@@ -27,22 +25,10 @@ int CurrentYear() {
 }
 
 std::wstring OpenSoundFile(HWND owner, const std::string& current) {
-  std::wstring name = Widen(current);
   // A stored name too long for the dialog opens it without a name.
-  if (name.size() >= kFileNameChars) name.clear();
-  name.resize(kFileNameChars, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = L"WAV Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = kFileNameChars;
-  dialog.lpstrDefExt = L"wav";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&dialog)) return {};
-  name.resize(wcsnlen(name.c_str(), name.size()));
-  return name;
+  return AskOpenFileName({owner, L"WAV Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0", nullptr, L"wav",
+                          OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, Widen(current)})
+      .value_or(std::wstring());
 }
 
 }  // namespace
@@ -53,15 +39,14 @@ void TOptionsForm::FormShow() {
   ImgTypeClick();
   ShowCopyright();
   SetControlText(kVersionLbl, GetFileVersionString(RunningProgramPath()));
-  const CaptureSettings& settings = Settings();
-  SetSaveOptionsIndex(settings.SaveOption);
-  SetImgTypeIndex(settings.ImageType);
+  SetSaveOptionsIndex(settings_.SaveOption);
+  SetImgTypeIndex(settings_.ImageType);
   SaveOptionsClick();
-  SetSliderPosition(settings.ImageQuality);
-  SetControlText(kTempFolderTxt, settings.TempFolder);
-  SendMessageW(Control(kSequentialChk), BM_SETCHECK, settings.SequentialFileNames ? BST_CHECKED : BST_UNCHECKED, 0);
-  SetControlText(kBaseNameTxt, settings.BaseFileName);
-  SetControlText(kCaptureSoundTxt, settings.CaptureSound);
+  SetSliderPosition(settings_.ImageQuality);
+  SetControlText(kTempFolderTxt, settings_.TempFolder);
+  SendMessageW(Control(kSequentialChk), BM_SETCHECK, settings_.SequentialFileNames ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetControlText(kBaseNameTxt, settings_.BaseFileName);
+  SetControlText(kCaptureSoundTxt, settings_.CaptureSound);
   SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
 }
 
@@ -87,48 +72,47 @@ void TOptionsForm::FitLabelToText(int id) {
 }
 
 void TOptionsForm::ImgTypeClick() {
-  const int type = ImgTypeIndex();
-  const bool enabled = QualitySliderEnabled(type, SaveOptionsIndex());
+  const std::optional<ImageKind> type = AsImageKind(ImgTypeIndex());
+  const bool enabled = QualitySliderEnabled(type, AsSaveRoute(SaveOptionsIndex()));
   for (int id : {kQualitySlider, kQualityLbl, kLowQualLbl, kHighQualLbl}) Enable(id, enabled);
   if (const std::optional<QualityScale> scale = QualityScaleFor(type)) SetSliderScale(*scale);
 }
 
 void TOptionsForm::SaveOptionsClick() {
-  const int method = SaveOptionsIndex();
-  Enable(kImgType, method != 0);
-  for (int i = 0; i < kImgTypeCount; ++i) Enable(kImgTypeFirst + i, method != 0);
+  const std::optional<SaveRoute> method = AsSaveRoute(SaveOptionsIndex());
+  Enable(kImgType, method != SaveRoute::CopyToClipboard);
+  for (int i = 0; i < kImgTypeCount; ++i) Enable(kImgTypeFirst + i, method != SaveRoute::CopyToClipboard);
   for (int id : {kBrowseBtn, kSequentialChk, kBaseNameTxt, kAutoSaveLbl, kSequentialLbl, kTempFolderTxt}) {
-    Enable(id, method == 2);
+    Enable(id, method == SaveRoute::AutoSave);
   }
   ImgTypeClick();
-  SetSliderPosition(Settings().ImageQuality);
+  SetSliderPosition(settings_.ImageQuality);
 }
 
 void TOptionsForm::OKBtnClick() {
-  CaptureSettings& settings = Settings();
-  settings.SaveOption = SaveOptionsIndex();
-  settings.ImageType = ImgTypeIndex();
-  settings.ImageQuality = static_cast<std::int32_t>(SendMessageW(Control(kQualitySlider), TBM_GETPOS, 0, 0));
-  settings.TempFolder = ControlText(kTempFolderTxt);
-  settings.SequentialFileNames = SendMessageW(Control(kSequentialChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  settings.BaseFileName = ControlText(kBaseNameTxt);
-  settings.CaptureSound = ControlText(kCaptureSoundTxt);
+  settings_.SaveOption = SaveOptionsIndex();
+  settings_.ImageType = ImgTypeIndex();
+  settings_.ImageQuality = static_cast<std::int32_t>(SendMessageW(Control(kQualitySlider), TBM_GETPOS, 0, 0));
+  settings_.TempFolder = ControlText(kTempFolderTxt);
+  settings_.SequentialFileNames = SendMessageW(Control(kSequentialChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings_.BaseFileName = ControlText(kBaseNameTxt);
+  settings_.CaptureSound = ControlText(kCaptureSoundTxt);
 }
 
 void TOptionsForm::BrowseBtnClick() {
-  std::string folder = Settings().TempFolder;
+  std::string folder = settings_.TempFolder;
   if (!BrowseFolder("Select location to autosave image temp files", "Select Temp Folder", CSIDL_DESKTOP, folder)) {
     return;
   }
-  Settings().TempFolder = folder;
+  settings_.TempFolder = folder;
   SetControlText(kTempFolderTxt, folder);
 }
 
 void TOptionsForm::SoundBrwsBtnClick() {
-  const std::wstring chosen = OpenSoundFile(Handle(), Settings().CaptureSound);
+  const std::wstring chosen = OpenSoundFile(Handle(), settings_.CaptureSound);
   if (chosen.empty()) return;
-  Settings().CaptureSound = Narrow(chosen);
-  SetControlText(kCaptureSoundTxt, Settings().CaptureSound);
+  settings_.CaptureSound = Narrow(chosen);
+  SetControlText(kCaptureSoundTxt, settings_.CaptureSound);
 }
 
 // Plays what the edit holds, before OK; the dialog waits for the end.

@@ -2,21 +2,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/registry.h"
 
 namespace tessory {
 
-// Delivery route (the "Save Option" value).
-enum class SaveOption : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
+// Delivery route: what a "Save Option" value means.
+enum class SaveRoute : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
 
-// File format (the "Image Type" value).
-enum class ImageType : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
+// File format: what an "Image Type" value means.
+enum class ImageKind : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
 
-// Everything that steers a capture. Numbers stay plain integers: values
-// stored by hand outside the enumerations' ranges must survive a load and
-// a store unchanged.
+// The stored numbers decoded, here and nowhere else; none for a number
+// outside the enumeration (such a number is kept as stored, and means
+// nothing to the code that acts on it).
+std::optional<SaveRoute> AsSaveRoute(std::int32_t value);
+std::optional<ImageKind> AsImageKind(std::int32_t value);
+
+// Everything that steers a capture. The main window owns the program's one
+// record; the options dialog and the delivery routes are handed it by
+// reference. Numbers stay plain integers: values stored by hand outside the
+// enumerations' ranges must survive a load and a store unchanged.
 struct CaptureSettings {
   std::int32_t SaveOption = 0;
   std::int32_t ImageType = 0;
@@ -26,10 +34,6 @@ struct CaptureSettings {
   std::string BaseFileName;       // empty means "CAP" at use
   std::string CaptureSound;       // WAV path; empty means the system beep
 };
-
-// The program's one settings record and auto-save counter.
-CaptureSettings& Settings();
-std::int32_t& SequenceCounter();
 
 // Sets the defaults in their order: TempFolder from the system temporary
 // folder, ImageQuality 3, SaveOption 0, ImageType 0, sequential names off,
@@ -65,8 +69,9 @@ inline constexpr char kCaptureSound[] = "Capture Sound";
 // Reads the stored values present into `settings` and `window`. A missing
 // or unopenable key leaves every default. A value of the wrong type
 // ("Invalid data type for '<name>'") or too long ("Failed to get data for
-// '<name>'") stops the load there with that error; values read before it
-// keep what was read.
+// '<name>'") keeps its default (a position applies only with both
+// coordinates read), and every other value is still read; then one error
+// tells of all such values, a line each, in the order they were read.
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
 
 // Writes all ten values in their order, creating the key if needed. A

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "app/settings.h"
 #include "framework/form_win32.h"
 
 namespace tessory {
@@ -15,11 +16,11 @@ class TImageTypeForm final : public Form {
   // Creates the dialog (hidden), owned by `owner`.
   explicit TImageTypeForm(HWND owner);
 
-  // Shows the prompt modally: the chosen image type 0 to 3 after OK, none
-  // after Cancel, Escape or any other way of closing it.
-  std::optional<int> Ask();
+  // Shows the prompt modally: the chosen file format after OK, none after
+  // Cancel, Escape or any other way of closing it.
+  std::optional<ImageKind> Ask();
 
-  // The selected item of the radio group, 0 to 3.
+  // The selected item of the radio group, 0 to 3 (the image type's number).
   int ImgTypeIndex() const;
   void SetImgTypeIndex(int index);
 

@@ -3,11 +3,11 @@
 // main window closes. The help viewer closes its windows and COM ends last.
 #include <windows.h>
 
-#include "app/capture_win32.h"
+#include "app/main_form_win32.h"
 #include "app/registry_store_win32.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
-#include "help/SPHTMLHelp_win32.h"
+#include "help/html_help_viewer_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tessory;

@@ -1,14 +1,14 @@
-#include "help/SPHTMLHelp_win32.h"
+#include "help/html_help_viewer_win32.h"
 
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
-#include "help/HtmlHelpAPI_win32.h"
 #include "help/help_texts.h"
+#include "help/html_help_api_win32.h"
 
 namespace tessory {
 namespace {
 
-bool FileExists(const std::string& path) {
+bool IsExistingFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -31,7 +31,7 @@ std::string TSPHelpViewer::ResolveHelpFile(const std::string& file) const {
   std::string name = file;
   if (name.empty() && manager_) name = manager_->CurrentHelpFile();
   if (name.empty()) name = Application::Instance().HelpFile();
-  return !name.empty() && FileExists(name) ? name : std::string();
+  return !name.empty() && IsExistingFile(name) ? name : std::string();
 }
 
 void TSPHelpViewer::Show(const std::string& file, UINT command, DWORD_PTR data) {
@@ -111,7 +111,7 @@ void HtmlHelpSession::Start(const wchar_t* library) {
   HelpManager& manager = HelpManager::Instance();
   viewer_->SetHelpManager(&manager.RegisterViewer(viewer_));
   manager.WinHelp().SetTester(tester_);
-  manager.AssignHelpSelector(selector_);
+  Application::HelpSystem().AssignHelpSelector(selector_);
 }
 
 void HtmlHelpSession::End() noexcept {

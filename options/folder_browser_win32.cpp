@@ -1,9 +1,10 @@
-#include "options/brwsfldr_win32.h"
+#include "options/folder_browser_win32.h"
 
 #include <shlobj.h>
 
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
+#include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
 #include "options/options_rules.h"
 
@@ -15,9 +16,6 @@ struct BrowseRequest {
   std::wstring currentFolder;
   std::wstring caption;
 };
-
-// The extended path buffer: the longest path the file system allows.
-constexpr DWORD kLongPathChars = 32768;
 
 UniquePidl ParseFolder(HWND owner, std::wstring path) {
   if (path.empty()) return UniquePidl();

@@ -9,7 +9,7 @@
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "framework/utf8.h"
-#include "options/brwsfldr_win32.h"
+#include "options/folder_browser_win32.h"
 #include "options/options_rules.h"
 #include "options/window_watcher.h"
 #include "support/temp_dir.h"

@@ -1,8 +1,9 @@
-#include "imaging/PngUnit.h"
+#include "imaging/png_writer.h"
 
 #include <limits>
 
-#include "imaging/pnglib.h"
+#include "imaging/libpng_binding.h"
+#include "imaging/packed_color.h"
 #include "imaging/rows24_view.h"
 
 namespace tessory {
@@ -34,11 +35,11 @@ void ReorderRow(const std::uint8_t* source, std::uint8_t* target, std::uint32_t 
   }
 }
 
-// The same with an alpha sample: 0 where the colour, packed as red + green *
-// 256 + blue * 65536, equals `key`, else 255.
+// The same with an alpha sample: 0 where the packed colour equals `key`,
+// else 255.
 void ReorderRowKeyed(const std::uint8_t* source, std::uint8_t* target, std::uint32_t width, std::uint32_t key) {
   for (std::uint32_t x = 0; x < width; ++x, source += 3, target += 4) {
-    const std::uint32_t packed = source[2] | (std::uint32_t{source[1]} << 8) | (std::uint32_t{source[0]} << 16);
+    const std::uint32_t packed = PackBgr(source);
     target[0] = source[2];
     target[1] = source[1];
     target[2] = source[0];
