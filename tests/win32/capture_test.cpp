@@ -299,7 +299,7 @@ TEST_F(WindowTest, BusyClipboardIsReportedAndKeepsItsContents) {
     CloseClipboard();
   });
   while (!holding) Sleep(10);
-  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, PixelBuffer(4));
   try {
     CopyImageToClipboard(image);
     ADD_FAILURE() << "no error";
