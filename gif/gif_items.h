@@ -92,7 +92,7 @@ class TGIFSubImage final : public TGIFItem {
   int Height() const { return height_; }
   const TGIFLocalColorMap& ColorMap() const { return colorMap_; }
   // The pixel data: width * height indices, rows top to bottom.
-  const std::vector<std::uint8_t>& Data() const { return bitmap_.pixels; }
+  const PixelBuffer& Data() const { return bitmap_.pixels; }
   // The indexed image the frame was made from; its indices are the frame's
   // pixel data, held once.
   const IndexedImage& Bitmap() const { return bitmap_; }

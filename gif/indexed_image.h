@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/pixel_buffer.h"
+
 namespace tessory {
 
 struct PaletteColor {
@@ -17,7 +19,7 @@ struct IndexedImage {
   int width = 0;
   int height = 0;
   // width * height indices, rows top to bottom, no padding.
-  std::vector<std::uint8_t> pixels;
+  PixelBuffer pixels;
   std::vector<PaletteColor> palette;
 
   std::uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }

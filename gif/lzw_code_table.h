@@ -6,10 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
+
+#include "imaging/pixel_buffer.h"
 
 namespace tessory {
 
@@ -33,7 +35,7 @@ class LzwCodeTable {
   static constexpr int kPixels = 256;  // one palette index per byte
 
   LzwCodeTable()
-      : codeOfKey_(AllocateZeroed(static_cast<std::size_t>(kCodes) * kPixels)),
+      : codeOfKey_(static_cast<std::size_t>(kCodes) * kPixels),
         keyOfCode_(std::make_unique<std::uint32_t[]>(kCodes)),
         // Only the entries up to each pixel's run length are ever read,
         // and those are written first, so they need no clearing.
@@ -124,19 +126,9 @@ class LzwCodeTable {
     return runCode_[static_cast<std::size_t>(pixel) * kRunCodes + static_cast<std::size_t>(length)];
   }
 
-  struct FreeDeleter {
-    void operator()(std::uint16_t* slots) const { std::free(slots); }
-  };
-  using ZeroedSlots = std::unique_ptr<std::uint16_t[], FreeDeleter>;
-  // Zeroed by the allocator: fresh pages come zeroed, so no clearing pass
-  // runs over the 2 MB before the first lookup.
-  static ZeroedSlots AllocateZeroed(std::size_t count) {
-    ZeroedSlots slots(static_cast<std::uint16_t*>(std::calloc(count, sizeof(std::uint16_t))));
-    if (!slots) throw std::bad_alloc();
-    return slots;
-  }
-
-  ZeroedSlots codeOfKey_;                       // kPixels * kCodes slots, zeroed once
+  // kPixels * kCodes slots (2 MB), zeroed once; one large block, so
+  // clearing it costs a page fault or two rather than hundreds.
+  std::vector<std::uint16_t, LargeBlockAllocator<std::uint16_t>> codeOfKey_;
   std::unique_ptr<std::uint32_t[]> keyOfCode_;  // kCodes entries
   int usedEnd_ = 0;                             // codes at or above it carry kNoKey
   // Per pixel, the codes of the strings of it alone, by their length (1 to

@@ -11,11 +11,11 @@ namespace {
 // Appends what is written to a vector that outlives the sink.
 class AppendingSink final : public ByteSink {
  public:
-  explicit AppendingSink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+  explicit AppendingSink(PixelBuffer& bytes) : bytes_(bytes) {}
   void Write(std::span<const std::uint8_t> bytes) override { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
 
  private:
-  std::vector<std::uint8_t>& bytes_;
+  PixelBuffer& bytes_;
 };
 
 }  // namespace
@@ -57,6 +57,9 @@ void OverlappedLzwCoder::RowsFinal(int rows) noexcept {
 
 void OverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
   try {
+    // Room for one byte a pixel up front: more than most frames' codes
+    // take, so the buffer seldom moves while it fills.
+    coded_.data.reserve(pixels.size());
     AppendingSink sink(coded_.data);
     TLZWEncoder encoder;
     encoder.EncodeFrame(sink, coded_.bitsPerPixel, width, height, pixels, coded_.colorCount, &progress_);

@@ -11,6 +11,7 @@
 
 #include "gif/color_reduction.h"
 #include "gif/row_progress.h"
+#include "imaging/pixel_buffer.h"
 #include "imaging/byte_sink.h"
 
 namespace tessory {
@@ -20,7 +21,7 @@ namespace tessory {
 struct CodedFrame {
   int bitsPerPixel = 0;
   int colorCount = 0;
-  std::vector<std::uint8_t> data;
+  PixelBuffer data;
 };
 
 // Watches a reduction and codes its rows as they become final, on a

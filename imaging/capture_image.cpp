@@ -26,9 +26,9 @@ int BitsPerPixel(PixelFormat format) {
   return 24;
 }
 
-std::vector<std::uint8_t> AllocatePixels(std::size_t size) {
+PixelBuffer AllocatePixels(std::size_t size) {
   try {
-    return std::vector<std::uint8_t>(size);
+    return PixelBuffer(size);
   } catch (const std::bad_alloc&) {
     throw EOutOfResources("Out of system resources");
   } catch (const std::length_error&) {
@@ -41,7 +41,7 @@ CaptureImage::CaptureImage(int width, int height, std::unique_ptr<DevicePixels> 
   if (width < 0 || height < 0 || !device_) throw EConvertError("Invalid image size");
 }
 
-CaptureImage::CaptureImage(int width, int height, PixelFormat format, std::vector<std::uint8_t> rows,
+CaptureImage::CaptureImage(int width, int height, PixelFormat format, PixelBuffer rows,
                            const ColorTable& colors)
     : width_(width), height_(height), format_(format), rows_(std::move(rows)), colors_(colors) {
   if (format == PixelFormat::Device || width < 0 || height < 0 ||

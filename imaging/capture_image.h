@@ -11,6 +11,8 @@
 #include <span>
 #include <vector>
 
+#include "imaging/pixel_buffer.h"
+
 namespace tessory {
 
 enum class PixelFormat { Device, Bits8, Bits16, Bits24, Bits32 };
@@ -45,7 +47,7 @@ class CaptureImage {
   CaptureImage(int width, int height, std::unique_ptr<DevicePixels> device);
   // An image in one of the four stored formats. `rows` must hold
   // RowStride(width, bits) * height bytes; `colors` is used at 8 bits.
-  CaptureImage(int width, int height, PixelFormat format, std::vector<std::uint8_t> rows,
+  CaptureImage(int width, int height, PixelFormat format, PixelBuffer rows,
                const ColorTable& colors = {});
 
   int Width() const { return width_; }
@@ -66,13 +68,13 @@ class CaptureImage {
   int width_ = 0;
   int height_ = 0;
   PixelFormat format_ = PixelFormat::Bits24;
-  std::vector<std::uint8_t> rows_;
+  PixelBuffer rows_;
   ColorTable colors_{};
   std::shared_ptr<const DevicePixels> device_;
 };
 
 // Allocates `size` zeroed bytes, reporting exhaustion as EOutOfResources
 // ("Out of system resources").
-std::vector<std::uint8_t> AllocatePixels(std::size_t size);
+PixelBuffer AllocatePixels(std::size_t size);
 
 }  // namespace tessory

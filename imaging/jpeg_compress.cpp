@@ -58,10 +58,18 @@ void InstallErrorManager(ErrorManager& manager) {
 // The destination: the encoded bytes go into a growing buffer in memory.
 struct Destination {
   jpeg_destination_mgr pub;
-  std::vector<std::uint8_t>* buffer;
+  PixelBuffer* buffer;
+  std::size_t firstChunk;
 };
 
-constexpr std::size_t kFirstChunk = 64 * 1024;
+// The first chunk of the buffer: small pictures take 64 KB; a picture of
+// 2 MB or more starts with one large block (see PixelBuffer), which most
+// of them fill only in part, so the buffer rarely has to move.
+std::size_t FirstChunk(const BgrRows& rows) {
+  constexpr std::size_t kSmall = 64 * 1024;
+  const std::size_t picture = rows.stride * static_cast<std::size_t>(rows.height > 0 ? rows.height : 0);
+  return picture >= large_block::kSize ? large_block::kSize : kSmall;
+}
 
 Destination& DestinationOf(j_compress_ptr cinfo) {
   return *reinterpret_cast<Destination*>(cinfo->dest);
@@ -83,7 +91,7 @@ bool Extend(Destination& destination, std::size_t used, std::size_t extra) noexc
 void InitDestination(j_compress_ptr cinfo) {
   Destination& destination = DestinationOf(cinfo);
   destination.buffer->clear();
-  if (!Extend(destination, 0, kFirstChunk)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  if (!Extend(destination, 0, destination.firstChunk)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
 }
 
 // The library calls this when the whole buffer is full: double it.
@@ -102,13 +110,14 @@ void TermDestination(j_compress_ptr cinfo) {
 // Owns one compressor with its error manager and destination. The library
 // keeps pointers to both managers, so the object stays where it is.
 struct Compressor {
-  explicit Compressor(std::vector<std::uint8_t>& out) {
+  Compressor(PixelBuffer& out, std::size_t firstChunk) {
     InstallErrorManager(errors);
     cinfo.err = &errors.pub;
     destination.pub.init_destination = InitDestination;
     destination.pub.empty_output_buffer = EmptyOutputBuffer;
     destination.pub.term_destination = TermDestination;
     destination.buffer = &out;
+    destination.firstChunk = firstChunk;
   }
   // Safe also when creation failed: jpeg_destroy skips a compressor
   // without memory manager.
@@ -165,9 +174,9 @@ bool EncodeUnderJump(Compressor& compressor, const BgrRows& rows, const Settings
 
 }  // namespace
 
-void CompressRows(const BgrRows& rows, const Settings& settings, std::vector<std::uint8_t>& out) {
+void CompressRows(const BgrRows& rows, const Settings& settings, PixelBuffer& out) {
   out.clear();
-  Compressor compressor(out);
+  Compressor compressor(out, FirstChunk(rows));
   if (EncodeUnderJump(compressor, rows, settings)) return;
   const int code = compressor.errors.pub.msg_code;
   out.clear();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/pixel_buffer.h"
+
 namespace tessory::jpegcodec {
 
 struct Settings {
@@ -27,6 +29,6 @@ struct BgrRows {
 // Encodes `rows` as a JFIF file into `out`, replacing its contents. A
 // library error (an empty or oversized picture, memory exhausted) raises
 // EJPEG "JPEG error #<message code>" and leaves `out` empty.
-void CompressRows(const BgrRows& rows, const Settings& settings, std::vector<std::uint8_t>& out);
+void CompressRows(const BgrRows& rows, const Settings& settings, PixelBuffer& out);
 
 }  // namespace tessory::jpegcodec

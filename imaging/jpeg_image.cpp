@@ -39,7 +39,7 @@ void TJPEGImage::CompressJpeg() {
   const Rows24View view(bitmap_ ? *bitmap_ : empty);
   const CaptureImage& rows24 = view.Image();
   const jpegcodec::BgrRows rows{rows24.Rows().data(), rows24.Stride(), rows24.Width(), rows24.Height()};
-  std::vector<std::uint8_t> data;
+  PixelBuffer data;
   jpegcodec::CompressRows(rows, {quality_, grayscale_, progressive_}, data);
   width_ = rows24.Width();
   height_ = rows24.Height();

@@ -56,7 +56,7 @@ class TJPEGImage {
 
  private:
   const CaptureImage* bitmap_ = nullptr;
-  std::optional<std::vector<std::uint8_t>> encoded_;
+  std::optional<PixelBuffer> encoded_;
   int width_ = 0;
   int height_ = 0;
   std::uint8_t quality_ = kDefaultQuality;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/byte_sink.h"
+#include "imaging/pixel_buffer.h"
 
 namespace tessory::pnglib {
 
@@ -23,7 +24,7 @@ struct PngPicture {
   int colorType = kColorTypeRgb;
   int channels = 3;
   int bitDepth = 8;
-  std::vector<std::uint8_t> pixels;
+  PixelBuffer pixels;
   std::vector<std::uint8_t*> rows;
 };
 

@@ -24,10 +24,10 @@ std::size_t ImageBytes(int width, int height, int bits) {
 }
 
 // The image's pixels as 24-bit rows (blue, green, red), bottom row first.
-std::vector<std::uint8_t> CopyRows24(const CaptureImage& image) {
+PixelBuffer CopyRows24(const CaptureImage& image) {
   const int width = image.Width(), height = image.Height();
   const std::size_t dstStride = RowStride(width, 24);
-  std::vector<std::uint8_t> rows = AllocatePixels(dstStride * static_cast<std::size_t>(height));
+  PixelBuffer rows = AllocatePixels(dstStride * static_cast<std::size_t>(height));
   if (image.Empty()) return rows;
   if (image.Format() == PixelFormat::Device) {
     image.Device()->ReadRows24(rows);
@@ -137,10 +137,10 @@ class NearestColor {
   std::array<Slot, 1 << kCacheBits> cache_{};
 };
 
-CaptureImage FromRows24(int width, int height, const std::vector<std::uint8_t>& rows24, int bits,
+CaptureImage FromRows24(int width, int height, const PixelBuffer& rows24, int bits,
                         const ColorTable& palette) {
   const std::size_t srcStride = RowStride(width, 24), dstStride = RowStride(width, bits);
-  std::vector<std::uint8_t> rows = AllocatePixels(ImageBytes(width, height, bits));
+  PixelBuffer rows = AllocatePixels(ImageBytes(width, height, bits));
   NearestColor nearest(palette);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* s = rows24.data() + srcStride * static_cast<std::size_t>(y);

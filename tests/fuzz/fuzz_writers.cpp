@@ -2,6 +2,7 @@
 // read back by an independent decoder: BMP by its header fields, PNG by
 // libpng's pixels, JPEG by libjpeg's size, GIF by the tests' own reader
 // against the indexed image the reduction made.
+#include <algorithm>
 #include <png.h>
 
 #include <csetjmp>
@@ -36,7 +37,7 @@ CaptureImage FuzzedImage(fuzz::InputBytes& input) {
   Bytes colours(input.Rest().begin(), input.Rest().end());
   if (colours.empty()) colours.push_back(0);
   const std::size_t stride = RowStride(width, 24);
-  Bytes rows(stride * static_cast<std::size_t>(height));
+  PixelBuffer rows(stride * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     for (std::size_t x = 0; x < static_cast<std::size_t>(width) * 3; ++x) {
       rows[stride * static_cast<std::size_t>(y) + x] = colours[(static_cast<std::size_t>(y) * width * 3 + x) % colours.size()];
@@ -128,7 +129,7 @@ void CheckGif(CaptureImage& image, std::uint8_t ditherStyle) {
   const test::DecodedGif decoded = test::DecodeGif(sink.Bytes());
   FUZZ_CHECK(decoded.frames.size() == 1);
   const IndexedImage& indexed = gif.Images()[0]->Bitmap();
-  FUZZ_CHECK(decoded.frames[0].indices == indexed.pixels);
+  FUZZ_CHECK(std::ranges::equal(decoded.frames[0].indices, indexed.pixels));
   for (std::size_t i = 0; i < indexed.palette.size(); ++i) FUZZ_CHECK(decoded.frames[0].localTable.at(i) == indexed.palette[i]);
 }
 

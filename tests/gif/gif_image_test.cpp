@@ -92,7 +92,7 @@ TEST(GifFile, WrittenFilesDecodeToTheReducedImage) {
     EXPECT_EQ(frame.packed, 0x87);
     EXPECT_EQ(frame.minCodeSize, 8);
     EXPECT_EQ(frame.localTable, expected.palette);
-    EXPECT_EQ(frame.indices, expected.pixels) << c.width << "x" << c.height;
+    EXPECT_EQ(frame.indices, Bytes(expected.pixels.begin(), expected.pixels.end())) << c.width << "x" << c.height;
   }
 }
 
@@ -134,7 +134,7 @@ TEST(GifFile, EightBitCaptureKeepsItsIndicesAndColourTable) {
   for (int i = 0; i < 256; ++i)
     colors[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
   const std::size_t stride = RowStride(3, 8);
-  Bytes rows(stride * 2);
+  PixelBuffer rows(stride * 2);
   // Stored bottom-up: the top row is the second one in memory.
   rows[stride] = 10, rows[stride + 1] = 20, rows[stride + 2] = 30;
   rows[0] = 40, rows[1] = 50, rows[2] = 60;

@@ -98,7 +98,7 @@ TEST(OverlappedCoder, AnUnfinishedReductionStopsTheThread) {
   ASSERT_TRUE(coded.has_value());
   VectorSink direct;
   TLZWEncoder().EncodeFrame(direct, 1, image.width, image.height, image.pixels, 2);
-  EXPECT_EQ(coded->data, direct.Bytes());
+  EXPECT_EQ(Bytes(coded->data.begin(), coded->data.end()), direct.Bytes());
   EXPECT_EQ(coded->bitsPerPixel, 1);
 }
 

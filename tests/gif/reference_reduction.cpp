@@ -163,7 +163,8 @@ IndexedImage ReferenceReduce(const ReferenceImage& image) {
   result.width = image.width;
   result.height = image.height;
   result.palette = ReferencePalette(image);
-  result.pixels = ReferenceDither(image, result.palette);
+  const std::vector<std::uint8_t> indices = ReferenceDither(image, result.palette);
+  result.pixels.assign(indices.begin(), indices.end());
   return result;
 }
 

@@ -14,7 +14,7 @@ using ColorAt = std::function<Rgb(int x, int y)>;  // y = 0 is the top row
 
 inline CaptureImage MakeImage24(int width, int height, const ColorAt& color) {
   const std::size_t stride = RowStride(width, 24);
-  std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(height));
+  PixelBuffer rows(stride * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = rows.data() + stride * static_cast<std::size_t>(height - 1 - y);
     for (int x = 0; x < width; ++x) {

@@ -214,7 +214,7 @@ TEST_F(WindowTest, ClosedWindowIsNotGrabbed) {
   }
   KnownWindow mainWindow;
   GrabBench bench;
-  bench.image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  bench.image = CaptureImage(1, 1, PixelFormat::Bits24, PixelBuffer(4));
   EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, bench.image, bench.delivery, 0));
   EXPECT_EQ(bench.image.Width(), 1);  // untouched
 }
@@ -299,7 +299,7 @@ TEST_F(WindowTest, BusyClipboardIsReportedAndKeepsItsContents) {
     CloseClipboard();
   });
   while (!holding) Sleep(10);
-  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, std::vector<std::uint8_t>(4));
+  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, PixelBuffer(4));
   try {
     CopyImageToClipboard(image);
     ADD_FAILURE() << "no error";
