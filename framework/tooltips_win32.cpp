@@ -6,21 +6,19 @@
 #include "framework/utf8.h"
 
 namespace tessory {
-namespace {
 
-// A tool of `owner`; the control copies the text, which need not outlive
-// the message.
-TTTOOLINFOW Tool(HWND owner, UINT_PTR id, UINT flags, const std::wstring& text) {
+// The control copies the text, which need not outlive the message.
+void Tooltips::Send(UINT message, UINT_PTR id, UINT flags, const std::string& text, const RECT& area) const {
+  const std::wstring wide = Widen(text);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = flags;
-  tool.hwnd = owner;
+  tool.hwnd = owner_;
   tool.uId = id;
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  return tool;
+  tool.rect = area;
+  tool.lpszText = const_cast<wchar_t*>(wide.c_str());
+  SendMessageW(window_, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
-
-}  // namespace
 
 void Tooltips::Create(HWND owner) {
   owner_ = owner;
@@ -30,28 +28,17 @@ void Tooltips::Create(HWND owner) {
 }
 
 void Tooltips::AddArea(UINT_PTR id, const RECT& area, const std::string& text) {
-  const std::wstring wide = Widen(text);
-  TTTOOLINFOW tool = Tool(owner_, id, TTF_SUBCLASS, wide);
-  tool.rect = area;
-  SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  Send(TTM_ADDTOOLW, id, TTF_SUBCLASS, text, area);
 }
 
 void Tooltips::AddControl(HWND control, const std::string& text) {
-  const std::wstring wide = Widen(text);
-  TTTOOLINFOW tool = Tool(owner_, reinterpret_cast<UINT_PTR>(control), TTF_SUBCLASS | TTF_IDISHWND, wide);
-  SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  Send(TTM_ADDTOOLW, reinterpret_cast<UINT_PTR>(control), TTF_SUBCLASS | TTF_IDISHWND, text);
 }
 
-void Tooltips::SetAreaText(UINT_PTR id, const std::string& text) {
-  const std::wstring wide = Widen(text);
-  TTTOOLINFOW tool = Tool(owner_, id, 0, wide);
-  SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
+void Tooltips::SetAreaText(UINT_PTR id, const std::string& text) { Send(TTM_UPDATETIPTEXTW, id, 0, text); }
 
 void Tooltips::SetControlText(HWND control, const std::string& text) {
-  const std::wstring wide = Widen(text);
-  TTTOOLINFOW tool = Tool(owner_, reinterpret_cast<UINT_PTR>(control), TTF_IDISHWND, wide);
-  SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  Send(TTM_UPDATETIPTEXTW, reinterpret_cast<UINT_PTR>(control), TTF_IDISHWND, text);
 }
 
 void Tooltips::Activate(bool active) {

@@ -23,6 +23,10 @@ class Tooltips {
   void Activate(bool active);
 
  private:
+  // Sends `message` with the tool `id` of the owner (`area` for the tools
+  // that cover a part of its client area).
+  void Send(UINT message, UINT_PTR id, UINT flags, const std::string& text, const RECT& area = {}) const;
+
   HWND owner_ = nullptr;
   HWND window_ = nullptr;  // the owner's, destroyed with it
 };

@@ -12,7 +12,8 @@
 namespace tessory {
 
 namespace large_block {
-// Blocks from kThreshold bytes up are whole multiples of kSize.
+// Where large pages are offered (Linux), blocks from kThreshold bytes up
+// are whole multiples of kSize, on kSize boundaries.
 inline constexpr std::size_t kSize = std::size_t{2} << 20;
 inline constexpr std::size_t kThreshold = std::size_t{1} << 20;
 void* Allocate(std::size_t bytes);

@@ -18,16 +18,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::Rgb;
 
-Bytes GifBytes(CaptureImage& capture, int paletteBits = 8) {
-  TGIFImage gif;
-  gif.ReductionMethod = kReductionOctree;
-  gif.DitherStyle = kDitherFloydSteinberg;
-  gif.PaletteBits = paletteBits;
-  gif.AssignBitmap(capture);
-  VectorSink sink;
-  gif.SaveToStream(sink);
-  return sink.Bytes();
-}
+using test::GifBytes;
 
 Bytes FileBytes(const std::string& path) {
   const std::string bytes = test::ReadFileBytes(path);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/error.h"
+#include "gif/gif_image.h"
 #include "gif/reference_reduction.h"
 #include "imaging/byte_sink.h"
 #include "support/test_images.h"
@@ -26,6 +27,21 @@ class Lcg {
  private:
   std::uint32_t state_;
 };
+
+// The file the capture route writes for `capture` (octree palette,
+// Floyd-Steinberg), with the palette size and threading given.
+inline std::vector<std::uint8_t> GifBytes(CaptureImage& capture, int paletteBits = 8,
+                                          GifThreading threading = GifThreading::Automatic) {
+  TGIFImage gif;
+  gif.ReductionMethod = kReductionOctree;
+  gif.DitherStyle = kDitherFloydSteinberg;
+  gif.PaletteBits = paletteBits;
+  gif.Threading = threading;
+  gif.AssignBitmap(capture);
+  VectorSink sink;
+  gif.SaveToStream(sink);
+  return sink.Bytes();
+}
 
 inline ReferenceImage MakeReference(int width, int height, const ColorAt& color) {
   ReferenceImage image{width, height, {}};

@@ -23,14 +23,7 @@ Rgb BandsAndNoise(int x, int y) {
 }
 
 Bytes WriteWith(GifThreading threading, CaptureImage capture) {
-  TGIFImage gif;
-  gif.ReductionMethod = kReductionOctree;
-  gif.DitherStyle = kDitherFloydSteinberg;
-  gif.Threading = threading;
-  gif.AssignBitmap(capture);
-  VectorSink sink;
-  gif.SaveToStream(sink);
-  return sink.Bytes();
+  return test::GifBytes(capture, 8, threading);
 }
 
 TEST(OverlappedCoder, SecondThreadWritesTheSingleThreadBytes) {
