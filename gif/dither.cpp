@@ -8,23 +8,29 @@ namespace {
 
 // The source value corrected by the diffused error, in whole steps: the
 // division truncates towards zero, so -25 + 8 gives -1, not -2.
-inline int Corrected(int source, int error, int cur) {
-  const int value = source + (error + cur + 8) / 16;
+inline int Corrected(int source, int error, int running) {
+  const int value = source + (error + running + 8) / 16;
   return value < 0 ? 0 : value > 255 ? 255 : value;
 }
 
 // What the chosen colour misses by, e, goes on: 7/16 to the next pixel of
-// the row through `cur` (set by the caller), and 3/16, 5/16 and 1/16 into
-// the entries that the row below reads. A channel that was hit exactly
-// (e = 0) leaves its entry and its row-below errors as they are.
-inline void SpreadError(int& below, int& belowPrev, std::int32_t& entry, int e) {
-  if (e == 0) return;
-  entry = belowPrev + 3 * e;
-  belowPrev = below + 5 * e;
-  below = e;
+// the row (set by the caller), and 3/16, 5/16 and 1/16 into the entries
+// that the row below reads. A channel that was hit exactly (e = 0) leaves
+// its entry and its row-below errors as they are. All three channels go at
+// once and without a branch: which of them were hit changes from pixel to
+// pixel, so a branch per channel would often be mispredicted.
+template <class Lanes>
+inline void SpreadError(Lanes& below, Lanes& belowPrev, std::int32_t* entries, Lanes e) {
+  const Lanes hit = e == 0;
+  const Lanes entry = {entries[0], entries[1], entries[2], 0};
+  const Lanes spread = (entry & hit) | ((belowPrev + 3 * e) & ~hit);
+  entries[0] = spread[0], entries[1] = spread[1], entries[2] = spread[2];
+  belowPrev = (belowPrev & hit) | ((below + 5 * e) & ~hit);
+  below = (below & hit) | (e & ~hit);
 }
 
-// True when no error reaches a pixel at these entries while `cur` is 0:
+// True when no error reaches a pixel at these entries while the running
+// error of the row is 0:
 // every entry lies in -23 .. 7, so (entry + 8) / 16 truncates to 0.
 inline bool Quiet(const std::int32_t* entries) {
   return static_cast<std::uint32_t>(entries[0] + 23) <= 30 && static_cast<std::uint32_t>(entries[1] + 23) <= 30 &&
@@ -64,28 +70,22 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TFastColorLookup& lo
 [[gnu::always_inline]] inline TFloydSteinbergDitherer::Mapped TFloydSteinbergDitherer::Step(Accumulators& acc,
                                                                                             std::int32_t* entries,
                                                                                             std::uint32_t color) {
-  const int red = RedOf(color), green = GreenOf(color), blue = BlueOf(color);
-  const Accumulators before = acc;
-  acc.red.cur = Corrected(red, entries[0], acc.red.cur);
-  acc.green.cur = Corrected(green, entries[1], acc.green.cur);
-  acc.blue.cur = Corrected(blue, entries[2], acc.blue.cur);
-  const std::uint32_t entry = lookup_.EntryFor(acc.red.cur, acc.green.cur, acc.blue.cur);
+  const int red = Corrected(RedOf(color), entries[0], acc.red);
+  const int green = Corrected(GreenOf(color), entries[1], acc.green);
+  const int blue = Corrected(BlueOf(color), entries[2], acc.blue);
+  const std::uint32_t entry = lookup_.EntryFor(red, green, blue);
+  const std::uint32_t chosen = entry >> 8;
+  const int errorRed = red - RedOf(chosen), errorGreen = green - GreenOf(chosen), errorBlue = blue - BlueOf(chosen);
   Mapped mapped;
   mapped.index = static_cast<std::uint8_t>(entry);
-  const std::uint32_t chosen = entry >> 8;
-  mapped.red = acc.red.cur - RedOf(chosen);
-  mapped.green = acc.green.cur - GreenOf(chosen);
-  mapped.blue = acc.blue.cur - BlueOf(chosen);
-  SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
-  SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
-  SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
-  acc.red.cur = 7 * mapped.red;
-  acc.green.cur = 7 * mapped.green;
-  acc.blue.cur = 7 * mapped.blue;
-  // Chosen colour = source colour and no error: v was the source itself.
-  mapped.exact = chosen == color && (mapped.red | mapped.green | mapped.blue) == 0;
-  mapped.settled =
-      acc.red.cur == before.red.cur && acc.green.cur == before.green.cur && acc.blue.cur == before.blue.cur;
+  mapped.error = Lanes{errorRed, errorGreen, errorBlue, 0};
+  SpreadError(acc.below, acc.belowPrev, entries, mapped.error);
+  // Chosen colour = source colour and no error: the value was the source itself.
+  mapped.exact = chosen == color && (errorRed | errorGreen | errorBlue) == 0;
+  mapped.settled = 7 * errorRed == acc.red && 7 * errorGreen == acc.green && 7 * errorBlue == acc.blue;
+  acc.red = 7 * errorRed;
+  acc.green = 7 * errorGreen;
+  acc.blue = 7 * errorBlue;
   return mapped;
 }
 
@@ -101,14 +101,15 @@ std::uint8_t TFloydSteinbergDitherer::Dither(int red, int green, int blue) {
 // looked-up pixel, the following pixels of the same colour get its index
 // without the lookup while one of two things holds:
 // - exact: the pixel was mapped to exactly its own colour, so every error
-//   is as it was and `cur` is 0; over quiet entries the next pixel of that
-//   colour gets the same index and changes nothing either;
-// - settled: the lookup left `cur` as it found it; a pixel whose entries
-//   equal those the looked-up pixel read then starts from exactly the same
-//   state and gets the same index and errors again, leaving `cur` settled.
-//   Flat areas settle so wherever a channel is clamped or the row above
-//   has settled too.
-// Neither shortcut changes `cur`, so each stays valid after the other.
+//   is as it was and the running error is 0; over quiet entries the next
+//   pixel of that colour gets the same index and changes nothing either;
+// - settled: the lookup left the running error as it found it; a pixel
+//   whose entries equal those the looked-up pixel read then starts from
+//   exactly the same state and gets the same index and errors again,
+//   leaving the running error settled. Flat areas settle so wherever a
+//   channel is clamped or the row above has settled too.
+// Neither shortcut changes the running error, so each stays valid after
+// the other.
 void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* indices) {
   Accumulators acc = acc_;
   const int direction = walk_.direction;
@@ -128,9 +129,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
       if (PackBgr(bgr + 3 * column) != color) break;
       if (mapped.settled && SameEntries(entries, read)) {
-        SpreadError(acc.red.below, acc.red.belowPrev, entries[0], mapped.red);
-        SpreadError(acc.green.below, acc.green.belowPrev, entries[1], mapped.green);
-        SpreadError(acc.blue.below, acc.blue.belowPrev, entries[2], mapped.blue);
+        SpreadError(acc.below, acc.belowPrev, entries, mapped.error);
       } else if (!mapped.exact || !Quiet(entries)) {
         break;
       }
@@ -147,9 +146,9 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
 // errors; the next row starts from its own end with clear accumulators.
 void TFloydSteinbergDitherer::EndOfRow() {
   std::int32_t* entries = Entries(pos_);
-  entries[0] = acc_.red.belowPrev;
-  entries[1] = acc_.green.belowPrev;
-  entries[2] = acc_.blue.belowPrev;
+  entries[0] = acc_.belowPrev[0];
+  entries[1] = acc_.belowPrev[1];
+  entries[2] = acc_.belowPrev[2];
   acc_ = {};
   walk_.TurnAround();
   pos_ = walk_.direction > 0 ? 0 : walk_.width + 1;

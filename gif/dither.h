@@ -58,21 +58,25 @@ class TFloydSteinbergDitherer final {
   void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
 
  private:
-  // One channel's running errors within a row.
-  struct Accumulator {
-    int cur = 0, below = 0, belowPrev = 0;
-  };
+  // Three channels side by side: red, green, blue and an unused lane.
+  using Lanes = std::int32_t __attribute__((vector_size(16)));
+
+  // The running errors within a row: what the next pixel of the row gets
+  // per channel (7/16 of the last error, in sixteenths), and the row-below
+  // errors of the two positions behind that are not final yet.
   struct Accumulators {
-    Accumulator red, green, blue;
+    int red = 0, green = 0, blue = 0;
+    Lanes below{}, belowPrev{};
   };
 
-  // What a looked-up pixel got: its index, its error per channel (`cur`
-  // minus the chosen colour), and which shortcuts its run may take.
+  // What a looked-up pixel got: its index, its error per channel (the
+  // corrected value minus the chosen colour), and which shortcuts its run
+  // may take.
   struct Mapped {
     std::uint8_t index = 0;
-    int red = 0, green = 0, blue = 0;
+    Lanes error{};
     bool exact = false;    // mapped to exactly its own colour, no error reached it
-    bool settled = false;  // left `cur` as it found it
+    bool settled = false;  // left the running errors as it found them
   };
 
   // The error entries of all three channels at one position.

@@ -36,9 +36,14 @@ CreateResult OpenDevice(const std::string& path);
 bool IsDevice(const std::string& path);
 
 Status WriteAll(NativeFile file, std::span<const std::uint8_t> bytes);
-// Makes the written bytes durable before the file takes another's place.
-Status FlushToDisk(NativeFile file);
 Status Close(NativeFile file);
+// Makes the bytes written to the closed file `path` durable, before it
+// takes another file's place.
+Status FlushToDisk(const std::string& path);
+// Renames `from` to `to` where no file or folder is called `to`; fails,
+// and changes nothing, where one is or where the file system cannot
+// rename without replacing.
+Status MoveToNewName(const std::string& from, const std::string& to);
 // Renames `from` to `to`, replacing a file at `to` in one step.
 Status MoveOver(const std::string& from, const std::string& to);
 void Remove(const std::string& path);

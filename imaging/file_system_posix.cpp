@@ -46,15 +46,27 @@ Status WriteAll(NativeFile file, std::span<const std::uint8_t> bytes) {
   return {};
 }
 
-Status FlushToDisk(NativeFile file) {
-  // Devices and pipes have nothing to make durable.
-  if (::fsync(Descriptor(file)) != 0 && errno != EINVAL && errno != EROFS) return Failed(errno);
-  return {};
-}
-
 Status Close(NativeFile file) {
   if (::close(Descriptor(file)) != 0 && errno != EINTR) return Failed(errno);
   return {};
+}
+
+Status FlushToDisk(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return Failed(errno);
+  // A file system that keeps nothing to flush (EINVAL, EROFS) has nothing to make durable.
+  const int flushed = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS ? 0 : errno;
+  ::close(fd);
+  return flushed == 0 ? Status{} : Failed(flushed);
+}
+
+Status MoveToNewName(const std::string& from, const std::string& to) {
+#if defined(RENAME_NOREPLACE)
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  return Failed(errno);
+#else
+  return Failed(ENOSYS);
+#endif
 }
 
 Status MoveOver(const std::string& from, const std::string& to) {

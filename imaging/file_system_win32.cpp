@@ -58,14 +58,21 @@ Status WriteAll(NativeFile file, std::span<const std::uint8_t> bytes) {
   return {};
 }
 
-Status FlushToDisk(NativeFile file) {
-  if (GetFileType(Handle(file)) != FILE_TYPE_DISK) return {};
-  if (!FlushFileBuffers(Handle(file))) return Failed(GetLastError());
+Status Close(NativeFile file) {
+  if (!CloseHandle(Handle(file))) return Failed(GetLastError());
   return {};
 }
 
-Status Close(NativeFile file) {
-  if (!CloseHandle(Handle(file))) return Failed(GetLastError());
+Status FlushToDisk(const std::string& path) {
+  const UniqueFileHandle handle(
+      CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return Failed(GetLastError());
+  if (!FlushFileBuffers(handle.get())) return Failed(GetLastError());
+  return {};
+}
+
+Status MoveToNewName(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) return Failed(GetLastError());
   return {};
 }
 

@@ -83,16 +83,23 @@ void OutputFile::WriteThrough(std::span<const std::uint8_t> bytes) {
 void OutputFile::Commit() {
   WriteThrough(buffer_);
   buffer_.clear();
-  if (const filesystem::Status flushed = filesystem::FlushToDisk(file_); !flushed.Ok()) RaiseWriteError(flushed);
   const filesystem::Status closed = filesystem::Close(file_);
   file_ = filesystem::kNoFile;
   if (!closed.Ok()) RaiseWriteError(closed);
-  if (kind_ == Kind::Temporary) {
-    if (const filesystem::Status moved = filesystem::MoveOver(written_, path_); !moved.Ok()) {
-      throw EFCreateError(FileErrorText(texts_.cannotCreate, path_, moved.reason));
-    }
-  }
+  if (kind_ == Kind::Temporary) PutInPlace();
   committed_ = true;
+}
+
+// Where no file has the name yet, the temporary file simply takes it: there
+// is nothing a stop of the machine could cost but this file. A file that
+// replaces another is made durable first, so that whatever happens the
+// name holds either the old file or the whole new one.
+void OutputFile::PutInPlace() {
+  if (filesystem::MoveToNewName(written_, path_).Ok()) return;
+  if (const filesystem::Status flushed = filesystem::FlushToDisk(written_); !flushed.Ok()) RaiseWriteError(flushed);
+  if (const filesystem::Status moved = filesystem::MoveOver(written_, path_); !moved.Ok()) {
+    throw EFCreateError(FileErrorText(texts_.cannotCreate, path_, moved.reason));
+  }
 }
 
 void OutputFile::CloseFile() {

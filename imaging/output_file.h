@@ -41,8 +41,9 @@ class OutputFile final : public ByteSink {
 
   // Stores `bytes` (buffered); a failure throws EWriteError.
   void Write(std::span<const std::uint8_t> bytes) override;
-  // Writes out the buffer, flushes the file to disk, closes it and puts it
-  // in place. A failure throws, and the file is removed.
+  // Writes out the buffer, closes the file and puts it in place; a file
+  // that replaces another is flushed to disk first. A failure throws, and
+  // the file is removed.
   void Commit();
 
   const std::string& Path() const { return path_; }
@@ -52,6 +53,7 @@ class OutputFile final : public ByteSink {
   OutputFile(std::string path, std::string written, Kind kind, filesystem::NativeFile file, FileErrorTexts texts);
 
   void WriteThrough(std::span<const std::uint8_t> bytes);
+  void PutInPlace();
   void CloseFile();
   [[noreturn]] void RaiseWriteError(const filesystem::Status& status);
 

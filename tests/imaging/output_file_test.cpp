@@ -51,6 +51,17 @@ TEST(OutputFile, UncommittedFilesAreRemovedAndTheOldFileKept) {
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
+// A file of the target's name may appear while the new one is written.
+TEST(OutputFile, ReplacementTakesANameThatAppearedWhileWriting) {
+  test::TempDir dir;
+  auto replacement = OutputFile::Replace(dir.File("a.gif"));
+  replacement->Write(kBytes);
+  test::WriteFileBytes(dir.File("a.gif"), "other");
+  replacement->Commit();
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.gif")), "new");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
 TEST(OutputFile, ErrorsNameThePathAndTheSystemsReason) {
   test::TempDir dir;
   const std::string path = dir.File("missing") + "/a.png";

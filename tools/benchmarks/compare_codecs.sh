@@ -5,16 +5,21 @@
 #   JPEG: tessory-encode --type jpg (quality 90)  vs  cjpeg -quality 90 -dct float
 #   PNG:  tessory-encode --type png               vs  pnmtopng
 # Runs alternate between the tools, and each figure is the median of RUNS
-# runs, in milliseconds of wall-clock time.
+# runs, in milliseconds of wall-clock time. OUTPUT says what each run
+# writes to: "new", a name no file has (removed before each run, outside
+# the timing), or "existing", the file the run before wrote, which the
+# tool then replaces.
 #
-#   tools/benchmarks/compare_codecs.sh [ENCODER [RUNS]]
-#   default ENCODER: build/native/tools/tessory-encode, RUNS: 15;
+#   tools/benchmarks/compare_codecs.sh [ENCODER [RUNS [OUTPUT]]]
+#   default ENCODER: build/native/tools/tessory-encode, RUNS: 15, OUTPUT: new;
 #   the corpus folder is $TESSORY_CORPUS, else ../shared/corpus.
 set -euo pipefail
 export LC_ALL=C
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 encoder=${1:-$root/build/native/tools/tessory-encode}
 runs=${2:-15}
+output=${3:-new}
+case $output in new | existing) ;; *) echo "compare_codecs: OUTPUT is new or existing" >&2; exit 2 ;; esac
 corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
 for tool in "$encoder" cjpeg pnmtopng; do
   command -v "$tool" >/dev/null || { echo "compare_codecs: $tool not found" >&2; exit 2; }
@@ -47,6 +52,7 @@ compare() {
   rm -f "$work/a" "$work/b"
   ours_png "$image"  # warm the page cache and the loader once
   for ((i = 0; i < runs; i++)); do
+    [ "$output" = existing ] || rm -f "$work/ours.jpg" "$work/ours.png" "$work/cjpeg.jpg" "$work/pnmtopng.png"
     timed "$work/a" "$ours" "$image"
     timed "$work/b" "$theirs" "$image"
   done
