@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "imaging/output_file.h"
 #include "imaging/screen_bitmap_win32.h"
 #include "support/bmp_reader.h"
 #include "support/temp_dir.h"
@@ -20,6 +23,23 @@ TEST(Win32Delivery, TempPathEndsInABackslash) {
   const std::string path = SystemTempPath();
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.back(), '\\');
+}
+
+// The named-file route's file layer: a name no file has is simply taken;
+// a file that has it, here one written while the new one was, is replaced.
+TEST(Win32Delivery, NamedFileTakesANewNameOrReplacesTheFileThere) {
+  test::TempDir dir;
+  const std::uint8_t bytes[] = {'n', 'e', 'w'};
+  for (const bool taken : {false, true}) {
+    auto file = OutputFile::Replace(dir.File("shot.png"));
+    file->Write(bytes);
+    if (taken) test::WriteFileBytes(dir.File("shot.png"), "old");
+    file->Commit();
+    EXPECT_EQ(test::ReadFileBytes(dir.File("shot.png")), "new");
+  }
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(test::PathOf(dir.Path()))) ++entries;
+  EXPECT_EQ(entries, 1u);  // no temporary file left
 }
 
 TEST(Win32Delivery, AutoSaveWritesTheScreenBitmapUnderTheNextFreeName) {
