@@ -1,7 +1,6 @@
 #include "app/delivery.h"
 
 #include "framework/error.h"
-#include "gif/color_reduction.h"
 #include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/jpeg_image.h"
@@ -100,14 +99,9 @@ void CaptureDelivery::WriteImage(ByteSink& sink, ImageKind type) {
       jpeg.SaveToStream(sink);
       break;
     }
-    case ImageKind::Gif: {
-      TGIFImage gif;
-      gif.ReductionMethod = kReductionOctree;
-      gif.DitherStyle = kDitherFloydSteinberg;
-      gif.AssignBitmap(c_.image);
-      gif.SaveToStream(sink);
+    case ImageKind::Gif:
+      WriteCaptureGif(c_.image, sink);
       break;
-    }
     case ImageKind::Png:
       WritePng(sink, c_.image, clNone);
       break;

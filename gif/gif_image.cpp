@@ -38,6 +38,15 @@ void TGIFImage::SaveToStream(ByteSink& stream) {
   stream.Write(kTrailer);
 }
 
+void WriteCaptureGif(CaptureImage& image, ByteSink& sink, GifThreading threading) {
+  TGIFImage gif;
+  gif.ReductionMethod = kReductionOctree;
+  gif.DitherStyle = kDitherFloydSteinberg;
+  gif.Threading = threading;
+  gif.AssignBitmap(image);
+  gif.SaveToStream(sink);
+}
+
 void TGIFImage::WriteToFile(const std::string& path) {
   // Refused before the file is touched, so an existing file keeps its content.
   if (Version() == GifVersion::Unknown) throw GIFException("Unsupported GIF version");

@@ -72,4 +72,8 @@ class TGIFImage {
   TGIFImageList images_;
 };
 
+// The capture route's GIF of `image`: the octree palette with
+// Floyd-Steinberg diffusion, written to `sink`.
+void WriteCaptureGif(CaptureImage& image, ByteSink& sink, GifThreading threading = GifThreading::Automatic);
+
 }  // namespace tessory

@@ -2,11 +2,11 @@
 // read back by an independent decoder: BMP by its header fields, PNG by
 // libpng's pixels, JPEG by libjpeg's size, GIF by the tests' own reader
 // against the indexed image the reduction made.
-#include <algorithm>
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 // clang-format off: jpeglib.h expects FILE and size_t declared before it.
@@ -34,8 +34,8 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
 // Width, height and pixels from the input; the pixel bytes repeat.
 CaptureImage FuzzedImage(fuzz::InputBytes& input) {
   const int width = 1 + input.Next() % 40, height = 1 + input.Next() % 40;
-  Bytes colours(input.Rest().begin(), input.Rest().end());
-  if (colours.empty()) colours.push_back(0);
+  const std::span<const std::uint8_t> rest = input.Rest();
+  const Bytes colours = rest.empty() ? Bytes{0} : Bytes(rest.begin(), rest.end());
   const std::size_t stride = RowStride(width, 24);
   PixelBuffer rows(stride * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {

@@ -146,12 +146,8 @@ std::vector<FileType> FileTypes() {
        }},
       {"GIF",
        [](CaptureImage& image, Win32DeliveryPlatform&) {
-         TGIFImage gif;
-         gif.ReductionMethod = kReductionOctree;
-         gif.DitherStyle = kDitherFloydSteinberg;
-         gif.AssignBitmap(image);
          BytesSink sink;
-         gif.SaveToStream(sink);
+         WriteCaptureGif(image, sink);
          return sink.Take();
        }},
       {"PNG",

@@ -58,13 +58,8 @@ void WholeGif(benchmark::State& state, const std::string& name, GifThreading thr
   const CaptureImage& source = CorpusImage(name);
   for (auto _ : state) {
     CaptureImage image = source;
-    TGIFImage gif;
-    gif.ReductionMethod = kReductionOctree;
-    gif.DitherStyle = kDitherFloydSteinberg;
-    gif.Threading = threading;
-    gif.AssignBitmap(image);
     VectorSink sink;
-    gif.SaveToStream(sink);
+    WriteCaptureGif(image, sink, threading);
     benchmark::DoNotOptimize(sink.Bytes().data());
   }
   state.SetItemsProcessed(state.iterations() * Pixels(source));
