@@ -15,6 +15,7 @@ namespace {
 struct BrowseRequest {
   std::wstring currentFolder;
   std::wstring caption;
+  int selectionMoves = 0;  // how often the browser's selection has changed
 };
 
 UniquePidl ParseFolder(HWND owner, std::wstring path) {
@@ -27,10 +28,24 @@ UniquePidl ParseFolder(HWND owner, std::wstring path) {
   return UniquePidl(list);
 }
 
-void Initialized(HWND dialog, const BrowseRequest& request) {
-  if (UniquePidl current = ParseFolder(dialog, request.currentFolder)) {
+// Selects the current folder in the browser's tree. Some shells match the
+// folders on the way byte for byte, last-access time included, and parsing
+// the path lists those folders: where one was written to since it was last
+// listed (a pictures folder other programs save to), its time moves under
+// the first attempt. A path parsed again carries the times the tree holds.
+void SelectCurrentFolder(HWND dialog, BrowseRequest& request) {
+  constexpr int kAttempts = 3;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const UniquePidl current = ParseFolder(dialog, request.currentFolder);
+    if (!current) return;
+    const int movesBefore = request.selectionMoves;
     SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(current.get()));
+    if (request.selectionMoves != movesBefore) return;
   }
+}
+
+void Initialized(HWND dialog, BrowseRequest& request) {
+  SelectCurrentFolder(dialog, request);
   RECT rect;
   GetWindowRect(dialog, &rect);
   const CentredOrigin origin = CentreOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -60,9 +75,12 @@ std::wstring PathFromIdList(LPCITEMIDLIST list) {
 
 int CALLBACK BrowseFolderCallback(HWND dialog, UINT message, LPARAM argument, LPARAM data) noexcept {
   try {
-    const auto* request = reinterpret_cast<const BrowseRequest*>(data);
+    auto* request = reinterpret_cast<BrowseRequest*>(data);
     if (message == BFFM_INITIALIZED && request) Initialized(dialog, *request);
-    if (message == BFFM_SELCHANGED) SelectionChanged(dialog, reinterpret_cast<LPCITEMIDLIST>(argument));
+    if (message == BFFM_SELCHANGED) {
+      if (request) ++request->selectionMoves;
+      SelectionChanged(dialog, reinterpret_cast<LPCITEMIDLIST>(argument));
+    }
   } catch (...) {
     Application::Instance().ShowCurrentException();
   }

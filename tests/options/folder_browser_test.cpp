@@ -41,6 +41,19 @@ class FolderBrowserTest : public ::testing::Test {
     };
   }
 
+  // Marks the folder at `path` as last listed an hour ago.
+  static void LastListedAnHourAgo(const std::string& path) {
+    const HANDLE folder = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG hourAgo = ((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) - 3600ull * 10000000;
+    const FILETIME read{static_cast<DWORD>(hourAgo), static_cast<DWORD>(hourAgo >> 32)};
+    EXPECT_TRUE(SetFileTime(folder, nullptr, &read, nullptr));
+    CloseHandle(folder);
+  }
+
   static bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiW(Widen(a).c_str(), Widen(b).c_str()) == 0;
   }
@@ -52,6 +65,9 @@ class FolderBrowserTest : public ::testing::Test {
 TEST_F(FolderBrowserTest, OpensOnTheCurrentFolderCentredAndReturnsItOnOk) {
   const std::string folder = dir_.Path() + "Captures";
   ASSERT_TRUE(CreateDirectoryW(Widen(folder).c_str(), nullptr));
+  // Its parent written to since it was last listed, as a pictures folder
+  // other programs save to.
+  LastListedAnHourAgo(dir_.Path());
   BrowserSeen seen;
   test::Watcher user({Answer(IDOK, seen)});
   std::string result = folder;
