@@ -8,6 +8,7 @@
 
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
+#include "framework/handles_win32.h"
 #include "framework/utf8.h"
 #include "options/folder_browser_win32.h"
 #include "options/options_rules.h"
@@ -43,15 +44,15 @@ class FolderBrowserTest : public ::testing::Test {
 
   // Marks the folder at `path` as last listed an hour ago.
   static void LastListedAnHourAgo(const std::string& path) {
-    const HANDLE folder = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+    const UniqueFileHandle folder(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(folder);
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG hourAgo = ((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) - 3600ull * 10000000;
     const FILETIME read{static_cast<DWORD>(hourAgo), static_cast<DWORD>(hourAgo >> 32)};
-    EXPECT_TRUE(SetFileTime(folder, nullptr, &read, nullptr));
-    CloseHandle(folder);
+    EXPECT_TRUE(SetFileTime(folder.get(), nullptr, &read, nullptr));
   }
 
   static bool SamePath(const std::string& a, const std::string& b) {
