@@ -28,15 +28,8 @@ std::string FormatRandomNumber(std::uint32_t number) {
 }
 
 std::string_view ExtensionForType(std::optional<ImageKind> type) {
-  if (!type) return {};
-  switch (*type) {
-    case ImageKind::Bitmap: return ".bmp";
-    case ImageKind::Jpeg: return ".jpg";
-    case ImageKind::Gif: return ".gif";
-    case ImageKind::Png: return ".png";
-    case ImageKind::PromptAtSave: break;
-  }
-  return {};
+  const FileFormat* format = FileFormatOf(type);
+  return format ? format->extension : std::string_view();
 }
 
 std::string NamePrefix(std::string_view folder, std::string_view base) {

@@ -12,16 +12,6 @@ const char* RouteWord(SaveRoute route) {
   return "";
 }
 
-const char* TypeSuffix(ImageKind type) {
-  switch (type) {
-    case ImageKind::Bitmap: return " [BMP]";
-    case ImageKind::Jpeg: return " [JPG]";
-    case ImageKind::Gif: return " [GIF]";
-    case ImageKind::Png: return " [PNG]";
-    case ImageKind::PromptAtSave: break;  // names no format yet
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -29,7 +19,12 @@ std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind>
   std::string hint = "Capture to: ";
   if (route) hint += RouteWord(*route);
   // The clipboard takes no file format.
-  if (route != SaveRoute::CopyToClipboard && type) hint += TypeSuffix(*type);
+  // "Prompt at save" names no format yet.
+  if (const FileFormat* format = FileFormatOf(type); route != SaveRoute::CopyToClipboard && format) {
+    hint += " [";
+    hint += format->hintTag;
+    hint += "]";
+  }
   return hint;
 }
 

@@ -30,15 +30,8 @@ constexpr int kMaxRandomDraws = 200000;
 }  // namespace
 
 std::string_view FilterForType(std::optional<ImageKind> type) {
-  if (!type) return {};
-  switch (*type) {
-    case ImageKind::Bitmap: return "Bitmap Images (*.bmp)|*.bmp";
-    case ImageKind::Jpeg: return "JPEG Images (*.jpg)|*.jpg";
-    case ImageKind::Gif: return "GIF Images (*.gif)|*.gif";
-    case ImageKind::Png: return "PNG Images (*.png)|*.png";
-    case ImageKind::PromptAtSave: break;
-  }
-  return {};
+  const FileFormat* format = FileFormatOf(type);
+  return format ? format->saveFilter : std::string_view();
 }
 
 int BitmapDepthForQuality(std::int32_t quality) {

@@ -1,11 +1,6 @@
 #include "app/image_type_form_win32.h"
 
 namespace tessory {
-namespace {
-
-constexpr const char* kItems[] = {"Windows Bitmap", "JPEG Image", "GIF Image", "PNG Image"};
-
-}  // namespace
 
 TImageTypeForm::TImageTypeForm(HWND owner) {
   Frame frame;
@@ -24,7 +19,7 @@ TImageTypeForm::TImageTypeForm(HWND owner) {
   AddControl(L"BUTTON", "Image Type", WS_VISIBLE | BS_GROUPBOX, 7, 3, 150, 100, kImgTypeGroup);
   for (int i = 0; i < 4; ++i) {
     const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    AddControl(L"BUTTON", kItems[i], WS_VISIBLE | BS_AUTORADIOBUTTON | first, 17, 20 + 20 * i, 130, 18,
+    AddControl(L"BUTTON", std::string(kFileFormats[i].promptLabel), WS_VISIBLE | BS_AUTORADIOBUTTON | first, 17, 20 + 20 * i, 130, 18,
                kImgTypeFirst + i);
   }
   // Captions cut off by a font wider than the designed one take the room

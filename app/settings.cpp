@@ -17,14 +17,9 @@ std::optional<ImageKind> AsImageKind(std::int32_t value) {
 }
 
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath) {
+  settings = CaptureSettings{};
   settings.TempFolder = systemTempPath;
-  settings.ImageQuality = 3;
-  settings.SaveOption = 0;
-  settings.ImageType = 0;
-  settings.SequentialFileNames = false;
   counter = 0;
-  settings.BaseFileName.clear();
-  settings.CaptureSound.clear();
 }
 
 namespace {

@@ -5,15 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "app/image_kinds.h"
 #include "app/registry.h"
 
 namespace tessory {
 
 // Delivery route: what a "Save Option" value means.
 enum class SaveRoute : std::int32_t { CopyToClipboard = 0, AskFileName = 1, AutoSave = 2 };
-
-// File format: what an "Image Type" value means.
-enum class ImageKind : std::int32_t { Bitmap = 0, Jpeg = 1, Gif = 2, Png = 3, PromptAtSave = 4 };
 
 // The stored numbers decoded, here and nowhere else; none for a number
 // outside the enumeration (such a number is kept as stored, and means
@@ -24,7 +22,8 @@ std::optional<ImageKind> AsImageKind(std::int32_t value);
 // Everything that steers a capture. The main window owns the program's one
 // record; the options dialog and the delivery routes are handed it by
 // reference. Numbers stay plain integers: values stored by hand outside the
-// enumerations' ranges must survive a load and a store unchanged.
+// enumerations' ranges must survive a load and a store unchanged. The
+// initial values here are the defaults, the one place they are written.
 struct CaptureSettings {
   std::int32_t SaveOption = 0;
   std::int32_t ImageType = 0;
@@ -35,9 +34,8 @@ struct CaptureSettings {
   std::string CaptureSound;       // WAV path; empty means the system beep
 };
 
-// Sets the defaults in their order: TempFolder from the system temporary
-// folder, ImageQuality 3, SaveOption 0, ImageType 0, sequential names off,
-// counter 0; base name and capture sound empty.
+// Sets every field to its default (a fresh CaptureSettings), TempFolder to
+// the system temporary folder and the counter to 0.
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath);
 
 // The values the main window holds itself but keeps under the same key.

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "app/delivery.h"
 #include "app/headless_platform.h"
+#include "app/image_kinds.h"
 #include "framework/error.h"
 #include "tools/image_input.h"
 
@@ -20,15 +22,18 @@ namespace {
 using namespace tessory;
 
 int Usage() {
-  std::fputs("usage: tessory-encode --type bmp|jpg|gif|png [--quality N] IN OUT\n", stderr);
+  std::string types;
+  for (const FileFormat& format : kFileFormats) (types += types.empty() ? "" : "|") += format.typeName;
+  std::fprintf(stderr, "usage: tessory-encode --type %s [--quality N] IN OUT\n", types.c_str());
   return 2;
 }
 
-int TypeFromName(const std::string& name) {
-  if (name == "bmp") return 0;
-  if (name == "jpg" || name == "jpeg") return 1;
-  if (name == "gif") return 2;
-  if (name == "png") return 3;
+// The "Image Type" value of a --type name ("jpeg" also names JPEG), or -1.
+int TypeFromName(std::string_view name) {
+  if (name == "jpeg") name = "jpg";
+  for (const FileFormat& format : kFileFormats) {
+    if (format.typeName == name) return static_cast<int>(format.kind);
+  }
   return -1;
 }
 
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
   try {
     CaptureImage image = ReadInputImage(paths[0]);
     CaptureSettings settings;
-    if (quality < 0) quality = type == 1 ? 90 : 3;
+    if (quality < 0) quality = type == static_cast<int>(ImageKind::Jpeg) ? 90 : 3;
     settings.ImageType = type;
     settings.ImageQuality = quality;
     std::int32_t counter = 0;
