@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/dpi_win32.h"
 #include "framework/utf8.h"
 
 namespace tessory {
@@ -17,7 +18,7 @@ constexpr UINT kPlaceFlags = SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 constexpr COLORREF kAccent = RGB(255, 176, 0);
 constexpr COLORREF kDark = RGB(24, 24, 24);
 constexpr COLORREF kLabelText = RGB(250, 250, 250);
-// Sizes at 96 DPI.
+// Sizes at the design DPI.
 constexpr int kThickness = 4, kEdge = 1, kLabelGap = 16, kLabelPadding = 4, kLabelMaxWidth = 480;
 
 void RegisterPartClass(const wchar_t* name, WNDPROC procedure) {
@@ -30,13 +31,13 @@ void RegisterPartClass(const wchar_t* name, WNDPROC procedure) {
   RegisterClassExW(&windowClass);
 }
 
-// The effective DPI of a monitor; 96 where the system cannot tell.
+// The effective DPI of a monitor; the design DPI where the system cannot tell.
 int MonitorDpi(HMONITOR monitor) {
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   static const UniqueHmodule shcore(LoadLibraryW(L"shcore.dll"));
   static const auto getDpi = ProcAddress<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor");
-  UINT x = 96, y = 96;
-  if (!getDpi || FAILED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) || x == 0) return 96;
+  UINT x = kDesignDpi, y = kDesignDpi;
+  if (!getDpi || FAILED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) || x == 0) return kDesignDpi;
   return static_cast<int>(x);
 }
 
@@ -85,8 +86,8 @@ HWND PickOutline::CreatePart(const wchar_t* windowClass, HWND owner) {
 
 void PickOutline::Show(const RECT& target, const std::string& text, POINT pointer) {
   const int dpi = MonitorDpi(MonitorFromRect(&target, MONITOR_DEFAULTTONEAREST));
-  thickness_ = MulDiv(kThickness, dpi, 96);
-  edge_ = std::max(1, MulDiv(kEdge, dpi, 96));
+  thickness_ = ScaleToDpi(kThickness, dpi);
+  edge_ = std::max(1, ScaleToDpi(kEdge, dpi));
   ring_ = OutlineRing(ToPixelRect(target), VirtualScreen(), thickness_);
   if (ring_.Empty()) return Hide();
   const auto bands = RingBands(ring_, thickness_);
@@ -105,15 +106,15 @@ void PickOutline::Show(const RECT& target, const std::string& text, POINT pointe
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(labelDpi));
-  if (metrics.lfMessageFont.lfHeight == 0) metrics.lfMessageFont.lfHeight = -MulDiv(12, labelDpi, 96);
+  if (metrics.lfMessageFont.lfHeight == 0) metrics.lfMessageFont.lfHeight = -ScaleToDpi(12, labelDpi);
   font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-  padding_ = MulDiv(kLabelPadding, labelDpi, 96);
+  padding_ = ScaleToDpi(kLabelPadding, labelDpi);
   {
     WindowDc dc(label_.get(), GetDC(label_.get()));
     SelectedObject font(dc.get(), font_.get());
     RECT measured{0, 0, 0, 0};
     DrawTextW(dc.get(), text_.c_str(), -1, &measured, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    labelSize_ = {std::min<int>(measured.right, MulDiv(kLabelMaxWidth, labelDpi, 96)) + 2 * padding_ + 2 * edge_,
+    labelSize_ = {std::min<int>(measured.right, ScaleToDpi(kLabelMaxWidth, labelDpi)) + 2 * padding_ + 2 * edge_,
                   measured.bottom + 2 * padding_ + 2 * edge_};
   }
   visible_ = true;
@@ -129,7 +130,7 @@ void PickOutline::PlaceLabel(POINT pointer) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
-  const int gap = MulDiv(kLabelGap, MonitorDpi(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST)), 96);
+  const int gap = ScaleToDpi(kLabelGap, MonitorDpi(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST)));
   const PixelRect place =
       LabelPlacement(pointer.x, pointer.y, labelSize_.cx, labelSize_.cy, ToPixelRect(monitor.rcWork), gap);
   SetWindowPos(label_.get(), HWND_TOPMOST, place.left, place.top, place.Width(), place.Height(),

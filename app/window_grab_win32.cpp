@@ -184,7 +184,7 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
   {
     const WindowDc screen = ScreenDc();
     UniqueHdc memory(CreateCompatibleDC(screen.get()));
-    if (!memory) throw EOutOfResources("Out of system resources");
+    if (!memory) throw EOutOfResources(kOutOfResourcesText);
     SelectedObject selected(memory.get(), bitmap->Handle());
     CopyWindow(target, rect, windowDc.get(), compositor, memory.get());
   }

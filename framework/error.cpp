@@ -5,7 +5,7 @@
 namespace tessory {
 
 std::string UserMessage(const std::exception& error) {
-  if (dynamic_cast<const std::bad_alloc*>(&error)) return kOutOfMemoryText;
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return kOutOfResourcesText;
   return error.what();
 }
 

@@ -43,8 +43,9 @@ class ERegistryException : public Error {
   using Error::Error;
 };
 
-// What a failed allocation says to the user, wherever it happened.
-inline constexpr char kOutOfMemoryText[] = "Out of system resources";
+// What a failed allocation, or a size past what the system or a format can
+// hold, says to the user, wherever it happened.
+inline constexpr char kOutOfResourcesText[] = "Out of system resources";
 
 // The text the user is shown for `error`: its own message, and for a
 // failed allocation of the standard library (std::bad_alloc) the program's

@@ -36,7 +36,7 @@ bool IsStatic(HWND window) {
 
 int WindowDpi(HWND window) {
   const UINT dpi = window ? GetDpiForWindow(window) : 0;
-  return dpi ? static_cast<int>(dpi) : 96;
+  return dpi ? static_cast<int>(dpi) : kDesignDpi;
 }
 
 void Form::RegisterWindowClass(HINSTANCE instance) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/dpi_win32.h"
 #include "framework/handles_win32.h"
 
 namespace tessory {
@@ -45,7 +46,7 @@ class Form {
 
   int Dpi() const { return dpi_; }
   // `pixels` at 96 DPI, in the window's DPI.
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  int Scale(int pixels) const { return ScaleToDpi(pixels, dpi_); }
   // Client size at 96 DPI, made physical for the current DPI; wider by
   // what fitting the captions added (FitCaptions).
   void SetClientSize(int width, int height);
@@ -138,7 +139,7 @@ class Form {
   void CloseRequested();
 
   HWND window_ = nullptr;
-  int dpi_ = 96;
+  int dpi_ = kDesignDpi;
   int clientWidth_ = 0, clientHeight_ = 0;
   int modalResult_ = kModalNone;
   bool inModalLoop_ = false;

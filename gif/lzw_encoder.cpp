@@ -130,7 +130,7 @@ void TLZWEncoder::EncodeBody() {
   try {
     table_ = std::make_unique<LzwCodeTable>();
   } catch (const std::bad_alloc&) {
-    throw EOutOfMemory(kOutOfMemoryText);
+    throw EOutOfMemory(kOutOfResourcesText);
   }
   ResetCodes();
   std::size_t final = PixelsFinal(0);

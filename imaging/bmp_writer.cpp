@@ -12,21 +12,37 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 
+std::uint64_t ImageSize(const CaptureImage& image) {
+  return static_cast<std::uint64_t>(image.Stride()) * static_cast<std::uint64_t>(image.Height());
+}
+
 std::vector<std::uint8_t> Headers(const CaptureImage& image) {
-  const int bits = BitsPerPixel(image.Format());
-  const std::uint64_t imageSize = static_cast<std::uint64_t>(image.Stride()) * static_cast<std::uint64_t>(image.Height());
-  const std::uint32_t colorCount = bits == 8 ? 256 : 0;
-  const std::uint32_t headerSize = kInfoHeaderSize + (bits == 8 ? 4 * 256 : bits == 16 ? 12 : 0);
-  // bfSize and biSizeImage are 32-bit fields: larger pictures do not fit the format.
-  if (imageSize + kFileHeaderSize + headerSize > 0xFFFFFFFFu) throw EOutOfResources("Out of system resources");
+  const std::vector<std::uint8_t> info = DibHeader(image);
+  const std::uint64_t fileSize = kFileHeaderSize + info.size() + ImageSize(image);
+  // bfSize is a 32-bit field: larger pictures do not fit the format.
+  if (fileSize > 0xFFFFFFFFu) throw EOutOfResources(kOutOfResourcesText);
 
   std::vector<std::uint8_t> out;
-  out.reserve(kFileHeaderSize + headerSize);
+  out.reserve(kFileHeaderSize + info.size());
   out.push_back('B'), out.push_back('M');
-  PutU32Le(out, static_cast<std::uint32_t>(kFileHeaderSize + headerSize + imageSize));  // bfSize
-  PutU16Le(out, 0), PutU16Le(out, 0);                                                     // bfReserved1, 2
-  PutU32Le(out, kFileHeaderSize + headerSize);                                            // bfOffBits
+  PutU32Le(out, static_cast<std::uint32_t>(fileSize));                           // bfSize
+  PutU16Le(out, 0), PutU16Le(out, 0);                                            // bfReserved1, 2
+  PutU32Le(out, static_cast<std::uint32_t>(kFileHeaderSize + info.size()));     // bfOffBits
+  out.insert(out.end(), info.begin(), info.end());
+  return out;
+}
 
+}  // namespace
+
+std::vector<std::uint8_t> DibHeader(const CaptureImage& image) {
+  const int bits = BitsPerPixel(image.Format());
+  const std::uint64_t imageSize = ImageSize(image);
+  const std::uint32_t colorCount = bits == 8 ? 256 : 0;
+  // biSizeImage is a 32-bit field as well.
+  if (imageSize > 0xFFFFFFFFu) throw EOutOfResources(kOutOfResourcesText);
+
+  std::vector<std::uint8_t> out;
+  out.reserve(kInfoHeaderSize + 4 * 256);
   PutU32Le(out, kInfoHeaderSize);                                // biSize
   PutU32Le(out, static_cast<std::uint32_t>(image.Width()));      // biWidth
   PutU32Le(out, static_cast<std::uint32_t>(image.Height()));     // biHeight: positive, rows bottom-up
@@ -46,8 +62,6 @@ std::vector<std::uint8_t> Headers(const CaptureImage& image) {
   }
   return out;
 }
-
-}  // namespace
 
 void WriteBmp(const CaptureImage& image, ByteSink& sink) {
   if (image.Format() == PixelFormat::Device) {

@@ -8,10 +8,10 @@
 namespace tessory {
 
 std::size_t RowStride(int width, int bitsPerPixel) {
-  if (width < 0) throw EOutOfResources("Out of system resources");
+  if (width < 0) throw EOutOfResources(kOutOfResourcesText);
   const auto bits = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bitsPerPixel);
   const std::uint64_t stride = (bits + 31) / 32 * 4;
-  if (stride > std::numeric_limits<std::uint32_t>::max()) throw EOutOfResources("Out of system resources");
+  if (stride > std::numeric_limits<std::uint32_t>::max()) throw EOutOfResources(kOutOfResourcesText);
   return static_cast<std::size_t>(stride);
 }
 
@@ -30,9 +30,9 @@ PixelBuffer AllocatePixels(std::size_t size) {
   try {
     return PixelBuffer(size);
   } catch (const std::bad_alloc&) {
-    throw EOutOfResources("Out of system resources");
+    throw EOutOfResources(kOutOfResourcesText);
   } catch (const std::length_error&) {
-    throw EOutOfResources("Out of system resources");
+    throw EOutOfResources(kOutOfResourcesText);
   }
 }
 

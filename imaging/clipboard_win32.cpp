@@ -7,7 +7,8 @@
 #include "framework/application_win32.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
-#include "framework/win32_error.h"
+#include "framework/win32_error_win32.h"
+#include "imaging/bmp_writer.h"
 #include "imaging/screen_bitmap_win32.h"
 
 namespace tessory {
@@ -24,30 +25,10 @@ class ClipboardScope {
 
 // A DIB section holding the stored rows of an image in one of the four formats.
 UniqueHbitmap DibOf(const CaptureImage& image) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colors[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = image.Width();
-  info.header.biHeight = image.Height();
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(BitsPerPixel(image.Format()));
-  info.header.biCompression = BI_RGB;
-  if (image.Format() == PixelFormat::Bits16) {
-    info.header.biCompression = BI_BITFIELDS;
-    const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-    std::memcpy(info.colors, masks, sizeof masks);
-  } else if (image.Format() == PixelFormat::Bits8) {
-    info.header.biClrUsed = 256;
-    for (int i = 0; i < 256; ++i) {
-      const RgbQuad& c = image.Colors()[i];
-      info.colors[i] = {c.blue, c.green, c.red, 0};
-    }
-  }
+  const std::vector<std::uint8_t> info = DibHeader(image);
   void* bits = nullptr;
-  UniqueHbitmap dib(
-      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueHbitmap dib(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits,
+                                     nullptr, 0));
   if (!dib || !bits) RaiseOutOfResources();
   std::memcpy(bits, image.Rows().data(), image.Rows().size());
   return dib;

@@ -16,7 +16,7 @@ using pnglib::PngPicture;
 void AllocatePicture(PngPicture& picture, int width, int height, int channels) {
   const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
   if (height > 0 && rowBytes > std::numeric_limits<std::size_t>::max() / static_cast<std::size_t>(height)) {
-    throw EOutOfResources("Out of system resources");
+    throw EOutOfResources(kOutOfResourcesText);
   }
   picture.width = static_cast<std::uint32_t>(width);
   picture.height = static_cast<std::uint32_t>(height);

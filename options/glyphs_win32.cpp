@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "framework/dpi_win32.h"
 #include "framework/handles_win32.h"
 
 namespace tessory {
@@ -10,7 +11,7 @@ namespace {
 // The glyphs are drawn on a 16 x 16 grid centred in the button.
 struct Grid {
   int left, top, dpi;
-  POINT At(int x, int y) const { return {left + MulDiv(x, dpi, 96), top + MulDiv(y, dpi, 96)}; }
+  POINT At(int x, int y) const { return {left + ScaleToDpi(x, dpi), top + ScaleToDpi(y, dpi)}; }
 };
 
 void FillPolygon(HDC dc, const POINT* points, int count, COLORREF fill, COLORREF outline) {
@@ -40,7 +41,7 @@ void DrawPlay(HDC dc, const Grid& grid, bool enabled) {
 void PaintGlyphButton(HDC dc, const RECT& bounds, Glyph glyph, bool enabled, int dpi) {
   RECT area = bounds;
   FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-  const int size = MulDiv(16, dpi, 96);
+  const int size = ScaleToDpi(16, dpi);
   const Grid grid{(bounds.left + bounds.right - size) / 2, (bounds.top + bounds.bottom - size) / 2, dpi};
   if (glyph == Glyph::Folder) {
     DrawFolder(dc, grid, enabled);

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "framework/application_win32.h"
+#include "framework/dpi_win32.h"
 #include "framework/file_dialog_win32.h"
 #include "framework/utf8.h"
 #include "help/html_help_api_win32.h"
@@ -66,7 +67,7 @@ void TOptionsForm::FitLabelToText(int id) {
   RECT bounds;
   GetWindowRect(label, &bounds);
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&bounds), 2);
-  const auto unscale = [this](LONG pixels) { return MulDiv(pixels, 96, Dpi()); };
+  const auto unscale = [this](LONG pixels) { return ScaleFromDpi(pixels, Dpi()); };
   SetControlBounds(label, unscale(bounds.left), unscale(bounds.top), unscale(size.cx) + 2,
                    unscale(bounds.bottom - bounds.top));
 }

@@ -107,8 +107,8 @@ void ExpectReadable(HWND form, const char* name) {
     const std::string text = Narrow(child.text);
     EXPECT_TRUE(Inside(child.bounds, client)) << text << " lies outside the client area";
     if (child.text.empty() || IsGroupBox(child)) continue;
-    // A check box or radio button also holds its box, 13 pixels at 96 DPI.
-    const LONG box = IsCheckOrRadio(child) ? MulDiv(13, dpi, 96) : 0;
+    // A check box or radio button also holds its box, 13 pixels at the design DPI.
+    const LONG box = IsCheckOrRadio(child) ? ScaleToDpi(13, dpi) : 0;
     EXPECT_LE(TextExtent(child.window, child.text).cx + box, child.bounds.right - child.bounds.left)
         << '"' << text << "\" is cut off";
   }
