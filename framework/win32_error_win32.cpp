@@ -1,4 +1,4 @@
-#include "framework/win32_error.h"
+#include "framework/win32_error_win32.h"
 
 #include "framework/error.h"
 #include "framework/utf8.h"
@@ -22,7 +22,7 @@ std::string SystemMessage(DWORD code) {
 
 void RaiseOutOfResources() {
   std::string message = SystemMessage(GetLastError());
-  if (message.empty()) message = "Out of system resources";
+  if (message.empty()) message = kOutOfResourcesText;
   throw EOutOfResources(message);
 }
 

@@ -1,4 +1,4 @@
-#include "gif/gif_writer.h"
+#include "gif/block_writer.h"
 
 namespace tessory {
 

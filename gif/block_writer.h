@@ -1,4 +1,4 @@
-// Packs the LZW code stream into GIF data sub-blocks.
+// The block writer: packs the LZW code stream into GIF data sub-blocks.
 #pragma once
 
 #include <array>

@@ -11,7 +11,7 @@ namespace tessory {
 
 // Where a ditherer is in its serpentine walk: the column it maps next and
 // the direction it steps in. Both ditherers hold one.
-struct TSerpentineWalk {
+struct SerpentineWalk {
   int width;
   int direction = 1;
   int column = 0;
@@ -39,7 +39,7 @@ class TDitherEngine final {
   void DitherRow(const std::uint8_t* bgr, std::uint8_t* indices);
 
  private:
-  TSerpentineWalk walk_;
+  SerpentineWalk walk_;
   TFastColorLookup& lookup_;
 };
 
@@ -84,7 +84,7 @@ class TFloydSteinbergDitherer final {
   // Dithers one pixel of `color` (packed by PackRgb) at these entries.
   Mapped Step(Accumulators& acc, std::int32_t* entries, std::uint32_t color);
 
-  TSerpentineWalk walk_;
+  SerpentineWalk walk_;
   TFastColorLookup& lookup_;
   // (width + 2) positions of red, green and blue errors, interleaved.
   std::vector<std::int32_t> errors_;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <span>
 
-#include "gif/gif_writer.h"
+#include "gif/block_writer.h"
 #include "gif/lzw_code_table.h"
 #include "gif/row_progress.h"
 #include "imaging/byte_sink.h"

@@ -2,7 +2,7 @@
 
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
-#include "framework/win32_error.h"
+#include "framework/win32_error_win32.h"
 #include "imaging/file_system.h"
 
 namespace tessory::filesystem {

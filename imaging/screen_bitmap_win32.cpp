@@ -1,7 +1,7 @@
 #include "imaging/screen_bitmap_win32.h"
 
 #include "framework/error.h"
-#include "framework/win32_error.h"
+#include "framework/win32_error_win32.h"
 
 namespace tessory {
 

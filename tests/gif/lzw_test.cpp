@@ -3,7 +3,7 @@
 #include "gif/gif_decoder.h"
 #include "gif/gif_error.h"
 #include "gif/gif_test_support.h"
-#include "gif/gif_writer.h"
+#include "gif/block_writer.h"
 #include "gif/lzw_encoder.h"
 #include "gif/lzw_hash_table.h"
 
