@@ -34,7 +34,6 @@ class ComInit {
   }
   ComInit(const ComInit&) = delete;
   ComInit& operator=(const ComInit&) = delete;
-  bool Succeeded() const noexcept { return succeeded_; }
 
  private:
   bool succeeded_;
