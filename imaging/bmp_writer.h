@@ -1,8 +1,6 @@
 // Windows bitmap files (BITMAPFILEHEADER + BITMAPINFOHEADER, rows bottom-up).
 #pragma once
 
-#include <string>
-
 #include "imaging/byte_sink.h"
 #include "imaging/capture_image.h"
 
@@ -12,10 +10,5 @@ namespace tessory {
 // 16 bits as BI_BITFIELDS 5-6-5 with the three masks, 24 and 32 bits as
 // BI_RGB. A device-format image is written at 24 bits.
 void WriteBmp(const CaptureImage& image, ByteSink& sink);
-
-// Writes `image` to a BMP file at `path` (OutputFile::Replace): "Cannot
-// create file <path>" or "Stream write error", each with the path and the
-// system's reason, and an existing file stays as it was.
-void WriteBmpFile(const CaptureImage& image, const std::string& path);
 
 }  // namespace tessory

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/delivery.h"
-#include "app/headless_platform.h"
 #include "framework/error.h"
+#include "tools/headless_platform.h"
 #include "tools/image_input.h"
 
 namespace {
