@@ -1,24 +1,20 @@
 #include "app/drag_session_win32.h"
 
 namespace tessory {
-namespace {
 
-// The window of the drag whose Escape watch is installed. Drags run on the
-// one user-interface thread, one at a time; the hook runs on that thread too.
-HWND gWatchingOwner = nullptr;
+DragSession* DragSession::watching_ = nullptr;
 
-}  // namespace
-
-DragSession::DragSession(HWND owner) : capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(owner) {
+DragSession::DragSession(HWND owner)
+    : owner_(owner), capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(owner) {
   // A low-level hook sees the key whichever window has the focus. Without
   // it (hooks refused) Escape still ends the drag where the window has it.
+  watching_ = this;
   escapeWatch_.reset(SetWindowsHookExW(WH_KEYBOARD_LL, &DragSession::KeyboardProc, GetModuleHandleW(nullptr), 0));
-  gWatchingOwner = owner;
 }
 
 DragSession::~DragSession() {
   outline_.Hide();
-  gWatchingOwner = nullptr;
+  if (watching_ == this) watching_ = nullptr;
 }
 
 void DragSession::Outline(HWND target, const RECT& rect, const std::string& label, POINT pointer) {
@@ -29,10 +25,10 @@ void DragSession::Outline(HWND target, const RECT& rect, const std::string& labe
 
 LRESULT CALLBACK DragSession::KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
   const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-  if (code == HC_ACTION && gWatchingOwner && key->vkCode == VK_ESCAPE) {
+  if (code == HC_ACTION && watching_ && key->vkCode == VK_ESCAPE) {
     // Ended from the message loop, not inside the hook: the session
     // unhooks itself as it ends.
-    if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) PostMessageW(gWatchingOwner, WM_CANCELMODE, 0, 0);
+    if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) PostMessageW(watching_->owner_, WM_CANCELMODE, 0, 0);
     return 1;  // the key was meant for the drag
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

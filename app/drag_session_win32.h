@@ -32,6 +32,13 @@ class DragSession {
  private:
   static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
+  // The session whose Escape watch is installed. The hook procedure takes
+  // no context, so the session registers itself here while it lasts. Drags
+  // run on the one user-interface thread, one at a time; the hook runs on
+  // that thread too.
+  static DragSession* watching_;
+
+  HWND owner_;
   MouseCapture capture_;
   CursorOverride cursor_;
   UniqueHhook escapeWatch_;

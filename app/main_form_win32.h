@@ -51,8 +51,6 @@ class TMainForm final : public Form, public MainWindowValues {
   CaptureImage& Image() { return image_; }
   // The settings record, which this window owns for the program's life.
   CaptureSettings& Settings() { return settings_; }
-  // The grab's copy source, for tests of the screen path.
-  void SetGrabOptions(const GrabOptions& options) { grabOptions_ = options; }
 
   // The values kept with the settings.
   int Left() const override;

@@ -28,7 +28,6 @@ class PickOutline {
   void FollowPointer(POINT pointer);
   // Hides outline and label; the windows they covered repaint that part.
   void Hide();
-  bool Visible() const { return visible_; }
   // The outline's windows, for checks that they stay out of the pick.
   HWND Band(int index) const { return bands_[index].get(); }
   HWND Label() const { return label_.get(); }

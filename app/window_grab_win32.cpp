@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/callback_failure.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "imaging/screen_bitmap_win32.h"
@@ -93,16 +94,20 @@ bool UsesScreen(const GrabOptions& options, const Compositor& compositor) {
 
 // The parts of `rect` that lie on a monitor, in screen pixels.
 std::vector<RECT> OnScreenParts(const RECT& rect) {
-  std::vector<RECT> parts;
-  auto collect = [](HMONITOR, HDC, LPRECT monitor, LPARAM data) -> BOOL {
-    auto& found = *reinterpret_cast<std::pair<RECT, std::vector<RECT>*>*>(data);
+  struct Found {
+    RECT rect;
+    std::vector<RECT> parts;
+    CallbackFailure failure;
+  } found{rect, {}, {}};
+  auto collect = [](HMONITOR, HDC, LPRECT monitor, LPARAM data) noexcept -> BOOL {
+    auto& found = *reinterpret_cast<Found*>(data);
     RECT part;
-    if (IntersectRect(&part, monitor, &found.first)) found.second->push_back(part);
-    return TRUE;
+    if (!IntersectRect(&part, monitor, &found.rect)) return TRUE;
+    return found.failure.Guard([&] { found.parts.push_back(part); });
   };
-  std::pair<RECT, std::vector<RECT>*> data{rect, &parts};
-  EnumDisplayMonitors(nullptr, nullptr, collect, reinterpret_cast<LPARAM>(&data));
-  return parts;
+  EnumDisplayMonitors(nullptr, nullptr, collect, reinterpret_cast<LPARAM>(&found));
+  found.failure.Rethrow();
+  return std::move(found.parts);
 }
 
 bool Covers(const std::vector<RECT>& parts, const RECT& rect) {

@@ -34,7 +34,6 @@ class Application {
 
   // The main window: closing it ends the message loop.
   void SetMainForm(Form* form) { mainForm_ = form; }
-  Form* MainForm() const { return mainForm_; }
 
   // Runs the message loop until the main window closes; the exit code.
   int Run();

@@ -1,5 +1,5 @@
-// COM on the user-interface thread, and the shell's item lists that COM's
-// task allocator owns.
+// COM on the user-interface thread, owners for its interface pointers, and
+// the shell's item lists that COM's task allocator owns.
 #pragma once
 
 #include <objbase.h>
@@ -13,6 +13,17 @@ namespace tessory {
 // An item list handed out by the shell, freed with CoTaskMemFree.
 using UniquePidl = UniqueHandle<NullHandleTraits<LPITEMIDLIST, ::CoTaskMemFree>>;
 
+template <typename Interface>
+struct ComReleaseTraits {
+  using Handle = Interface*;
+  static constexpr Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle handle) noexcept { handle->Release(); }
+};
+
+// A COM interface pointer holding one reference, released once.
+template <typename Interface>
+using UniqueComPtr = UniqueHandle<ComReleaseTraits<Interface>>;
+
 // Initialises COM apartment-threaded for the life of the object and
 // uninitialises it at the end only when the initialisation succeeded.
 class ComInit {
@@ -23,7 +34,6 @@ class ComInit {
   }
   ComInit(const ComInit&) = delete;
   ComInit& operator=(const ComInit&) = delete;
-  bool Succeeded() const noexcept { return succeeded_; }
 
  private:
   bool succeeded_;

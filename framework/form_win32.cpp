@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/application_win32.h"
+#include "framework/callback_failure.h"
 #include "framework/error.h"
 #include "framework/utf8.h"
 
@@ -11,12 +12,19 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"TessoryForm";
 
-BOOL CALLBACK DisableOther(HWND window, LPARAM lParam) {
-  auto* state = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(lParam);
-  if (window != state->first && IsWindowVisible(window) && IsWindowEnabled(window)) {
-    EnableWindow(window, FALSE);
-    state->second->push_back(window);
-  }
+// The windows of the thread a modal form disables while it shows.
+struct DisabledWindows {
+  HWND modal;
+  std::vector<HWND> windows;
+  CallbackFailure failure;
+};
+
+BOOL CALLBACK DisableOther(HWND window, LPARAM lParam) noexcept {
+  auto* state = reinterpret_cast<DisabledWindows*>(lParam);
+  if (window == state->modal || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  // Recorded before it is disabled: no window stays disabled unrecorded.
+  if (!state->failure.Guard([&] { state->windows.push_back(window); })) return FALSE;
+  EnableWindow(window, FALSE);
   return TRUE;
 }
 
@@ -310,9 +318,12 @@ void Form::ApplyDpi(int dpi) {
 
 int Form::ShowModal() {
   modalResult_ = kModalNone;
-  std::vector<HWND> disabled;
-  std::pair<HWND, std::vector<HWND>*> state{window_, &disabled};
-  EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&state));
+  DisabledWindows disabled{window_, {}, {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&disabled));
+  if (disabled.failure) {
+    for (HWND window : disabled.windows) EnableWindow(window, TRUE);
+    disabled.failure.Rethrow();
+  }
   inModalLoop_ = true;
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
@@ -326,7 +337,7 @@ int Form::ShowModal() {
     }
   }
   inModalLoop_ = false;
-  for (HWND window : disabled) EnableWindow(window, TRUE);
+  for (HWND window : disabled.windows) EnableWindow(window, TRUE);
   ShowWindow(window_, SW_HIDE);
   if (quit) PostQuitMessage(static_cast<int>(message.wParam));
   return modalResult_;

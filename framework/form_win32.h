@@ -53,7 +53,6 @@ class Form {
 
   // The help context F1 asks the help manager for (0: none).
   void SetHelpContext(int context) { helpContext_ = context; }
-  int HelpContext() const { return helpContext_; }
   // The form's handler of the help commands the application routes to the
   // form (Application::HelpCommand), F1 among them. Clearing `callHelp`
   // stops the further dispatch to the help system. True when the form

@@ -56,6 +56,8 @@ using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+// Text the system allocated for the caller (FormatMessage's buffer).
+using UniqueLocalText = UniqueHandle<NullHandleTraits<wchar_t*, ::LocalFree>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;

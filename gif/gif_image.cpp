@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "imaging/output_file.h"
-
 namespace tessory {
 
 void TGIFImage::Clear() {
@@ -45,14 +43,6 @@ void WriteCaptureGif(CaptureImage& image, ByteSink& sink, GifThreading threading
   gif.Threading = threading;
   gif.AssignBitmap(image);
   gif.SaveToStream(sink);
-}
-
-void TGIFImage::WriteToFile(const std::string& path) {
-  // Refused before the file is touched, so an existing file keeps its content.
-  if (Version() == GifVersion::Unknown) throw GIFException("Unsupported GIF version");
-  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
-  SaveToStream(*file);
-  file->Commit();
 }
 
 }  // namespace tessory

@@ -6,7 +6,7 @@
 //   gif.ReductionMethod = kReductionOctree;
 //   gif.DitherStyle = kDitherFloydSteinberg;
 //   gif.AssignBitmap(image);  // converts `image` to 24 bits, then reduces it
-//   gif.WriteToFile(path);
+//   gif.SaveToStream(file);  // an OutputFile: whole or not at all
 //
 // ERRORS
 //   Every failure is an exception: GIFException with the unit's own texts,
@@ -53,9 +53,6 @@ class TGIFImage {
   void Clear();
   // Replaces the image's content with one frame made from `bitmap`.
   void AssignBitmap(CaptureImage& bitmap);
-  // Writes the whole file to `path` through OutputFile::Replace: the file
-  // appears complete or not at all.
-  void WriteToFile(const std::string& path);
   void SaveToStream(ByteSink& stream);
 
   // The highest version among the frames; GifVersion::Unknown without frames.

@@ -54,8 +54,6 @@ class TGIFHeader final : public TGIFItem {
   // version" when the image has no frame.
   void SaveToStream(ByteSink& stream) override;
 
-  int ScreenWidth() const { return screenWidth_; }
-  int ScreenHeight() const { return screenHeight_; }
   // Widens the screen to at least width x height.
   void Widen(int width, int height);
   TGIFGlobalColorMap& ColorMap() { return colorMap_; }

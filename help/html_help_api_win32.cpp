@@ -5,12 +5,27 @@
 
 namespace tessory {
 
-HtmlHelpFunction HtmlHelpEntry = nullptr;
+HtmlHelpControl* HtmlHelpControl::loaded_ = nullptr;
+
+HtmlHelpControl::HtmlHelpControl(const wchar_t* library, HtmlHelpFunction standIn) : library_(LoadLibraryW(library)) {
+  const auto entry = ProcAddress<HtmlHelpFunction>(library_.get(), kHtmlHelpEntryName);
+  // A control without its entry point could show nothing: treat it as missing.
+  if (!entry) {
+    library_.reset();
+    return;
+  }
+  entry_ = standIn ? standIn : entry;
+  loaded_ = this;
+}
+
+HtmlHelpControl::~HtmlHelpControl() {
+  if (loaded_ == this) loaded_ = nullptr;  // the entry point goes with the library
+}
 
 bool CallHtmlHelp(HWND owner, const std::string& file, UINT command, DWORD_PTR data) {
-  if (!HtmlHelpEntry) return false;
+  if (!HtmlHelpControl::loaded_) return false;
   const std::wstring wide = Widen(file);
-  HtmlHelpEntry(owner, file.empty() ? nullptr : wide.c_str(), command, data);
+  HtmlHelpControl::loaded_->entry_(owner, file.empty() ? nullptr : wide.c_str(), command, data);
   return true;
 }
 

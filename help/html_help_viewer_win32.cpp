@@ -82,9 +82,9 @@ int TSPHelpSelector::PickContents(const std::vector<std::string>&) {
   return ViewerLine();
 }
 
-HtmlHelpSession::HtmlHelpSession(const wchar_t* library) {
+HtmlHelpSession::HtmlHelpSession(const wchar_t* library, HtmlHelpFunction standIn) {
   try {
-    Start(library);
+    Start(library, standIn);
   } catch (...) {
     // Help is an extra: the program starts without it.
     End();
@@ -95,14 +95,10 @@ HtmlHelpSession::~HtmlHelpSession() {
   End();
 }
 
-void HtmlHelpSession::Start(const wchar_t* library) {
-  HtmlHelpEntry = nullptr;
-  library_.reset(LoadLibraryW(library));
-  if (!library_) return;
-  HtmlHelpEntry = ProcAddress<HtmlHelpFunction>(library_.get(), kHtmlHelpEntryName);
-  // A control without its entry point could show nothing: treat it as missing.
-  if (!HtmlHelpEntry) {
-    library_.reset();
+void HtmlHelpSession::Start(const wchar_t* library, HtmlHelpFunction standIn) {
+  control_.emplace(library, standIn);
+  if (!control_->Loaded()) {
+    control_.reset();
     return;
   }
   viewer_ = std::make_shared<TSPHelpViewer>();
@@ -127,8 +123,7 @@ void HtmlHelpSession::End() noexcept {
   tester_.reset();
   selector_.reset();
   viewer_.reset();
-  HtmlHelpEntry = nullptr;  // it pointed into the library
-  library_.reset();
+  control_.reset();
 }
 
 }  // namespace tessory

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/handles_win32.h"
@@ -75,22 +76,22 @@ class TSPHelpSelector final : public IHelpSelector {
 // registers the viewer; the end closes every help window, releases the
 // registration and unloads the control. A missing control, or one without
 // its entry point, leaves the program without the viewer; nothing is
-// reported.
+// reported. With `standIn`, the loaded control's calls go to it instead.
 class HtmlHelpSession {
  public:
-  explicit HtmlHelpSession(const wchar_t* library = kHtmlHelpLibrary);
+  explicit HtmlHelpSession(const wchar_t* library = kHtmlHelpLibrary, HtmlHelpFunction standIn = nullptr);
   ~HtmlHelpSession();
   HtmlHelpSession(const HtmlHelpSession&) = delete;
   HtmlHelpSession& operator=(const HtmlHelpSession&) = delete;
 
-  bool Loaded() const { return static_cast<bool>(library_); }
+  bool Loaded() const { return control_.has_value(); }
   const std::shared_ptr<TSPHelpViewer>& Viewer() const { return viewer_; }
 
  private:
-  void Start(const wchar_t* library);
+  void Start(const wchar_t* library, HtmlHelpFunction standIn);
   void End() noexcept;
 
-  UniqueHmodule library_;
+  std::optional<HtmlHelpControl> control_;
   std::shared_ptr<TSPHelpViewer> viewer_;
   std::shared_ptr<TSPHelpTester> tester_;
   std::shared_ptr<TSPHelpSelector> selector_;

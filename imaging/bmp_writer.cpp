@@ -1,7 +1,6 @@
 #include "imaging/bmp_writer.h"
 
 #include "framework/error.h"
-#include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
 
 namespace tessory {
@@ -70,12 +69,6 @@ void WriteBmp(const CaptureImage& image, ByteSink& sink) {
   }
   sink.Write(Headers(image));
   sink.Write(image.Rows());
-}
-
-void WriteBmpFile(const CaptureImage& image, const std::string& path) {
-  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path);
-  WriteBmp(image, *file);
-  file->Commit();
 }
 
 }  // namespace tessory

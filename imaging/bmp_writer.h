@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "imaging/byte_sink.h"
@@ -21,10 +20,5 @@ std::vector<std::uint8_t> DibHeader(const CaptureImage& image);
 // 16 bits as BI_BITFIELDS 5-6-5 with the three masks, 24 and 32 bits as
 // BI_RGB. A device-format image is written at 24 bits.
 void WriteBmp(const CaptureImage& image, ByteSink& sink);
-
-// Writes `image` to a BMP file at `path` (OutputFile::Replace): "Cannot
-// create file <path>" or "Stream write error", each with the path and the
-// system's reason, and an existing file stays as it was.
-void WriteBmpFile(const CaptureImage& image, const std::string& path);
 
 }  // namespace tessory

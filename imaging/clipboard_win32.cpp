@@ -14,15 +14,6 @@
 namespace tessory {
 namespace {
 
-// Opens the clipboard for the length of a scope.
-class ClipboardScope {
- public:
-  ClipboardScope() { ClipboardOwner::Instance().Open(); }
-  ~ClipboardScope() { ClipboardOwner::Instance().Close(); }
-  ClipboardScope(const ClipboardScope&) = delete;
-  ClipboardScope& operator=(const ClipboardScope&) = delete;
-};
-
 // A DIB section holding the stored rows of an image in one of the four formats.
 UniqueHbitmap DibOf(const CaptureImage& image) {
   const std::vector<std::uint8_t> info = DibHeader(image);
@@ -50,45 +41,35 @@ HWND CreateHiddenOwner() {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-}  // namespace
-
-ClipboardOwner& ClipboardOwner::Instance() {
-  static ClipboardOwner owner;
-  return owner;
-}
-
-void ClipboardOwner::Open() {
-  if (openCount_ == 0) {
-    owner_ = Application::Instance().Handle();
-    if (!owner_) {
+// The clipboard, open for the length of a scope. Its owner is the
+// application window or, without one, a hidden window of its own.
+class ClipboardSession {
+ public:
+  ClipboardSession() {
+    HWND owner = Application::Instance().Handle();
+    if (!owner) {
       ownWindow_.reset(CreateHiddenOwner());
-      owner_ = ownWindow_.get();
+      owner = ownWindow_.get();
     }
-    emptied_ = false;
-    if (!OpenClipboard(owner_)) {
-      ownWindow_.reset();
-      owner_ = nullptr;
-      throw Error("Cannot open clipboard");
-    }
+    if (!OpenClipboard(owner)) throw Error("Cannot open clipboard");
   }
-  ++openCount_;
-}
+  ~ClipboardSession() { CloseClipboard(); }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
 
-void ClipboardOwner::Close() noexcept {
-  if (openCount_ == 0) return;
-  if (--openCount_ > 0) return;
-  CloseClipboard();
-  ownWindow_.reset();
-  owner_ = nullptr;
-}
+  void Empty() noexcept { EmptyClipboard(); }
 
-void ClipboardOwner::EmptyOnce() {
-  if (emptied_) return;
-  Open();
-  EmptyClipboard();
-  Close();
-  emptied_ = true;
-}
+  // Places `bitmap`, which the clipboard owns from then on.
+  void Place(UniqueHbitmap bitmap) {
+    if (!SetClipboardData(CF_BITMAP, bitmap.get())) throw Error("Cannot set clipboard data");
+    (void)bitmap.release();
+  }
+
+ private:
+  UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours; destroyed after the close
+};
+
+}  // namespace
 
 SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
   if (const ScreenBitmap* screen = ScreenBitmapOf(image)) return {screen->Handle(), UniqueHbitmap()};
@@ -99,8 +80,8 @@ SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
 }
 
 void CopyImageToClipboard(const CaptureImage& image) {
-  ClipboardScope open;
-  ClipboardOwner::Instance().EmptyOnce();
+  ClipboardSession clipboard;
+  clipboard.Empty();
 
   const WindowDc screen = ScreenDc();
   if (!screen) RaiseOutOfResources();
@@ -120,8 +101,7 @@ void CopyImageToClipboard(const CaptureImage& image) {
       RaiseOutOfResources();
     }
   }
-  // The clipboard owns the bitmap once it is placed.
-  if (SetClipboardData(CF_BITMAP, copy.get())) (void)copy.release();
+  clipboard.Place(std::move(copy));
 }
 
 }  // namespace tessory

@@ -8,29 +8,12 @@
 
 namespace tessory {
 
-// The program's one clipboard object: nested opens reach the system only at
-// the first open and the last close. Its owner is the application window
-// (or, without one, a hidden window of its own).
-class ClipboardOwner {
- public:
-  static ClipboardOwner& Instance();
-  // Throws Error "Cannot open clipboard" when another program holds it.
-  void Open();
-  void Close() noexcept;
-  // Empties the clipboard once per outermost open.
-  void EmptyOnce();
-  int OpenCount() const { return openCount_; }
-
- private:
-  ClipboardOwner() = default;
-  int openCount_ = 0;
-  bool emptied_ = false;
-  HWND owner_ = nullptr;
-  UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours
-};
-
 // Replaces the clipboard's contents with a copy of `image` (CF_BITMAP; the
-// capture has no palette, so CF_PALETTE is never placed).
+// capture has no palette, so CF_PALETTE is never placed). The clipboard is
+// opened for the application window (or, without one, a hidden window of its
+// own) and closed again on every path. Throws Error "Cannot open clipboard"
+// when another program holds it, and "Cannot set clipboard data" when the
+// system refuses the bitmap.
 void CopyImageToClipboard(const CaptureImage& image);
 
 // A bitmap of an image that can be selected into a DC, and the bitmap

@@ -27,9 +27,7 @@ class TJPEGImage {
   // with it.
   std::uint8_t Quality() const { return quality_; }
   void SetQuality(std::uint8_t quality);
-  bool Grayscale() const { return grayscale_; }
   void SetGrayscale(bool grayscale);
-  bool ProgressiveEncoding() const { return progressive_; }
   void SetProgressiveEncoding(bool progressive);
 
   // Drops the encoded data and refers to `bitmap`, which must outlive this

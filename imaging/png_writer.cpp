@@ -80,10 +80,4 @@ void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transpare
   }
 }
 
-void WritePngFile(const std::string& path, const CaptureImage& image, std::uint32_t transparentColor) {
-  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, kPngFileTexts);
-  WritePng(*file, image, transparentColor);
-  file->Commit();
-}
-
 }  // namespace tessory

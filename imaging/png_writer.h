@@ -32,8 +32,4 @@ inline constexpr FileErrorTexts kPngFileTexts{"Error Opening File %s!", "Error W
 // EPngError; the sink's own errors pass through.
 void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transparentColor);
 
-// Writes the PNG stream to a file at `path` (OutputFile::Replace with
-// kPngFileTexts).
-void WritePngFile(const std::string& path, const CaptureImage& image, std::uint32_t transparentColor);
-
 }  // namespace tessory

@@ -20,11 +20,13 @@ struct BrowseRequest {
 
 UniquePidl ParseFolder(HWND owner, std::wstring path) {
   if (path.empty()) return UniquePidl();
-  IShellFolder* desktop = nullptr;
-  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return UniquePidl();
-  ScopeExit release([desktop] { desktop->Release(); });
+  IShellFolder* folder = nullptr;
+  const HRESULT found = SHGetDesktopFolder(&folder);
+  const UniqueComPtr<IShellFolder> desktop(folder);
+  if (FAILED(found) || !desktop) return UniquePidl();
   LPITEMIDLIST list = nullptr;
-  if (FAILED(desktop->ParseDisplayName(owner, nullptr, path.data(), nullptr, &list, nullptr))) return UniquePidl();
+  if (FAILED(desktop.get()->ParseDisplayName(owner, nullptr, path.data(), nullptr, &list, nullptr)))
+    return UniquePidl();
   return UniquePidl(list);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/error.h"
-#include "imaging/file_io.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {

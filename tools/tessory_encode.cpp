@@ -12,9 +12,9 @@
 #include <string_view>
 
 #include "app/delivery.h"
-#include "app/headless_platform.h"
 #include "app/image_kinds.h"
 #include "framework/error.h"
+#include "tools/headless_platform.h"
 #include "tools/image_input.h"
 
 namespace {

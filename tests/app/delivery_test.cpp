@@ -7,11 +7,11 @@
 #include <set>
 
 #include "framework/error.h"
-#include "imaging/file_io.h"
 #include "imaging/pixel_formats.h"
 #include "support/bmp_reader.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {

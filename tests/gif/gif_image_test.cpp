@@ -1,3 +1,5 @@
+#include "gif/gif_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,12 +7,12 @@
 
 #include "app/delivery.h"
 #include "gif/gif_decoder.h"
-#include "gif/gif_image.h"
 #include "gif/gif_test_support.h"
 #include "gif/lzw_encoder.h"
-#include "imaging/file_io.h"
 #include "imaging/pixel_formats.h"
+#include "support/image_files.h"
 #include "support/temp_dir.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {
@@ -165,7 +167,7 @@ TEST(GifFile, ImageWithoutFramesWritesNothingAndKeepsAnExistingFile) {
     EXPECT_STREQ(e.what(), "Unsupported GIF version");
   }
   EXPECT_TRUE(sink.Bytes().empty());
-  EXPECT_THROW(gif.WriteToFile(path), GIFException);
+  EXPECT_THROW(test::WriteGifFile(gif, path), GIFException);
   EXPECT_EQ(test::ReadFileBytes(path), "old content");
 }
 
@@ -186,7 +188,7 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
   test::TempDir dir;
   const std::string missing = dir.File("no-such-folder") + "/x.gif";
   try {
-    gif.WriteToFile(missing);
+    test::WriteGifFile(gif, missing);
     FAIL() << "no error";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(test::FirstLine(e.what()), "Cannot create file " + missing);
@@ -201,7 +203,7 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
   }
   // The file route writes exactly the stream's bytes.
   const std::string path = dir.File("out.gif");
-  gif.WriteToFile(path);
+  test::WriteGifFile(gif, path);
   EXPECT_EQ(FileBytes(path), whole.Bytes());
 }
 

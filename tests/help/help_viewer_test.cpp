@@ -76,10 +76,8 @@ class HelpViewerTest : public ::testing::Test {
 // F1 runs the window's own help handler, which calls the control directly,
 // and then goes on to the viewer.
 TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
-  HtmlHelpSession session;
+  HtmlHelpSession session(kHtmlHelpLibrary, &RecordHtmlHelp);
   ASSERT_TRUE(session.Loaded());
-  ASSERT_NE(HtmlHelpEntry, nullptr);
-  HtmlHelpEntry = &RecordHtmlHelp;
   EXPECT_EQ(HelpManager::Instance().ViewerCount(), 2u);
   EXPECT_EQ(session.Viewer()->ViewerId(), HelpManager::Instance().WinHelp().Tester() ? 2 : -1);
 
@@ -98,9 +96,8 @@ TEST_F(HelpViewerTest, RegistersAfterTheWinHelpViewerAndTakesF1InBothWindows) {
 }
 
 TEST_F(HelpViewerTest, EachRequestPassesItsCommandAndComposedText) {
-  HtmlHelpSession session;
+  HtmlHelpSession session(kHtmlHelpLibrary, &RecordHtmlHelp);
   ASSERT_TRUE(session.Loaded());
-  HtmlHelpEntry = &RecordHtmlHelp;
   HelpManager& help = HelpManager::Instance();
   EXPECT_TRUE(help.ShowTopicHelp("options", ""));
   EXPECT_TRUE(help.ShowKeywordHelp("auto-save", ""));
@@ -117,8 +114,7 @@ TEST_F(HelpViewerTest, EachRequestPassesItsCommandAndComposedText) {
 }
 
 TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
-  HtmlHelpSession session;
-  HtmlHelpEntry = &RecordHtmlHelp;
+  HtmlHelpSession session(kHtmlHelpLibrary, &RecordHtmlHelp);
   test::TempDir dir;
   const std::string other = dir.File("other.chm");
   test::WriteFileBytes(other, "ITSF");
@@ -139,12 +135,9 @@ TEST_F(HelpViewerTest, FileNamedByARequestIsUsedAndAMissingFileShowsNothing) {
 }
 
 TEST_F(HelpViewerTest, EndClosesAllHelpWindowsAndUnregisters) {
-  {
-    HtmlHelpSession session;
-    HtmlHelpEntry = &RecordHtmlHelp;
-  }
+  { HtmlHelpSession session(kHtmlHelpLibrary, &RecordHtmlHelp); }
+  EXPECT_FALSE(CallHtmlHelp(nullptr, {}, kHhDisplayToc, 0));  // the control went with the session
   EXPECT_EQ(calls, (std::vector<HelpCall>{{nullptr, "-", 18, 0, ""}}));
-  EXPECT_EQ(HtmlHelpEntry, nullptr);
   EXPECT_EQ(HelpManager::Instance().ViewerCount(), 1u);
   EXPECT_EQ(HelpManager::Instance().WinHelp().Tester(), nullptr);
   EXPECT_EQ(HelpManager::Instance().Selector(), nullptr);
@@ -156,7 +149,7 @@ TEST_F(HelpViewerTest, MissingControlOrEntryPointLeavesHelpUnavailable) {
   for (const wchar_t* library : {L"no-such-help-control.ocx", L"kernel32.dll"}) {
     HtmlHelpSession session(library);
     EXPECT_FALSE(session.Loaded());
-    EXPECT_EQ(HtmlHelpEntry, nullptr);
+    EXPECT_FALSE(CallHtmlHelp(nullptr, {}, kHhDisplayToc, 0));
     EXPECT_EQ(HelpManager::Instance().ViewerCount(), 1u);
   }
   HtmlHelpSession session(L"no-such-help-control.ocx");

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/error.h"
-#include "imaging/file_io.h"
 #include "imaging/pixel_formats.h"
 #include "support/bmp_reader.h"
+#include "support/image_files.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {
@@ -125,7 +126,7 @@ TEST(BmpWriter, FileReplacesAnExistingOne) {
   const std::string path = dir.File("shot.bmp");
   test::WriteFileBytes(path, std::string(10000, 'x'));
   CaptureImage image = test::MakeImage24(4, 4, test::Pattern);
-  WriteBmpFile(image, path);
+  test::WriteBmpFile(image, path);
   EXPECT_EQ(test::ReadFileBytes(path), BmpBytes(image));
 }
 
@@ -133,7 +134,7 @@ TEST(BmpWriter, NonAsciiPathsWork) {
   test::TempDir dir;
   const std::string path = dir.File("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xB7.bmp");
   const CaptureImage image = test::MakeImage24(3, 2, test::Pattern);
-  WriteBmpFile(image, path);
+  test::WriteBmpFile(image, path);
   EXPECT_EQ(test::ReadFileBytes(path), BmpBytes(image));
   EXPECT_TRUE(FileExists(path));
 }
@@ -143,7 +144,7 @@ TEST(BmpWriter, MissingFolderReportsTheFileLayerError) {
   const std::string path = dir.File("missing") + "/x.bmp";
   const CaptureImage image = test::MakeImage24(1, 1, test::Pattern);
   try {
-    WriteBmpFile(image, path);
+    test::WriteBmpFile(image, path);
     FAIL() << "no error";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(test::FirstLine(e.what()), "Cannot create file " + path);
@@ -177,7 +178,7 @@ TEST(BmpWriter, FullDiskIsStreamWriteError) {
   if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const CaptureImage image = test::MakeImage24(64, 64, test::Pattern);
   try {
-    WriteBmpFile(image, "/dev/full");
+    test::WriteBmpFile(image, "/dev/full");
     FAIL() << "no error";
   } catch (const EWriteError& e) {
     EXPECT_EQ(test::FirstLine(e.what()), "Stream write error");

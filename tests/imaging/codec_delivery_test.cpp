@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "app/delivery.h"
-#include "app/headless_platform.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/pixel_formats.h"
 #include "imaging/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
+#include "tools/file_io.h"
+#include "tools/headless_platform.h"
+#include "tools/png_file.h"
 
 namespace tessory {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "imaging/file_io.h"
+#include "tools/file_io.h"
 
 namespace tessory::test {
 

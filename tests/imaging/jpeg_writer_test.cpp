@@ -9,10 +9,10 @@
 // clang-format on
 
 #include "imaging/codec_read_back.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg_image.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {

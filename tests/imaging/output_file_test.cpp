@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "framework/error.h"
-#include "imaging/file_io.h"
 #include "support/temp_dir.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 namespace {

@@ -1,3 +1,5 @@
+#include "imaging/png_writer.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -5,12 +7,12 @@
 #include <cstdio>
 
 #include "imaging/codec_read_back.h"
-#include "imaging/file_io.h"
 #include "imaging/libpng_binding.h"
 #include "imaging/pixel_formats.h"
-#include "imaging/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
+#include "tools/file_io.h"
+#include "tools/png_file.h"
 
 namespace tessory {
 namespace {

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <thread>
 
-#include "app/headless_platform.h"
 #include "app/image_type_form_win32.h"
 #include "app/main_form_win32.h"
 #include "app/pick_outline_win32.h"
@@ -16,6 +15,7 @@
 #include "imaging/clipboard_win32.h"
 #include "imaging/pixel_formats.h"
 #include "support/memory_registry.h"
+#include "tools/headless_platform.h"
 
 namespace tessory {
 namespace {
@@ -267,7 +267,7 @@ TEST_F(WindowTest, ClipboardReceivesTheCaptureAsABitmapWithoutPalette) {
   const CaptureImage image = GrabWindowImage(known.Handle(), {CopySource::WindowDc, 2000});
   PutClipboardText(L"previous");
   CopyImageToClipboard(image);
-  EXPECT_EQ(ClipboardOwner::Instance().OpenCount(), 0);
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);  // closed again
   RECT outer;
   GetWindowRect(known.Handle(), &outer);
   const POINT left = known.ClientPoint(20, 40);
@@ -308,7 +308,7 @@ TEST_F(WindowTest, BusyClipboardIsReportedAndKeepsItsContents) {
   }
   release = true;
   holder.join();
-  EXPECT_EQ(ClipboardOwner::Instance().OpenCount(), 0);
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);  // closed again
   EXPECT_TRUE(ClipboardHasText());
 }
 

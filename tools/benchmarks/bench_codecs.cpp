@@ -20,10 +20,11 @@
 // clang-format on
 
 #include "corpus.h"
-#include "imaging/file_io.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/png_writer.h"
+#include "tools/file_io.h"
 #include "tools/image_input.h"
+#include "tools/png_file.h"
 
 namespace tessory::bench {
 namespace {

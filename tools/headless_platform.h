@@ -5,8 +5,8 @@
 #pragma once
 
 #include "app/delivery.h"
-#include "imaging/file_io.h"
 #include "imaging/pixel_formats.h"
+#include "tools/file_io.h"
 
 namespace tessory {
 

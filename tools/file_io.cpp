@@ -1,4 +1,4 @@
-#include "imaging/file_io.h"
+#include "tools/file_io.h"
 
 #include <sys/stat.h>
 
