@@ -10,20 +10,19 @@
 namespace tessory {
 namespace {
 
-// libdeflate's levels for each kind of content, measured on the corpus
-// against libpng's defaults (adaptive filter, zlib level 6): unfiltered
-// screen content at level 6 is about 0.8 of that size in a fifth of the
-// time; Sub at level 5 keeps a photograph just under that size in about a
-// third of the time. Small pictures take the slow levels, whose cost there
-// is a millisecond or two and whose files are a tenth smaller.
-constexpr int kScreenLevel = 6;
-constexpr int kPhotoLevel = 5;
+// libdeflate's level, measured on the corpus against libpng's defaults
+// (adaptive filter, zlib level 6): unfiltered screen content comes out at
+// about 0.8 of that size, a photograph with Sub at about 0.98, each in a
+// fifth to a third of the time. Lower levels are faster still, but a
+// screenshot grows past 0.85 of the default and a photograph past 1.0.
+// Small pictures take a slower level, whose cost there is a few
+// milliseconds and whose files are another tenth smaller.
+constexpr int kLevel = 5;
 constexpr int kSmallPictureLevel = 9;
 constexpr std::size_t kSmallPictureBytes = std::size_t{256} << 10;
 
-int DeflateLevel(PngRowFilter filter, std::size_t filteredBytes) {
-  if (filteredBytes <= kSmallPictureBytes) return kSmallPictureLevel;
-  return filter == PngRowFilter::None ? kScreenLevel : kPhotoLevel;
+int DeflateLevel(std::size_t filteredBytes) {
+  return filteredBytes <= kSmallPictureBytes ? kSmallPictureLevel : kLevel;
 }
 
 }  // namespace
@@ -35,7 +34,7 @@ void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transpare
   const PngRowFilter filter = ChooseRowFilter(rows24);
   PixelBuffer rows = AllocatePixels(FilteredRowsSize(rows24.Width(), rows24.Height(), keyed ? 4 : 3));
   FilterRows(rows24, keyed ? std::optional<std::uint32_t>(transparentColor & 0xFFFFFF) : std::nullopt, filter, rows);
-  const ZlibStream stream = CompressZlib(rows, DeflateLevel(filter, rows.size()));
+  const ZlibStream stream = CompressZlib(rows, DeflateLevel(rows.size()));
 
   pnglib::PngPicture picture;
   picture.width = static_cast<std::uint32_t>(rows24.Width());

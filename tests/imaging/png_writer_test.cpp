@@ -1,5 +1,3 @@
-#include "imaging/png_writer.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -10,6 +8,7 @@
 #include "imaging/file_io.h"
 #include "imaging/libpng_binding.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 
@@ -185,7 +184,9 @@ TEST_P(PngRowFilter, FollowsTheContentAndKeepsEveryPixel) {
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
       ASSERT_EQ(decoded.At(x, y), c.color(x, y)) << x << "," << y;
-      if (channels == 4) ASSERT_EQ(decoded.AlphaAt(x, y), c.color(x, y) == keyColor ? 0 : 255) << x << "," << y;
+      if (channels == 4) {
+        ASSERT_EQ(decoded.AlphaAt(x, y), c.color(x, y) == keyColor ? 0 : 255) << x << "," << y;
+      }
     }
   }
 }
