@@ -112,9 +112,10 @@ def capture_once(app, point, path, extension, log_start):
     # The program writes its steps once its windows are shown again, just
     # after the watcher has seen them.
     end = time.time() + 5
-    while not any(name == "windows shown" for name, _ in (steps := logged_steps(log_start))[0]) and time.time() < end:
+    steps, log_end = logged_steps(log_start)
+    while "windows shown" not in (name for name, _ in steps) and time.time() < end:
         time.sleep(0.01)
-    steps, log_end = steps
+        steps, log_end = logged_steps(log_start)
     ends = {name: (stamp - released) * 1000 for name, stamp in steps}
     return (found[0] - released) * 1000, (shown[0] - released) * 1000, ends, log_end
 
