@@ -3,7 +3,7 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <mutex>
+#include <memory>
 #include <new>
 
 #include "imaging/pixel_buffer.h"
@@ -40,58 +40,79 @@ struct CompressorFree {
 };
 using UniqueCompressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
 
-// One compressor serves every write of the process: setting one up costs
-// more than compressing a small picture. Writes take turns on it.
-class SharedCompressor {
+// A large block, left uninitialised, that only grows.
+class Block {
  public:
-  // The compressor for `level`, or null when the library cannot set it up;
-  // valid while `lock` is held.
-  libdeflate_compressor* For(int level, const std::unique_lock<std::mutex>& /*lock*/) {
-    if (!compressor_ || level_ != level) {
-      compressor_.reset();
-      compressor_.reset(libdeflate_alloc_compressor(level));
-      level_ = level;
-    }
-    return compressor_.get();
-  }
-  std::mutex& Mutex() { return mutex_; }
+  Block() = default;
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+  ~Block() { Release(); }
 
-  static SharedCompressor& Instance() {
-    static SharedCompressor* const instance = [] {
-      libdeflate_set_memory_allocator(AllocateForLibrary, FreeForLibrary);
-      return new SharedCompressor;  // kept to the end of the process
-    }();
-    return *instance;
+  std::span<std::uint8_t> Room(std::size_t bytes) {
+    if (bytes > capacity_) {
+      Release();
+      try {
+        data_ = static_cast<std::uint8_t*>(large_block::Allocate(bytes));
+      } catch (const std::bad_alloc&) {
+        throw EOutOfResources("Out of system resources");
+      }
+      capacity_ = bytes;
+    }
+    return {data_, bytes};
   }
 
  private:
-  std::mutex mutex_;
-  UniqueCompressor compressor_;
-  int level_ = 0;
+  void Release() noexcept {
+    if (data_) large_block::Free(data_, capacity_);
+    data_ = nullptr;
+    capacity_ = 0;
+  }
+  std::uint8_t* data_ = nullptr;
+  std::size_t capacity_ = 0;
 };
+
+struct Workspace {
+  std::mutex turn;
+  Block rows24, filteredRows, stream;
+  UniqueCompressor compressor;
+  int level = 0;
+};
+
+Workspace& TheWorkspace() {
+  static Workspace* const workspace = [] {
+    libdeflate_set_memory_allocator(AllocateForLibrary, FreeForLibrary);
+    return new Workspace;  // kept to the end of the process
+  }();
+  return *workspace;
+}
 
 }  // namespace
 
-void ZlibStream::BlockFree::operator()(std::uint8_t* block) const noexcept {
-  large_block::Free(block, capacity);
+PngWorkspace::PngWorkspace() : turn_(TheWorkspace().turn) {}
+
+std::span<std::uint8_t> PngWorkspace::Rows24(std::size_t bytes) {
+  return TheWorkspace().rows24.Room(bytes);
 }
 
-ZlibStream CompressZlib(std::span<const std::uint8_t> data, int level) {
-  SharedCompressor& shared = SharedCompressor::Instance();
-  const std::unique_lock lock(shared.Mutex());
-  libdeflate_compressor* const compressor = shared.For(level, lock);
-  if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  const std::size_t capacity = libdeflate_zlib_compress_bound(compressor, data.size());
-  ZlibStream stream;
-  try {
-    stream.block_ = {static_cast<std::uint8_t*>(large_block::Allocate(capacity)), ZlibStream::BlockFree{capacity}};
-  } catch (const std::bad_alloc&) {
-    throw EOutOfResources("Out of system resources");
+std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
+  return TheWorkspace().filteredRows.Room(bytes);
+}
+
+std::span<const std::uint8_t> PngWorkspace::CompressZlib(std::span<const std::uint8_t> data, int level) {
+  Workspace& workspace = TheWorkspace();
+  if (!workspace.compressor || workspace.level != level) {
+    workspace.compressor.reset();
+    workspace.compressor.reset(libdeflate_alloc_compressor(level));
+    workspace.level = level;
   }
+  if (!workspace.compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  const std::span<std::uint8_t> room =
+      workspace.stream.Room(libdeflate_zlib_compress_bound(workspace.compressor.get(), data.size()));
   // The bound is the worst case, so the stream always fits.
-  stream.size_ = libdeflate_zlib_compress(compressor, data.data(), data.size(), stream.block_.get(), capacity);
-  if (stream.size_ == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  return stream;
+  const std::size_t size =
+      libdeflate_zlib_compress(workspace.compressor.get(), data.data(), data.size(), room.data(), room.size());
+  if (size == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  return room.first(size);
 }
 
 }  // namespace tessory

@@ -1,5 +1,6 @@
 #include "imaging/png_filter.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -67,13 +68,12 @@ void FilterRow(const std::uint8_t* source, std::uint8_t* target, int width, std:
 }
 
 template <bool kAlpha, bool kSub>
-void FilterAllRows(const CaptureImage& rows24, std::uint32_t key, std::uint8_t* out) {
-  const int width = rows24.Width(), height = rows24.Height();
-  const std::size_t stride = rows24.Stride();
+void FilterAllRows(const PngSourceRows& rows, std::uint32_t key, std::uint8_t* out) {
+  const int width = rows.width, height = rows.height;
   const std::size_t rowBytes = 1 + static_cast<std::size_t>(width) * (kAlpha ? 4 : 3);
   for (int y = 0; y < height; ++y, out += rowBytes) {
     // PNG rows run top down, the stored rows bottom up.
-    const std::uint8_t* source = rows24.Rows().data() + static_cast<std::size_t>(height - 1 - y) * stride;
+    const std::uint8_t* source = rows.data + static_cast<std::size_t>(height - 1 - y) * rows.stride;
     out[0] = static_cast<std::uint8_t>(kSub ? PngRowFilter::Sub : PngRowFilter::None);
     FilterRow<kAlpha, kSub>(source, out + 1, width, key);
   }
@@ -81,13 +81,12 @@ void FilterAllRows(const CaptureImage& rows24, std::uint32_t key, std::uint8_t* 
 
 }  // namespace
 
-PngRowFilter ChooseRowFilter(const CaptureImage& rows24) {
+PngRowFilter ChooseRowFilter(const PngSourceRows& rows) {
   ColorCounter colors;
-  const std::size_t stride = rows24.Stride();
-  for (int y = 0; y < rows24.Height(); y += kSampleRowStep) {
-    const std::uint8_t* pixel = rows24.Rows().data() + static_cast<std::size_t>(y) * stride;
+  for (int y = 0; y < rows.height; y += kSampleRowStep) {
+    const std::uint8_t* pixel = rows.data + static_cast<std::size_t>(y) * rows.stride;
     std::uint32_t previous = 0xFFFFFFFF;  // no 24-bit colour: the row's first pixel always counts
-    for (int x = 0; x < rows24.Width(); ++x, pixel += 3) {
+    for (int x = 0; x < rows.width; ++x, pixel += 3) {
       const std::uint32_t color = PackBgr(pixel);
       if (color == previous) continue;  // runs of one colour, most of a screenshot
       previous = color;
@@ -98,21 +97,24 @@ PngRowFilter ChooseRowFilter(const CaptureImage& rows24) {
 }
 
 std::size_t FilteredRowsSize(int width, int height, int channels) {
-  const std::size_t rowBytes = 1 + static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
+  return PictureBytes(1 + static_cast<std::size_t>(width) * static_cast<std::size_t>(channels), height);
+}
+
+std::size_t PictureBytes(std::size_t rowBytes, int height) {
   if (height > 0 && rowBytes > std::numeric_limits<std::size_t>::max() / static_cast<std::size_t>(height)) {
     throw EOutOfResources("Out of system resources");
   }
-  return rowBytes * static_cast<std::size_t>(height);
+  return rowBytes * static_cast<std::size_t>(std::max(height, 0));
 }
 
-void FilterRows(const CaptureImage& rows24, std::optional<std::uint32_t> colorKey, PngRowFilter filter,
+void FilterRows(const PngSourceRows& rows, std::optional<std::uint32_t> colorKey, PngRowFilter filter,
                 std::span<std::uint8_t> out) {
   const std::uint32_t key = colorKey.value_or(0);
   const bool sub = filter == PngRowFilter::Sub;
   if (colorKey) {
-    sub ? FilterAllRows<true, true>(rows24, key, out.data()) : FilterAllRows<true, false>(rows24, key, out.data());
+    sub ? FilterAllRows<true, true>(rows, key, out.data()) : FilterAllRows<true, false>(rows, key, out.data());
   } else {
-    sub ? FilterAllRows<false, true>(rows24, key, out.data()) : FilterAllRows<false, false>(rows24, key, out.data());
+    sub ? FilterAllRows<false, true>(rows, key, out.data()) : FilterAllRows<false, false>(rows, key, out.data());
   }
 }
 
