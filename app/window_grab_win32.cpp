@@ -88,6 +88,13 @@ class RaisedWindow {
   bool restored_ = false;
 };
 
+// Loaded once for the program's life: loading the library costs more than
+// a step of the capture under some systems.
+const Compositor& TheCompositor() {
+  static const Compositor compositor;
+  return compositor;
+}
+
 bool UsesScreen(const GrabOptions& options, const Compositor& compositor) {
   return options.source == CopySource::Screen || (options.source == CopySource::Automatic && compositor.Enabled());
 }
@@ -158,7 +165,7 @@ void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& c
 }  // namespace
 
 RECT GrabRect(HWND target, const GrabOptions& options) {
-  const Compositor compositor;
+  const Compositor& compositor = TheCompositor();
   RECT rect{};
   if (UsesScreen(options, compositor)) return compositor.VisibleRect(target);
   GetWindowRect(target, &rect);
@@ -166,7 +173,7 @@ RECT GrabRect(HWND target, const GrabOptions& options) {
 }
 
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
-  const Compositor compositor;
+  const Compositor& compositor = TheCompositor();
   const bool fromScreen = UsesScreen(options, compositor);
   const RECT rect = GrabRect(target, options);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
