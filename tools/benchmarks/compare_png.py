@@ -1,55 +1,68 @@
-#!/usr/bin/env bash
-# Times PNG writing as whole processes, in one run on the same images:
-# tessory-encode --type png against pnmtopng (libpng's defaults: adaptive
-# filter, zlib level 6), and checks what it wrote.
-#
-#   compare_png.sh [ENCODER] [RUNS] [EARLIER_ENCODER]
-#
-# ENCODER defaults to build/native/tools/tessory-encode. The tools take
-# turns (one run of each, then the next round), and each figure is the
-# median of RUNS (default 11) wall-clock times in milliseconds, the CPU time
-# (user + system) in brackets. With EARLIER_ENCODER an earlier build takes
-# its turns too. Every file is checked: the chunks are the signature, IHDR
-# (8-bit RGB), one tEXt "Software" with empty text, IDAT and IEND, and the
-# pixels decode (with Pillow) to the input's exactly; the earlier build's
-# too. The machine's load is printed first: figures from a busy machine
-# compare only with figures of the same run.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-encoder=${1:-$root/build/native/tools/tessory-encode}
-runs=${2:-11}
-earlier=${3:-}
-corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+#!/usr/bin/python3
+"""Times PNG writing as whole processes, in one run on the same images:
+tessory-encode --type png against pnmtopng (libpng's defaults: adaptive
+filter, zlib level 6), and checks what it wrote.
 
-uptime
-/usr/bin/python3 - "$encoder" "$runs" "$corpus" "$out" "$earlier" <<'PY'
-import os, statistics, struct, subprocess, sys, time, zlib
+    compare_png.py [ENCODER [RUNS [EARLIER_ENCODER]]]
+
+ENCODER defaults to build/native/tools/tessory-encode. The tools take turns
+(one run of each, then the next round), and each figure is the median of
+RUNS (default 11) wall-clock times in milliseconds, the CPU time (user +
+system) in brackets. With EARLIER_ENCODER an earlier build takes its turns
+too. Every file of ours is checked: the chunks are the signature, IHDR
+(8-bit RGB), one tEXt "Software" with empty text, IDAT and IEND, and the
+pixels decode (with Pillow) to the input's exactly. The machine's load is
+printed first and last: figures from a busy machine compare only with
+figures of the same run. The corpus folder is $TESSORY_CORPUS, else
+../shared/corpus.
+"""
+import os
+import resource
+import shutil
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+from pathlib import Path
+
 from PIL import Image
 
-encoder, runs, corpus, out, earlier = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
+ROOT = Path(__file__).resolve().parents[2]
+encoder = sys.argv[1] if len(sys.argv) > 1 else str(ROOT / "build" / "native" / "tools" / "tessory-encode")
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 11
+earlier = sys.argv[3] if len(sys.argv) > 3 else ""
+corpus = os.environ.get("TESSORY_CORPUS", str(ROOT.parent / "shared" / "corpus"))
+out = tempfile.mkdtemp()
 tools = {
     "tessory-encode": lambda src, dst: [encoder, "--type", "png", src, dst],
-    "pnmtopng": lambda src, dst: ["pnmtopng", src],  # writes to its standard output
+    "pnmtopng": lambda src, dst: ["pnmtopng", src],
 }
 if earlier:
     tools["earlier build"] = lambda src, dst: [earlier, "--type", "png", src, dst]
 ours_tools = [t for t in tools if t != "pnmtopng"]
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def timed(command, dst):
     """Wall-clock and CPU seconds of one run, writing a new file."""
     if os.path.exists(dst):
         os.remove(dst)
-    with open(dst, "wb") if command[0] == "pnmtopng" else open(os.devnull, "wb") as output:
+    # pnmtopng writes to its standard output, tessory-encode to a named file.
+    with open(dst if command[0] == "pnmtopng" else os.devnull, "wb") as output:
+        cpu = children_cpu()
         start = time.perf_counter()
-        process = subprocess.Popen(command, stdout=output, stderr=subprocess.DEVNULL)
-        _, status, usage = os.wait4(process.pid, 0)
-    wall = time.perf_counter() - start
-    if status != 0:
+        result = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL)
+        wall = time.perf_counter() - start
+    if result.returncode != 0:
         sys.exit(f"{command[0]} failed")
-    return wall, usage.ru_utime + usage.ru_stime
+    return wall, children_cpu() - cpu
 
 
 def check(path, src):
@@ -76,17 +89,15 @@ def check(path, src):
         sys.exit(f"{path}: the pixels differ from the input's")
 
 
-names = sorted(n[:-4] for n in os.listdir(corpus) if n.endswith(".ppm"))
-walls = {(n, t): [] for n in names for t in tools}
-cpus = {(n, t): [] for n in names for t in tools}
+print(subprocess.run(["uptime"], capture_output=True, text=True).stdout.strip())
+names = sorted(path.stem for path in Path(corpus).glob("*.ppm"))
+times = {}  # (image, tool): [(wall ms, CPU ms) of each run]
 for _ in range(runs):
     for name in names:
-        src = os.path.join(corpus, name + ".ppm")
         for tool, command in tools.items():
             dst = os.path.join(out, f"{name}.{tool}.png")
-            wall, cpu = timed(command(src, dst), dst)
-            walls[(name, tool)].append(wall * 1000)
-            cpus[(name, tool)].append(cpu * 1000)
+            run = timed(command(os.path.join(corpus, name + ".ppm"), dst), dst)
+            times.setdefault((name, tool), []).append((run[0] * 1000, run[1] * 1000))
 
 size = lambda name, tool: os.path.getsize(os.path.join(out, f"{name}.{tool}.png"))
 header = "| image | " + " | ".join(f"{t} ms" for t in tools) + " | time / pnmtopng | "
@@ -99,8 +110,8 @@ for name in names:
     src = os.path.join(corpus, name + ".ppm")
     for tool in ours_tools:
         check(os.path.join(out, f"{name}.{tool}.png"), src)
-    med = {t: statistics.median(walls[(name, t)]) for t in tools}
-    cpu = {t: statistics.median(cpus[(name, t)]) for t in tools}
+    med = {t: statistics.median(wall for wall, _ in times[(name, t)]) for t in tools}
+    cpu = {t: statistics.median(cpu for _, cpu in times[(name, t)]) for t in tools}
     cells = [f"{med[t]:.1f} ({cpu[t]:.1f})" for t in tools]
     cells.append(f"{med['tessory-encode'] / med['pnmtopng']:.2f} ({cpu['tessory-encode'] / cpu['pnmtopng']:.2f})")
     cells += [f"{size(name, t)}" for t in tools]
@@ -108,5 +119,5 @@ for name in names:
     if earlier:
         cells.append(f"{size(name, 'tessory-encode') / size(name, 'earlier build'):.3f}")
     print(f"| {name} | " + " | ".join(cells) + " |")
-PY
-uptime
+print(subprocess.run(["uptime"], capture_output=True, text=True).stdout.strip())
+shutil.rmtree(out)
