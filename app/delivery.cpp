@@ -1,5 +1,6 @@
 #include "app/delivery.h"
 
+#include "app/capture_steps.h"
 #include "framework/error.h"
 #include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
@@ -105,8 +106,11 @@ void CaptureDelivery::WriteImage(ByteSink& sink, ImageKind type) {
 
 void CaptureDelivery::WriteAndConfirm(OutputFile& file, ImageKind type) {
   WriteImage(file, type);
+  capture_steps::Mark("encoded");
   file.Commit();
+  capture_steps::Mark("written");
   PlayCaptureSound();
+  capture_steps::Mark("sound");
 }
 
 void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
@@ -177,6 +181,7 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
     file = OutputFile::CreateNew(candidate, FileTextsForType(*kind));
     if (file) break;
   }
+  capture_steps::Mark("name found");
   if (!writes) {
     SaveImageFile(candidate, *type);
     return;

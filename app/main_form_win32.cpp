@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/capture_hint.h"
+#include "app/capture_steps.h"
 #include "app/pick_outline.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
@@ -208,9 +209,11 @@ CaptureDelivery TMainForm::Delivery() {
 }
 
 void TMainForm::TargetImgMouseUp(int x, int y) {
+  capture_steps::Begin("release message");
   // The outline is gone before the grab copies anything; the grab has the
   // target repaint, the part the outline covered included.
   EndDrag();
+  capture_steps::Mark("drag ended");
   HWND target = ReleaseTarget(x, y);
   if (!target) return;
   CaptureDelivery delivery = Delivery();

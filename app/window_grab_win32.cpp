@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/callback_failure.h"
+#include "app/capture_steps.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "imaging/screen_bitmap_win32.h"
@@ -88,6 +88,13 @@ class RaisedWindow {
   bool restored_ = false;
 };
 
+// Loaded once for the program's life: loading the library costs more than
+// a step of the capture under some systems.
+const Compositor& TheCompositor() {
+  static const Compositor compositor;
+  return compositor;
+}
+
 bool UsesScreen(const GrabOptions& options, const Compositor& compositor) {
   return options.source == CopySource::Screen || (options.source == CopySource::Automatic && compositor.Enabled());
 }
@@ -162,7 +169,7 @@ void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& c
 }  // namespace
 
 RECT GrabRect(HWND target, const GrabOptions& options) {
-  const Compositor compositor;
+  const Compositor& compositor = TheCompositor();
   RECT rect{};
   if (UsesScreen(options, compositor)) return compositor.VisibleRect(target);
   GetWindowRect(target, &rect);
@@ -170,7 +177,7 @@ RECT GrabRect(HWND target, const GrabOptions& options) {
 }
 
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
-  const Compositor compositor;
+  const Compositor& compositor = TheCompositor();
   const bool fromScreen = UsesScreen(options, compositor);
   const RECT rect = GrabRect(target, options);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -178,13 +185,20 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
 
   WindowDc windowDc(target, fromScreen ? nullptr : GetDCEx(target, nullptr, kWindowContext));
   if (!fromScreen && !windowDc) throw Error("Canvas does not allow drawing");
+  capture_steps::Mark("rectangle read");
   const bool answers = Answers(target, options.answerTimeoutMs);
+  capture_steps::Mark("answer checked");
   RaisedWindow raised(target, answers);
+  capture_steps::Mark("raised");
   if (answers) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(target, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, options.answerTimeoutMs, &ignored);
   }
-  if (fromScreen) compositor.Flush();  // let the compositor show the raised, repainted window
+  capture_steps::Mark("repainted");
+  if (fromScreen) {
+    compositor.Flush();  // let the compositor show the raised, repainted window
+    capture_steps::Mark("compositor flushed");
+  }
   auto bitmap = CreateScreenBitmap(width, height);
   {
     const WindowDc screen = ScreenDc();
@@ -193,8 +207,10 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
     SelectedObject selected(memory.get(), bitmap->Handle());
     CopyWindow(target, rect, windowDc.get(), compositor, memory.get());
   }
+  capture_steps::Mark("copied");
   windowDc.reset();
   raised.Restore();
+  capture_steps::Mark("restacked");
   return CaptureImage(width, height, std::move(bitmap));
 }
 
@@ -203,10 +219,13 @@ void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& ima
   if (!target || !IsWindow(target)) return;
   ShowWindow(windows.mainWindow, SW_HIDE);
   if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_HIDE);
+  capture_steps::Mark("windows hidden");
   // Shown again on every way out, before any error reaches the error box.
   ScopeExit showAgain([&] {
     ShowWindow(windows.mainWindow, SW_SHOW);
     if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_SHOW);
+    capture_steps::Mark("windows shown");
+    capture_steps::Write();
   });
   image = CaptureImage();
   image = GrabWindowImage(target, options);

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <exception>
 
@@ -69,6 +70,11 @@ void OnPngFlush(png_structp /*png*/) {}
 char kSoftwareKeyword[] = "Software";
 char kEmptyText[] = "";
 
+constexpr png_byte kIdat[5] = "IDAT";
+constexpr png_byte kIend[5] = "IEND";
+// The largest chunk the format allows; the image data seldom needs a second.
+constexpr std::size_t kMaxChunkData = PNG_UINT_31_MAX;
+
 // Every libpng call that can fail runs in this frame, after setjmp. It
 // holds no object with a destructor, so a jump back here skips no clean-up;
 // the caller's WriteContext destroys the context either way.
@@ -85,9 +91,15 @@ bool WriteUnderJump(png_structp png, png_infop info, SinkBinding& binding, const
   text.text_length = 0;
   png_set_text(png, info, &text, 1);
   png_write_info(png, info);
-  // libpng only reads the rows; its interface just is not const-correct.
-  png_write_image(png, const_cast<png_bytepp>(picture.rows.data()));
-  png_write_end(png, info);
+  // The stream is compressed already: libpng frames it as chunks, with
+  // their lengths and CRCs, and ends the file.
+  std::span<const std::uint8_t> data = picture.imageData;
+  do {
+    const std::size_t length = std::min<std::size_t>(data.size(), kMaxChunkData);
+    png_write_chunk(png, kIdat, data.data(), length);
+    data = data.subspan(length);
+  } while (!data.empty());
+  png_write_chunk(png, kIend, nullptr, 0);
   return true;
 }
 

@@ -1,14 +1,14 @@
-// The PNG writer's binding to libpng: one prepared picture written with
-// libpng's write calls into a byte sink. libpng reports its errors by a
-// jump, so everything that can fail inside it runs in one frame of this
-// binding and comes back as a result code.
+// The PNG writer's binding to libpng: a picture whose rows are already
+// filtered and compressed, written by libpng chunk by chunk into a byte
+// sink. libpng reports its errors by a jump, so everything that can fail
+// inside it runs in one frame of this binding and comes back as a result
+// code.
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "imaging/byte_sink.h"
-#include "imaging/pixel_buffer.h"
 
 namespace tessory::pnglib {
 
@@ -16,16 +16,14 @@ namespace tessory::pnglib {
 inline constexpr int kColorTypeRgb = 2;
 inline constexpr int kColorTypeRgbAlpha = 6;
 
-// The whole picture in the layout libpng takes: top row first, rows packed
-// without padding, 8 bits per sample, plus the start address of each row.
+// The picture as the file holds it: its header fields and the zlib stream
+// of its filtered rows (8 bits per sample), which goes into IDAT as it is.
 struct PngPicture {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   int colorType = kColorTypeRgb;
-  int channels = 3;
   int bitDepth = 8;
-  PixelBuffer pixels;
-  std::vector<std::uint8_t*> rows;
+  std::span<const std::uint8_t> imageData;
 };
 
 enum class WriteResult {

@@ -5,7 +5,8 @@ into the static tessory.exe, taken from the sources the build uses.
     notices.py DEPS_SRC OUT
 
 DEPS_SRC is the folder where tools/setup.sh unpacks Debian's source
-packages of the cross-built libraries (zlib, libpng1.6, libjpeg-turbo).
+packages of the cross-built libraries (zlib, libpng1.6, libjpeg-turbo,
+libdeflate).
 The mingw-w64 runtime and the GCC runtime come with the cross compiler's
 Debian packages, whose copyright files carry their licences; the GPL
 itself is Debian's copy in /usr/share/common-licenses.
@@ -74,6 +75,7 @@ def sections(deps_src):
     png = deps_src / "libpng1.6" / "tree"
     jpeg = deps_src / "libjpeg-turbo" / "tree"
     zlib = deps_src / "zlib" / "tree"
+    deflate = deps_src / "libdeflate" / "tree"
     gcc = read(GCC_COPYRIGHT)
     return [
         ("libpng", ["png16", "png"], f"Debian source package libpng1.6 {source_version(deps_src, 'libpng1.6')}",
@@ -89,6 +91,8 @@ def sections(deps_src):
           + leading_comment(jpeg / "simd" / "nasm" / "jsimdext.inc", ";")]),
         ("zlib", ["z", "zlib", "zlibstatic"], f"Debian source package zlib {source_version(deps_src, 'zlib')}",
          [read(zlib / "LICENSE")]),
+        ("libdeflate", ["deflate", "deflatestatic"],
+         f"Debian source package libdeflate {source_version(deps_src, 'libdeflate')}", [read(deflate / "COPYING")]),
         ("mingw-w64 runtime and winpthreads",
          ["mingw32", "mingwex", "moldname", "msvcrt", "ucrt", "ucrtbase", "uuid", "pthread", "winpthread"],
          f"Debian package mingw-w64-x86-64-dev {package_version('mingw-w64-x86-64-dev')}, its copyright file", [read(MINGW_COPYRIGHT)]),

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything Tessory's builds and tests need on a Debian machine and
-# cross-builds the static Windows libraries (zlib, libpng 1.6, libjpeg-turbo)
-# plus GoogleTest for mingw-w64. Idempotent: a second run only checks.
+# cross-builds the static Windows libraries (zlib, libpng 1.6, libjpeg-turbo,
+# libdeflate) plus GoogleTest for mingw-w64. Idempotent: a second run only checks.
 #
 #   tools/setup.sh            install what is missing, build what is missing
 #
@@ -15,7 +15,7 @@ toolchain="$root/cmake/mingw-w64.cmake"
 
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
-  libpng-dev libjpeg62-turbo-dev zlib1g-dev googletest libgtest-dev
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev googletest libgtest-dev
   libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
@@ -126,6 +126,20 @@ build_libjpeg() {
     -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DCMAKE_ASM_NASM_COMPILER=nasm
 }
 
+build_libdeflate() {
+  [ -f "$prefix/lib/libdeflate.a" ] && return
+  log "cross-building libdeflate"
+  local src obj="$deps/obj/libdeflate"; src=$(fetch_source libdeflate)
+  # This release builds with its own Makefile, which names a MinGW static
+  # library libdeflatestatic.lib; it is installed under the usual name.
+  rm -rf "$obj"; mkdir -p "$deps/obj" "$prefix/lib" "$prefix/include"
+  cp -a "$src" "$obj"
+  make -C "$obj" CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar libdeflatestatic.lib \
+    >"$obj.log" 2>&1
+  cp "$obj/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+  cp "$src/libdeflate.h" "$prefix/include/"
+}
+
 build_gtest() {
   [ -f "$prefix/lib/libgtest.a" ] && return
   log "cross-building GoogleTest"
@@ -137,5 +151,6 @@ mkdir -p "$prefix"
 build_zlib
 build_libpng
 build_libjpeg
+build_libdeflate
 build_gtest
 log "ready"

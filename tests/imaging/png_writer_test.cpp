@@ -159,6 +159,56 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PngPixels,
                          ::testing::Combine(::testing::Values(1, 2, 5, 17, 64), ::testing::Values(1, 3, 33),
                                             ::testing::Values(Source::Stored24, Source::Device, Source::Stored32)));
 
+// Screen content (a few colours in flat areas) is written unfiltered,
+// content of many colours with Sub; either way, with or without a colour
+// key, the file decodes to the capture's pixels exactly.
+struct FilterCase {
+  const char* name;
+  int width, height;
+  test::ColorAt color;
+  char filter;
+  std::uint32_t key;
+  friend void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PngRowFilter : public PngWriter, public ::testing::WithParamInterface<FilterCase> {};
+
+TEST_P(PngRowFilter, FollowsTheContentAndKeepsEveryPixel) {
+  const FilterCase& c = GetParam();
+  const std::string file = Write(test::MakeImage24(c.width, c.height, c.color), c.key);
+  const int channels = c.key == clNone ? 3 : 4;
+  const std::string rows = InflatedRows(Chunks(file));
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.height) * (1 + c.width * channels));
+  for (int y = 0; y < c.height; ++y) ASSERT_EQ(rows[y * (1 + c.width * channels)], c.filter) << "row " << y;
+  const DecodedPng decoded = DecodePng(file);
+  const Rgb keyColor{static_cast<std::uint8_t>(c.key), static_cast<std::uint8_t>(c.key >> 8),
+                     static_cast<std::uint8_t>(c.key >> 16)};
+  for (int y = 0; y < c.height; ++y) {
+    for (int x = 0; x < c.width; ++x) {
+      ASSERT_EQ(decoded.At(x, y), c.color(x, y)) << x << "," << y;
+      if (channels == 4) {
+        ASSERT_EQ(decoded.AlphaAt(x, y), c.color(x, y) == keyColor ? 0 : 255) << x << "," << y;
+      }
+    }
+  }
+}
+
+// Panels, a title bar and lines of "text" in four colours.
+Rgb Screen(int x, int y) {
+  if (y < 24) return {0, 120, 215};
+  if (x < 160) return {236, 239, 244};
+  return (y / 2 + x / 3) % 7 == 0 && y % 18 < 12 ? Rgb{30, 30, 30} : Rgb{250, 250, 250};
+}
+
+// The keyed screen makes the title bar's blue transparent; the keyed
+// "photo" (17 sampled rows of 512 pixels, nearly all of their own colour)
+// the colour of its top-left pixel.
+INSTANTIATE_TEST_SUITE_P(Content, PngRowFilter,
+                         ::testing::Values(FilterCase{"screen", 640, 120, Screen, 0, clNone},
+                                           FilterCase{"screen keyed", 640, 120, Screen, 0, 0x00D77800},
+                                           FilterCase{"photo", 512, 136, test::Pattern, 1, clNone},
+                                           FilterCase{"photo keyed", 512, 136, test::Pattern, 1, 0x00300000}));
+
 struct KeyCase {
   std::uint32_t key;
   Rgb transparent;
@@ -217,6 +267,21 @@ TEST_F(PngWriter, PicturesTheLibraryRefusesAreErrorsNotFiles) {
 TEST_F(PngWriter, ShortWriteIsReported) {
   if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   ExpectFailure(test::MakeImage24(64, 64, test::Pattern), "/dev/full", "Error Writing PNG File!");
+}
+
+// The sink fails once the header chunks are in: its own error travels on
+// from inside the library's chunk writing.
+TEST_F(PngWriter, SinkFailureWhileWritingTheImageDataTravelsOn) {
+  class HeaderOnlySink final : public ByteSink {
+   public:
+    void Write(std::span<const std::uint8_t> bytes) override {
+      if (taken + bytes.size() > 8 + 25 + 21) throw EWriteError("Stream write error");
+      taken += bytes.size();
+    }
+    std::size_t taken = 0;
+  } sink;
+  EXPECT_THROW(WritePng(sink, test::MakeImage24(64, 64, test::Pattern), clNone), EWriteError);
+  EXPECT_EQ(sink.taken, 8u + 25 + 21);  // signature, IHDR, tEXt
 }
 
 TEST_F(PngWriter, WritesToNonAsciiPaths) {

@@ -15,7 +15,9 @@ RUNS (default 7) captures per type follow one warm-up capture; the figures
 are medians in milliseconds. The release is timed when xdotool returns from
 sending it; the file is complete when its format's last bytes are there
 (polled every millisecond); "shown" comes from a watcher inside Wine reading
-the same system clock.
+the same system clock. The program itself logs the end of each step of the
+capture (TESSORY_STEP_LOG); a second table gives each step's median end
+after the release, and the time it took after the step before.
 """
 import os
 import statistics
@@ -35,6 +37,8 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import e2e_support as e2e  # noqa: E402  (needs TESSORY_BUILD and WINEPREFIX)
 
 FOLDER = "C:\\bench-latency\\"
+STEP_LOG = "C:\\bench-latency-steps.txt"
+os.environ["TESSORY_STEP_LOG"] = STEP_LOG
 # (label, Image Type, Image Quality, extension)
 TYPES = [("BMP 24-bit", 0, 3, "bmp"), ("BMP 8-bit", 0, 1, "bmp"), ("JPEG q90", 1, 90, "jpg"), ("GIF", 2, 0, "gif"),
          ("PNG", 3, 0, "png")]
@@ -66,8 +70,23 @@ def watch_file(path, extension, found):
         time.sleep(0.001)
 
 
-def capture_once(app, point, path, extension):
-    """One capture: (file complete, window shown again), in ms after the release."""
+def logged_steps(start):
+    """The steps the program logged from byte `start` on: (name, seconds), and the log's new end."""
+    try:
+        with open(e2e.unix_path(STEP_LOG), "rb") as log:
+            log.seek(start)
+            text = log.read().decode()
+    except FileNotFoundError:
+        return [], start
+    steps = []
+    for line in text.splitlines():
+        stamp, name = line.split(" ", 1)
+        steps.append((name, float(stamp)))
+    return steps, start + len(text.encode())
+
+
+def capture_once(app, point, path, extension, log_start):
+    """One capture: (file complete, window shown again, {step: end}), in ms after the release."""
     watcher = subprocess.Popen([e2e.WINE, str(e2e.PROBE), "watch-shown", "form:Tessory", "60"], stdout=subprocess.PIPE,
                                text=True)
     assert watcher.stdout.readline().strip() == "watching"
@@ -90,7 +109,15 @@ def capture_once(app, point, path, extension):
     shown = [float(line.split()[1]) for line in out.splitlines() if line.startswith("shown ")]
     if not shown or not found:
         raise AssertionError(f"no {'file' if not found else 'window shown'} for {path}")
-    return (found[0] - released) * 1000, (shown[0] - released) * 1000
+    # The program writes its steps once its windows are shown again, just
+    # after the watcher has seen them.
+    end = time.time() + 5
+    steps, log_end = logged_steps(log_start)
+    while "windows shown" not in (name for name, _ in steps) and time.time() < end:
+        time.sleep(0.01)
+        steps, log_end = logged_steps(log_start)
+    ends = {name: (stamp - released) * 1000 for name, stamp in steps}
+    return (found[0] - released) * 1000, (shown[0] - released) * 1000, ends, log_end
 
 
 def measure(target, label, image_type, quality, extension):
@@ -99,15 +126,19 @@ def measure(target, label, image_type, quality, extension):
     app = e2e.Tessory(settings)
     try:
         point = (900, 600)  # over the target, clear of the tool window
-        files, shown = [], []
+        files, shown, steps = [], [], {}
+        _, log_at = logged_steps(0)
         for run in range(RUNS + 1):
             path = folder / f"CAP{run:04d}.{extension}"
-            file_ms, shown_ms = capture_once(app, point, path, extension)
+            file_ms, shown_ms, ends, log_at = capture_once(app, point, path, extension, log_at)
             if run > 0:
                 files.append(file_ms)
                 shown.append(shown_ms)
+                for name, end in ends.items():
+                    steps.setdefault(name, []).append(end)
             time.sleep(0.5)
-        return statistics.median(files), statistics.median(shown)
+        return statistics.median(files), statistics.median(shown), {
+            name: statistics.median(ends) for name, ends in steps.items()}
     finally:
         app.close()
 
@@ -123,11 +154,27 @@ def main():
         width, height = target.size()
         print(f"\nFrom the release, target {width} x {height}, median of {RUNS} after one warm-up:\n")
         print("| type | file complete | tool window shown |\n|---|---|---|")
+        steps = {}
         for label, image_type, quality, extension in TYPES:
-            file_ms, shown_ms = measure(target, label, image_type, quality, extension)
+            file_ms, shown_ms, steps[label] = measure(target, label, image_type, quality, extension)
             print(f"| {label} | {file_ms:.0f} ms | {shown_ms:.0f} ms |", flush=True)
     finally:
         target.close()
+    print("\nEach step's end after the release as the program logs it, median ms (in brackets: after the step before):\n")
+    labels = [label for label, *_ in TYPES]
+    print("| step | " + " | ".join(labels) + " |\n|---|" + "---|" * len(labels))
+    names = sorted({name for ends in steps.values() for name in ends},
+                   key=lambda name: statistics.median(ends[name] for ends in steps.values() if name in ends))
+    for name in names:
+        cells = []
+        for label in labels:
+            ends = steps[label]
+            if name not in ends:
+                cells.append("")
+                continue
+            before = [ends[other] for other in ends if ends[other] < ends[name]]
+            cells.append(f"{ends[name]:.1f} ({ends[name] - max(before, default=0):.1f})")
+        print(f"| {name} | " + " | ".join(cells) + " |")
     bench = BUILD / "tools" / "tessory_bench_capture.exe"
     print(f"\nStages in one process (tessory_bench_capture.exe, median of {RUNS}, ms):\n")
     result = subprocess.run([e2e.WINE, str(bench), "--runs", str(RUNS), "--folder", "C:\\bench-latency"],

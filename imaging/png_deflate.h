@@ -1,0 +1,42 @@
+// The PNG writer's working memory and compression: room for the capture's
+// 24-bit rows and for the filtered rows, and those rows as one zlib stream
+// compressed by libdeflate in a single call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
+
+namespace tessory {
+
+// Kept from one write to the next, for the life of the process: the first
+// touch of fresh pages costs more than compressing a screenshot on some
+// systems (about 25 ms for 3.7 MB under Wine on a virtual machine), while
+// pages a write used before cost nothing. It grows to the largest picture
+// written up to a bound, past which it is given back after the write.
+// Writes take turns: an object holds the workspace while it lives.
+class PngWorkspace {
+ public:
+  PngWorkspace();
+  ~PngWorkspace();
+  PngWorkspace(const PngWorkspace&) = delete;
+  PngWorkspace& operator=(const PngWorkspace&) = delete;
+
+  // Room for `bytes` bytes of 24-bit rows, or of filtered rows; what it
+  // held before is undefined. Memory that cannot be had throws
+  // EOutOfResources.
+  std::span<std::uint8_t> Rows24(std::size_t bytes);
+  std::span<std::uint8_t> FilteredRows(std::size_t bytes);
+
+  // `data` as a zlib stream (window 32 KB, Adler-32 trailer) at `level`
+  // (libdeflate's scale: 1 fastest, 6 zlib's default, 12 smallest), valid
+  // until the next call. A compressor the library cannot set up throws
+  // EPngError.
+  std::span<const std::uint8_t> CompressZlib(std::span<const std::uint8_t> data, int level);
+
+ private:
+  std::unique_lock<std::mutex> turn_;
+};
+
+}  // namespace tessory
