@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/capture_steps.h"
+#include "framework/callback_failure.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "imaging/screen_bitmap_win32.h"
