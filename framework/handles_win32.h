@@ -56,6 +56,7 @@ using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+using UniqueHmenu = UniqueHandle<NullHandleTraits<HMENU, ::DestroyMenu>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;
