@@ -27,6 +27,8 @@ constexpr int kHelpContext = 1000;
 constexpr UINT kMoreOptionsCommand = 0x0110;
 constexpr UINT kHelpCommand = 0x0120;
 constexpr UINT kFirstHotkeyCommand = 0x0130;  // one a hotkey, shown but not chosen
+// Sent by the focused target icon on Enter or Space.
+constexpr UINT kStartPickMessage = WM_APP + 23;
 
 // Counts a capture or a dialog in progress for as long as it lasts.
 class BusyScope {
@@ -70,6 +72,7 @@ TMainForm::TMainForm(RegistryKeyStore& store)
 }
 
 TMainForm::~TMainForm() {
+  pick_.reset();
   countdown_.reset();
   EndDrag();
 }
@@ -80,6 +83,7 @@ void TMainForm::CreateControls() {
   // The icon lets the mouse through to the window, which runs the drag.
   HWND target = AddControl(L"STATIC", "", WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL, 2, 3, 15, 13, kTargetImg);
   SendMessageW(target, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(targetBitmap_.get()));
+  MakeIconKeyboardReachable(target, kStartPickMessage);
   static const FontSpec kButtonFont{L"Arial", 9};
   AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
              &kButtonFont);
@@ -191,7 +195,8 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
-  countdown_.reset();  // a new drag replaces a countdown in progress
+  countdown_.reset();  // a new drag replaces a countdown or a keyboard pick in progress
+  pick_.reset();
   drag_ = std::make_unique<DragSession>(Handle());
   tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
@@ -302,12 +307,35 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
 
 bool TMainForm::Busy() const {
   // A modal dialog or message box of the program disables this window.
-  return busy_ > 0 || drag_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
+  return busy_ > 0 || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
+}
+
+void TMainForm::StartKeyboardPick() {
+  if (Busy()) return;
+  std::vector<HWND> windows = PickCandidatesInStackingOrder();
+  if (windows.empty()) return;
+  countdown_.reset();
+  tooltip_.Activate(false);
+  pick_ = std::make_unique<KeyboardPick>(Handle(), std::move(windows), ActiveWindowTarget(), grabOptions_);
+}
+
+void TMainForm::KeyboardPickRequest(KeyboardPick::Request request) {
+  if (!pick_) return;
+  switch (request) {
+    case KeyboardPick::Request::Next: return pick_->Move(1);
+    case KeyboardPick::Request::Previous: return pick_->Move(-1);
+    case KeyboardPick::Request::Capture:
+    case KeyboardPick::Request::Cancel: break;
+  }
+  HWND target = pick_->Current();
+  pick_.reset();
+  tooltip_.Activate(true);
+  if (request == KeyboardPick::Request::Capture && target) CaptureTarget(target);
 }
 
 void TMainForm::HotkeyPressed(HotkeyAction action) {
   if (Busy()) return;
-  if (action == HotkeyAction::KeyboardPick) return;
+  if (action == HotkeyAction::KeyboardPick) return StartKeyboardPick();
   if (CountdownSeconds(settings_.CaptureDelay) > 0) return StartCountdown(action);
   HWND target = action == HotkeyAction::ActiveWindow ? ActiveWindowTarget() : PointerWindowTarget();
   if (target) CaptureTarget(target, true);
@@ -434,6 +462,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       CountdownTick();
       return 0;
     case CaptureCountdown::kCancelMessage: countdown_.reset(); return 0;
+    case KeyboardPick::kKeyMessage: KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam)); return 0;
+    case kStartPickMessage: StartKeyboardPick(); return 0;
     // The drag was taken away, or Escape ended it (the drag's keyboard
     // watch sends WM_CANCELMODE): pick nothing.
     case WM_CAPTURECHANGED:

@@ -13,6 +13,7 @@
 #include "app/countdown_win32.h"
 #include "app/drag_session_win32.h"
 #include "app/hotkeys_win32.h"
+#include "app/keyboard_pick_win32.h"
 #include "app/image_type_form_win32.h"
 #include "app/settings.h"
 #include "app/window_grab_win32.h"
@@ -53,6 +54,11 @@ class TMainForm final : public Form, public MainWindowValues {
   void HotkeyPressed(HotkeyAction action);
   // The countdown in progress, or null.
   const CaptureCountdown* Countdown() const { return countdown_.get(); }
+  // Starts a pick from the keyboard at the active window (the pick hotkey,
+  // or Enter or Space on the focused target icon).
+  void StartKeyboardPick();
+  // The keyboard pick in progress, or null.
+  const KeyboardPick* Pick() const { return pick_.get(); }
   // Takes the hotkeys of the settings anew; the ones that could not be
   // taken, also kept for TellUntakenHotkeys.
   std::vector<HotkeyFailure> RegisterHotkeys();
@@ -109,6 +115,7 @@ class TMainForm final : public Form, public MainWindowValues {
   // The end of the countdown: the window and the popups the user opened
   // over it, taken from the screen as they show.
   void CaptureAtCountdownEnd(HotkeyAction lookup);
+  void KeyboardPickRequest(KeyboardPick::Request request);
   bool Busy() const;
   void AddMenuItems(HMENU menu, bool systemMenu);
   void ShowContextMenu(POINT at);
@@ -136,6 +143,7 @@ class TMainForm final : public Form, public MainWindowValues {
   int busy_ = 0;  // captures and dialogs in progress
   std::unique_ptr<CaptureCountdown> countdown_;
   HotkeyAction countdownLookup_ = HotkeyAction::PointerWindow;
+  std::unique_ptr<KeyboardPick> pick_;
 };
 
 }  // namespace tessory

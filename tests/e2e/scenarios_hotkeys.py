@@ -201,3 +201,47 @@ def pointer_is_drawn_into_a_hotkey_capture_when_asked():
     finally:
         target.close()
         app.close()
+
+
+@test
+def keyboard_pick_moves_with_tab_and_captures_with_enter():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    ctrl_alt_k = (2 | 4) << 8 | 0x4B
+    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
+    target = Target()
+    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
+        key("ctrl+alt+k")  # the pick starts at Notepad, the active window
+        wait_for(lambda: (f := probe("class", "TessoryPickLabel", check=False)).get("visible") == ["1"] and
+                 f["text"][0].startswith(NOTEPAD), what="the label on Notepad")
+        key("Tab")  # the next window down: the helper
+        wait_for(lambda: probe("class", "TessoryPickLabel", check=False)["text"][0].startswith("Tessory Test Target"),
+                 what="the label on the helper")
+        key("Return")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        probe("close", NOTEPAD, check=False)
+        notepad.wait(timeout=20)
+        target.close()
+        app.close()
+
+
+@test
+def more_options_from_the_window_menu_are_stored_at_close():
+    app = Tessory()
+    try:
+        x, y, w, h = app.client
+        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
+        wait_for(lambda: probe("class", "#32768", check=False).get("visible") == ["1"], what="the window's menu")
+        key("Down", "Return")  # "More options..."
+        wait_for(lambda: probe("foreground").get("foreground") == ["More Options"], what="More Options")
+        key("Tab", "Tab", "Tab", "3", "Tab", "space", "Return")  # past the hotkeys: the countdown, the pointer, OK
+        wait_for(lambda: not ((w := window_info("form:More Options")) and w["visible"]), what="More Options to close")
+    finally:
+        app.close()
+    dump = probe("reg-dump").get("value", [])
+    for value in ["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"]:
+        value in dump or fail(f"'{value}' not stored: {dump}")
