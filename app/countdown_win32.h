@@ -1,13 +1,14 @@
 // The countdown before a capture: a small topmost label beside the pointer
-// with the seconds left. The label never takes the focus or a click, so a
-// menu the user opens meanwhile stays open. Escape, wherever the keyboard
-// focus is, cancels the countdown.
+// with the seconds left (the picker's label, which never takes the focus
+// or a click), so that a menu the user opens meanwhile stays open. Escape,
+// wherever the keyboard focus is, cancels the countdown.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "app/pick_outline_win32.h"
 #include "framework/handles_win32.h"
 
 namespace tessory {
@@ -26,22 +27,20 @@ class CaptureCountdown {
   CaptureCountdown(const CaptureCountdown&) = delete;
   CaptureCountdown& operator=(const CaptureCountdown&) = delete;
 
-  // Shows the seconds left beside the pointer; true once none are left.
+  // Shows the seconds left beside the pointer; true once none are left
+  // (the label is hidden then).
   bool Tick();
   int SecondsLeft() const;
-  HWND Label() const { return label_.get(); }
 
  private:
-  static LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
   void Show();
 
   HWND owner_;
   ULONGLONG deadline_;
-  UniqueHwnd label_;
-  UniqueHfont font_;
+  PickOutline label_;
   UniqueHhook escapeWatch_;
-  std::wstring text_;
+  int shownSeconds_ = -1;
 };
 
 }  // namespace tessory

@@ -52,8 +52,11 @@ LRESULT CALLBACK IconProc(HWND icon, UINT message, WPARAM wParam, LPARAM lParam,
 
 }  // namespace
 
-void MakeIconKeyboardReachable(HWND icon, UINT startMessage) {
+void MakeIconKeyboardReachable(HWND icon, const std::string& name, UINT startMessage) {
   SetWindowLongPtrW(icon, GWL_STYLE, GetWindowLongPtrW(icon, GWL_STYLE) | WS_TABSTOP);
+  // The name a screen reader gives the icon. A picture's own WM_SETTEXT
+  // would load a picture of that name: the text is set beside it.
+  DefWindowProcW(icon, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
   SetWindowSubclass(icon, &IconProc, kIconSubclass, startMessage);
 }
 

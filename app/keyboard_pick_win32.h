@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "app/pick_outline_win32.h"
@@ -47,8 +48,9 @@ class KeyboardPick {
   UniqueHhook keys_;
 };
 
-// Makes the target icon `icon` a keyboard stop that draws its focus and
-// sends `startMessage` to its parent on Enter or Space.
-void MakeIconKeyboardReachable(HWND icon, UINT startMessage);
+// Makes the target icon `icon` a keyboard stop named `name` (for screen
+// readers) that draws its focus and sends `startMessage` to its parent on
+// Enter or Space.
+void MakeIconKeyboardReachable(HWND icon, const std::string& name, UINT startMessage);
 
 }  // namespace tessory

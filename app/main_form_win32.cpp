@@ -83,7 +83,8 @@ void TMainForm::CreateControls() {
   // The icon lets the mouse through to the window, which runs the drag.
   HWND target = AddControl(L"STATIC", "", WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL, 2, 3, 15, 13, kTargetImg);
   SendMessageW(target, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(targetBitmap_.get()));
-  MakeIconKeyboardReachable(target, kStartPickMessage);
+  MakeIconKeyboardReachable(target, std::string(kTargetHint) + "; Enter picks a window with the keyboard",
+                            kStartPickMessage);
   static const FontSpec kButtonFont{L"Arial", 9};
   AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
              &kButtonFont);

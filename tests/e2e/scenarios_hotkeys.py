@@ -15,6 +15,18 @@ def saved_files(folder, count=1):
     return wait_for(lambda: len(files := sorted(folder.iterdir())) >= count and files, what="the auto-saved file")
 
 
+class Notepad:
+    """Wine's own Notepad, shown."""
+
+    def __init__(self):
+        self.process = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
+
+    def close(self):
+        probe("close", NOTEPAD, check=False)
+        self.process.wait(timeout=20)
+
+
 def click(point):
     subprocess.run(["xdotool", "mousemove", str(point[0]), str(point[1]), "click", "1"], check=True)
     time.sleep(0.5)
@@ -24,9 +36,9 @@ def click(point):
 def alt_printscreen_autosaves_the_active_notepad():
     folder = fresh_folder("C:\\e2e-hotkey\\")
     app = Tessory(autosave_settings("C:\\e2e-hotkey\\"))
-    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    notepad = Notepad()
     try:
-        info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
+        info = notepad.info
         x, y, w, h = info["client"]
         click((x + w // 2, y + h // 2))  # Notepad becomes the active window
         wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
@@ -41,8 +53,7 @@ def alt_printscreen_autosaves_the_active_notepad():
         # The middle of Notepad's edit area is white.
         pixel(x + w // 2 - left + 20, y + h // 2 - top + 20) == (255, 255, 255) or fail("no edit area in the image")
     finally:
-        probe("close", NOTEPAD, check=False)
-        notepad.wait(timeout=20)
+        notepad.close()
         app.close()
 
 
@@ -118,17 +129,17 @@ def hotkeys_stored_by_hand_are_the_ones_taken_and_stored_again():
 
 
 def countdown_shown():
-    found = probe("class", "TessoryCountdown", check=False)
-    return found.get("visible") == ["1"]
+    found = probe("class", "TessoryPickLabel", check=False)
+    return found.get("visible") == ["1"] and found["text"][0].isdigit()
 
 
 @test
 def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
     folder = fresh_folder("C:\\e2e-hotkey\\")
     app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Delay", "dword", 3)]))
-    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    notepad = Notepad()
     try:
-        info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
+        info = notepad.info
         left, top, right, bottom = info["window"]
         x, y, w, h = info["client"]
         move_to((x + w // 2, y + h // 2))
@@ -161,8 +172,7 @@ def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
         pixel(m_right + 40 - b_left, m_top + 40 - b_top) == (255, 255, 255) or fail("no edit area beside the menu")
         key("Escape")
     finally:
-        probe("close", NOTEPAD, check=False)
-        notepad.wait(timeout=20)
+        notepad.close()
         app.close()
 
 
@@ -209,7 +219,7 @@ def keyboard_pick_moves_with_tab_and_captures_with_enter():
     ctrl_alt_k = (2 | 4) << 8 | 0x4B
     app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
     target = Target()
-    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    notepad = Notepad()
     try:
         wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
         key("ctrl+alt+k")  # the pick starts at Notepad, the active window
@@ -223,8 +233,7 @@ def keyboard_pick_moves_with_tab_and_captures_with_enter():
         width, height, _, pixel = read_bmp(file)
         target.check_image(width, height, pixel)
     finally:
-        probe("close", NOTEPAD, check=False)
-        notepad.wait(timeout=20)
+        notepad.close()
         target.close()
         app.close()
 

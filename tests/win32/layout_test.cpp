@@ -75,6 +75,9 @@ std::vector<Child> ChildrenOf(HWND form) {
     GetWindowRect(window, &child.bounds);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&child.bounds), 2);
     child.content = child.bounds;
+    // A picture shows no text; its text is its name for screen readers.
+    const LONG kind = Style(window) & SS_TYPEMASK;
+    if (lstrcmpiW(name, L"Static") == 0 && (kind == SS_BITMAP || kind == SS_ICON)) child.text.clear();
     if (lstrcmpiW(name, L"Static") == 0 && !child.text.empty()) {
       const LONG width = TextExtent(window, child.text).cx;
       const LONG align = Style(window) & SS_TYPEMASK;
