@@ -199,6 +199,7 @@ CaptureImage GrabScreenParts(const std::vector<RECT>& parts, const GrabOptions& 
   for (const RECT& part : parts) UnionRect(&bounds, &bounds, &part);
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return CaptureImage();
+  Compositor().Flush();  // let the screen lose what was just hidden
   auto bitmap = CreateScreenBitmap(width, height);
   {
     const WindowDc screen = ScreenDc();
