@@ -115,7 +115,6 @@ void TMainForm::FormCreate() {
     Application::Instance().ShowCurrentException();
   }
   RegisterHotkeys();
-  AddMenuItems(GetSystemMenu(Handle(), FALSE), true);
   UpdateCaptureHint();
   SetClientSize(74, 18);
   if (!placedFromSettings_) PlaceByDefault();
@@ -129,6 +128,12 @@ void TMainForm::UpdateCaptureHint() {
   tooltip_.SetControlText(Control(kShowOptsBtn), shown);
 }
 
+// The system menu from the window system's own, with our entries after it.
+void TMainForm::RefreshSystemMenu() {
+  GetSystemMenu(Handle(), TRUE);
+  AddMenuItems(GetSystemMenu(Handle(), FALSE), true);
+}
+
 std::string TMainForm::ShownHint() const {
   if (!hotkeys_->Holds(HotkeyAction::ActiveWindow)) return hint_;
   return HintWithActiveWindowHotkey(hint_, HotkeyName(settings_.HotkeyActiveWindow));
@@ -136,6 +141,7 @@ std::string TMainForm::ShownHint() const {
 
 std::vector<HotkeyFailure> TMainForm::RegisterHotkeys() {
   untakenHotkeys_ = hotkeys_->Register(settings_);
+  RefreshSystemMenu();
   return untakenHotkeys_;
 }
 
@@ -338,7 +344,16 @@ void TMainForm::HotkeyPressed(HotkeyAction action) {
   if (Busy()) return;
   if (action == HotkeyAction::KeyboardPick) return StartKeyboardPick();
   if (CountdownSeconds(settings_.CaptureDelay) > 0) return StartCountdown(action);
-  HWND target = action == HotkeyAction::ActiveWindow ? ActiveWindowTarget() : PointerWindowTarget();
+  HWND target = nullptr;
+  if (action == HotkeyAction::ActiveWindow) {
+    target = ActiveWindowTarget();
+  } else {
+    // What a drag released there would take, unless that is one of ours.
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    target = TopLevelWindowAt(pointer, Handle());
+    if (target && IsOwnWindow(target)) target = nullptr;
+  }
   if (target) CaptureTarget(target, true);
 }
 
@@ -378,8 +393,10 @@ void TMainForm::AddMenuItems(HMENU menu, bool systemMenu) {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   UINT command = kFirstHotkeyCommand;
   for (HotkeyAction action : {HotkeyAction::ActiveWindow, HotkeyAction::PointerWindow}) {
-    const std::string name = HotkeyName(HotkeyValue(settings_, action));
-    const std::string item = HotkeyActionName(action) + "\t" + (name.empty() ? "no hotkey" : name);
+    std::string name = HotkeyName(HotkeyValue(settings_, action));
+    if (name.empty()) name = "no hotkey";
+    else if (!hotkeys_->Holds(action)) name += " (not available)";
+    const std::string item = HotkeyActionName(action) + "\t" + name;
     AppendMenuW(menu, MF_STRING | MF_GRAYED, command, Widen(item).c_str());
     command += 0x10;
   }

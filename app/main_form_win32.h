@@ -118,6 +118,7 @@ class TMainForm final : public Form, public MainWindowValues {
   void KeyboardPickRequest(KeyboardPick::Request request);
   bool Busy() const;
   void AddMenuItems(HMENU menu, bool systemMenu);
+  void RefreshSystemMenu();
   void ShowContextMenu(POINT at);
   bool MenuCommand(UINT id);
   std::string HotkeysApplied();

@@ -48,13 +48,4 @@ HWND ActiveWindowTarget() {
   return candidates.empty() ? nullptr : candidates.front();
 }
 
-HWND PointerWindowTarget() {
-  POINT pointer;
-  if (!GetCursorPos(&pointer)) return nullptr;
-  HWND window = WindowFromPoint(pointer);
-  while (window && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) window = GetParent(window);
-  if (!window || IsOwnWindow(window)) return nullptr;
-  return window;
-}
-
 }  // namespace tessory

@@ -25,8 +25,4 @@ std::vector<HWND> PickCandidatesInStackingOrder();
 // highest pick candidate in the stacking order. Null when there is none.
 HWND ActiveWindowTarget();
 
-// The window a drag released at the pointer would take; null over this
-// program's own windows.
-HWND PointerWindowTarget();
-
 }  // namespace tessory
