@@ -1,12 +1,14 @@
 """Capturing without the drag, end to end: the hotkeys pressed on the real
 keyboard (they reach Wine's desktop, which has the X focus), through the
 same grab and delivery as a drag."""
+import contextlib
 import subprocess
 import time
 
 from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
 
 NOTEPAD = "Untitled - Notepad"
+FOLDER = "C:\\e2e-hotkey\\"
 MOD_ALT = 0x1
 VK_SNAPSHOT = 0x2C
 
@@ -27,6 +29,18 @@ class Notepad:
         self.process.wait(timeout=20)
 
 
+@contextlib.contextmanager
+def autosaving_over_the_helper(extra=()):
+    """Tessory auto-saving into an empty FOLDER with the `extra` settings, and the helper window."""
+    folder = fresh_folder(FOLDER)
+    app, target = Tessory(autosave_settings(FOLDER, extra)), Target()
+    try:
+        yield folder, target
+    finally:
+        target.close()
+        app.close()
+
+
 def click(point):
     subprocess.run(["xdotool", "mousemove", str(point[0]), str(point[1]), "click", "1"], check=True)
     time.sleep(0.5)
@@ -34,8 +48,8 @@ def click(point):
 
 @test
 def alt_printscreen_autosaves_the_active_notepad():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
-    app = Tessory(autosave_settings("C:\\e2e-hotkey\\"))
+    folder = fresh_folder(FOLDER)
+    app = Tessory(autosave_settings(FOLDER))
     notepad = Notepad()
     try:
         info = notepad.info
@@ -59,29 +73,23 @@ def alt_printscreen_autosaves_the_active_notepad():
 
 @test
 def pointer_hotkey_takes_the_window_under_the_pointer():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\")), Target()
-    try:
+    with autosaving_over_the_helper() as (folder, target):
         move_to(target.quadrant_point(2))
         key("ctrl+alt+Print")
         (file,) = saved_files(folder)
-        app.wait_shown()
         width, height, _, pixel = read_bmp(file)
         target.check_image(width, height, pixel)
-    finally:
-        target.close()
-        app.close()
 
 
 @test
 def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
+    folder = fresh_folder(FOLDER)
     holder = subprocess.Popen([WINE, str(PROBE), "hold-hotkey", str(MOD_ALT), str(VK_SNAPSHOT), "60"],
                               stdout=subprocess.PIPE, text=True)
     app = target = None
     try:
         holder.stdout.readline() == "holding\n" or fail("the helper could not take Alt+PrtScn")
-        app = Tessory(autosave_settings("C:\\e2e-hotkey\\"), shown=False)
+        app = Tessory(autosave_settings(FOLDER), shown=False)
         lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
         "Alt+PrtScn (Capture active window)" in lines or fail(f"the message says {lines}")
         any("Ctrl+Alt+PrtScn" in line for line in lines) and fail(f"a key that was taken is named: {lines}")
@@ -105,12 +113,8 @@ def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
 
 @test
 def hotkeys_stored_by_hand_are_the_ones_taken_and_stored_again():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
     ctrl_shift_f9 = (2 | 1) << 8 | 0x78  # HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F9
-    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Pointer Window", "dword", ctrl_shift_f9),
-                                                         ("Capture Delay", "dword", 0)]))
-    target = Target()
-    try:
+    with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", ctrl_shift_f9)]) as (folder, target):
         move_to(target.quadrant_point(3))
         key("ctrl+alt+Print")  # no longer the pointer hotkey
         time.sleep(1.5)
@@ -119,9 +123,6 @@ def hotkeys_stored_by_hand_are_the_ones_taken_and_stored_again():
         (file,) = saved_files(folder)
         width, height, _, pixel = read_bmp(file)
         target.check_image(width, height, pixel)
-    finally:
-        target.close()
-        app.close()
     dump = probe("reg-dump").get("value", [])
     for value in [f"Hotkey Pointer Window dword {ctrl_shift_f9}", "Hotkey Active Window dword 1068",
                   "Hotkey Keyboard Pick dword 0", "Capture Delay dword 0", "Capture Pointer dword 0"]:
@@ -135,8 +136,8 @@ def countdown_shown():
 
 @test
 def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
-    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Delay", "dword", 3)]))
+    folder = fresh_folder(FOLDER)
+    app = Tessory(autosave_settings(FOLDER, [("Capture Delay", "dword", 3)]))
     notepad = Notepad()
     try:
         info = notepad.info
@@ -178,9 +179,7 @@ def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
 
 @test
 def escape_cancels_the_countdown():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Delay", "dword", 2)])), Target()
-    try:
+    with autosaving_over_the_helper([("Capture Delay", "dword", 2)]) as (folder, target):
         move_to(target.quadrant_point(0))
         key("ctrl+alt+Print")
         wait_for(countdown_shown, what="the countdown")
@@ -188,16 +187,11 @@ def escape_cancels_the_countdown():
         time.sleep(3)
         list(folder.iterdir()) and fail("the cancelled countdown captured")
         countdown_shown() and fail("the countdown is still shown")
-    finally:
-        target.close()
-        app.close()
 
 
 @test
 def pointer_is_drawn_into_a_hotkey_capture_when_asked():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Pointer", "dword", 1)])), Target()
-    try:
+    with autosaving_over_the_helper([("Capture Pointer", "dword", 1)]) as (folder, target):
         px, py = target.quadrant_point(0)
         move_to((px, py))
         key("ctrl+alt+Print")
@@ -208,16 +202,13 @@ def pointer_is_drawn_into_a_hotkey_capture_when_asked():
         covered = sum(1 for dx in range(12) for dy in range(16)
                       if any(abs(a - b) > 40 for a, b in zip(pixel(ox + dx, oy + dy), QUADRANTS[0])))
         covered >= 20 or fail(f"no pointer at {ox},{oy} ({covered} pixels differ from the quadrant)")
-    finally:
-        target.close()
-        app.close()
 
 
 @test
 def keyboard_pick_moves_with_tab_and_captures_with_enter():
-    folder = fresh_folder("C:\\e2e-hotkey\\")
+    folder = fresh_folder(FOLDER)
     ctrl_alt_k = (2 | 4) << 8 | 0x4B
-    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
+    app = Tessory(autosave_settings(FOLDER, [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
     target = Target()
     notepad = Notepad()
     try:
