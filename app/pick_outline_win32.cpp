@@ -99,7 +99,10 @@ void PickOutline::Show(const RECT& target, const std::string& text, POINT pointe
   }
   if (batch) EndDeferWindowPos(batch);
   for (const UniqueHwnd& band : bands_) InvalidateRect(band.get(), nullptr, FALSE);
+  ShowLabel(text, pointer);
+}
 
+void PickOutline::ShowLabel(const std::string& text, POINT pointer) {
   text_ = Widen(text);
   SetWindowTextW(label_.get(), text_.c_str());  // also for screen readers
   const int labelDpi = MonitorDpi(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST));

@@ -24,6 +24,8 @@ class PickOutline {
   // Outlines `target`, a window rectangle in screen pixels, and shows the
   // label `text` beside `pointer`.
   void Show(const RECT& target, const std::string& text, POINT pointer);
+  // Shows the label `text` beside `pointer`, the outline as it was.
+  void ShowLabel(const std::string& text, POINT pointer);
   // Keeps the label beside the pointer.
   void FollowPointer(POINT pointer);
   // Hides outline and label; the windows they covered repaint that part.

@@ -105,6 +105,11 @@ void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindow
   loader.Read(kSequentialFileNames, settings.SequentialFileNames);
   loader.Read(kBaseFileName, settings.BaseFileName);
   loader.Read(kCaptureSound, settings.CaptureSound);
+  loader.Read(kHotkeyActiveWindow, settings.HotkeyActiveWindow);
+  loader.Read(kHotkeyPointerWindow, settings.HotkeyPointerWindow);
+  loader.Read(kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
+  loader.Read(kCaptureDelay, settings.CaptureDelay);
+  loader.Read(kCapturePointer, settings.CapturePointer);
   loader.ThrowFailures();
 }
 
@@ -121,6 +126,11 @@ void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, cons
   WriteBool(store, kSequentialFileNames, settings.SequentialFileNames);
   WriteString(store, kBaseFileName, settings.BaseFileName);
   WriteString(store, kCaptureSound, settings.CaptureSound);
+  WriteInteger(store, kHotkeyActiveWindow, settings.HotkeyActiveWindow);
+  WriteInteger(store, kHotkeyPointerWindow, settings.HotkeyPointerWindow);
+  WriteInteger(store, kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
+  WriteInteger(store, kCaptureDelay, settings.CaptureDelay);
+  WriteBool(store, kCapturePointer, settings.CapturePointer);
 }
 
 }  // namespace tessory

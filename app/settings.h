@@ -32,7 +32,18 @@ struct CaptureSettings {
   bool SequentialFileNames = false;
   std::string BaseFileName;       // empty means "CAP" at use
   std::string CaptureSound;       // WAV path; empty means the system beep
+  // Capture without the drag (app/hotkeys.h): each hotkey's virtual-key code
+  // in the low byte, its modifier flags (shift 1, control 2, alt 4) in the
+  // next; 0 for none.
+  std::int32_t HotkeyActiveWindow = 0x042C;   // Alt+PrtScn
+  std::int32_t HotkeyPointerWindow = 0x062C;  // Ctrl+Alt+PrtScn
+  std::int32_t HotkeyKeyboardPick = 0;
+  std::int32_t CaptureDelay = 0;  // seconds of countdown before a capture, 0 to 10
+  bool CapturePointer = false;    // draw the pointer into hotkey and countdown captures
 };
+
+// The longest countdown before a capture, in seconds.
+inline constexpr int kMaxCaptureDelay = 10;
 
 // Sets every field to its default (a fresh CaptureSettings), TempFolder to
 // the system temporary folder and the counter to 0.
@@ -62,6 +73,11 @@ inline constexpr char kTempFolder[] = "Temp Folder";
 inline constexpr char kSequentialFileNames[] = "Sequential File Names";
 inline constexpr char kBaseFileName[] = "Base File Name";
 inline constexpr char kCaptureSound[] = "Capture Sound";
+inline constexpr char kHotkeyActiveWindow[] = "Hotkey Active Window";
+inline constexpr char kHotkeyPointerWindow[] = "Hotkey Pointer Window";
+inline constexpr char kHotkeyKeyboardPick[] = "Hotkey Keyboard Pick";
+inline constexpr char kCaptureDelay[] = "Capture Delay";
+inline constexpr char kCapturePointer[] = "Capture Pointer";
 }  // namespace values
 
 // Reads the stored values present into `settings` and `window`. A missing
@@ -72,7 +88,7 @@ inline constexpr char kCaptureSound[] = "Capture Sound";
 // tells of all such values, a line each, in the order they were read.
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
 
-// Writes all ten values in their order, creating the key if needed. A
+// Writes all fifteen values in their order, creating the key if needed. A
 // failing write stops with "Failed to set data for '<name>'"; the values
 // after it are not written.
 void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window);

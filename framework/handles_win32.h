@@ -58,6 +58,7 @@ using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 // Text the system allocated for the caller (FormatMessage's buffer).
 using UniqueLocalText = UniqueHandle<NullHandleTraits<wchar_t*, ::LocalFree>>;
+using UniqueHmenu = UniqueHandle<NullHandleTraits<HMENU, ::DestroyMenu>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;

@@ -360,6 +360,24 @@ TEST_F(MainFormTest, CreationLoadsSettingsSizesTheWindowAndBuildsTheHint) {
   EXPECT_EQ(form.Hint(), "Capture to: Clipboard");
 }
 
+// What a user reads of the hotkeys without opening a dialog, and what a
+// screen reader and the keyboard find of the target icon.
+TEST_F(MainFormTest, HintNamesTheHeldHotkeyAndTheIconIsAKeyboardStopWithAName) {
+  test::MemoryRegistry store;
+  store.PutInteger("Hotkey Active Window", 0x0378);  // Ctrl+Shift+F9
+  TMainForm form(store);
+  ASSERT_TRUE(form.Hotkeys().Holds(HotkeyAction::ActiveWindow));
+  EXPECT_EQ(form.ShownHint(), "Capture to: Clipboard (Ctrl+Shift+F9: active window)");
+  form.Settings().HotkeyActiveWindow = 0;
+  form.RegisterHotkeys();
+  EXPECT_EQ(form.ShownHint(), "Capture to: Clipboard");
+  HWND icon = GetDlgItem(form.Handle(), TMainForm::kTargetImg);
+  EXPECT_TRUE(GetWindowLongPtrW(icon, GWL_STYLE) & WS_TABSTOP);
+  wchar_t name[128] = L"";
+  GetWindowTextW(icon, name, 128);
+  EXPECT_STREQ(name, L"Drag and drop on a window to capture; Enter picks a window with the keyboard");
+}
+
 TEST_F(MainFormTest, SavedPositionIsAppliedOnlyOnAMonitor) {
   test::MemoryRegistry store;
   store.PutInteger("Last X-Pos", 120);

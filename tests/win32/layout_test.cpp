@@ -18,6 +18,7 @@
 #include "framework/application_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
+#include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 
 namespace tessory {
@@ -74,6 +75,9 @@ std::vector<Child> ChildrenOf(HWND form) {
     GetWindowRect(window, &child.bounds);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&child.bounds), 2);
     child.content = child.bounds;
+    // A picture shows no text; its text is its name for screen readers.
+    const LONG kind = Style(window) & SS_TYPEMASK;
+    if (lstrcmpiW(name, L"Static") == 0 && (kind == SS_BITMAP || kind == SS_ICON)) child.text.clear();
     if (lstrcmpiW(name, L"Static") == 0 && !child.text.empty()) {
       const LONG width = TextExtent(window, child.text).cx;
       const LONG align = Style(window) & SS_TYPEMASK;
@@ -135,6 +139,13 @@ TEST_F(LayoutTest, OptionsDialogCaptionsFitWithoutOverlap) {
   TOptionsForm form(settings);
   form.FormShow();
   ExpectReadable(form.Handle(), "options dialog");
+}
+
+TEST_F(LayoutTest, MoreOptionsDialogCaptionsFitWithoutOverlap) {
+  CaptureSettings settings;
+  TMoreOptionsForm form(settings, Application::Instance().Handle());
+  form.FormShow();
+  ExpectReadable(form.Handle(), "more options dialog");
 }
 
 TEST_F(LayoutTest, FormatPromptCaptionsFitWithoutOverlap) {
