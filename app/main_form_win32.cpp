@@ -33,7 +33,8 @@ TMainForm::TMainForm(RegistryKeyStore& store)
     : store_(store),
       platform_(
           nullptr, [this] { return imageTypeForm_->Ask(); },
-          [](const CaptureImage& image) { CopyImageToClipboard(image); }) {
+          [](const ClipboardContent& content) { CopyToClipboard(content); },
+          [this](const std::string& path) { saveNotice_.Show(path); }) {
   Frame frame;
   frame.caption = "Tessory";
   frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;

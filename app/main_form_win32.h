@@ -11,6 +11,7 @@
 #include "app/delivery_platform_win32.h"
 #include "app/drag_session_win32.h"
 #include "app/image_type_form_win32.h"
+#include "app/save_notice_win32.h"
 #include "app/settings.h"
 #include "app/window_grab_win32.h"
 #include "framework/form_win32.h"
@@ -85,6 +86,7 @@ class TMainForm final : public Form, public MainWindowValues {
   SaveDialogState saveDlg_;
   RandomGenerator random_;
   std::unique_ptr<TImageTypeForm> imageTypeForm_;
+  SaveNotice saveNotice_;  // before the platform that shows it
   Win32DeliveryPlatform platform_;
   GrabOptions grabOptions_;
   HWND pickedWindow_ = nullptr;

@@ -110,6 +110,11 @@ void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindow
   loader.Read(kSequentialFileNames, settings.SequentialFileNames);
   loader.Read(kBaseFileName, settings.BaseFileName);
   loader.Read(kCaptureSound, settings.CaptureSound);
+  loader.Read(kFileNamePattern, settings.FileNamePattern);
+  loader.Read(kCopyImageAfterSave, settings.CopyImageAfterSave);
+  loader.Read(kCopyFileAfterSave, settings.CopyFileAfterSave);
+  loader.Read(kCopyPathAfterSave, settings.CopyPathAfterSave);
+  loader.Read(kNotifyAfterSave, settings.NotifyAfterSave);
   loader.ThrowFailures();
 }
 
@@ -126,6 +131,11 @@ void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, cons
   WriteBool(store, kSequentialFileNames, settings.SequentialFileNames);
   WriteString(store, kBaseFileName, settings.BaseFileName);
   WriteString(store, kCaptureSound, settings.CaptureSound);
+  WriteString(store, kFileNamePattern, settings.FileNamePattern);
+  WriteBool(store, kCopyImageAfterSave, settings.CopyImageAfterSave);
+  WriteBool(store, kCopyFileAfterSave, settings.CopyFileAfterSave);
+  WriteBool(store, kCopyPathAfterSave, settings.CopyPathAfterSave);
+  WriteBool(store, kNotifyAfterSave, settings.NotifyAfterSave);
 }
 
 }  // namespace tessory

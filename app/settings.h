@@ -33,6 +33,12 @@ struct CaptureSettings {
   bool SequentialFileNames = false;
   std::string BaseFileName;       // empty means "CAP" at use
   std::string CaptureSound;       // WAV path; empty means the system beep
+  std::string FileNamePattern;    // fields such as {title} make the names; empty: base and number
+  // What follows a saved file, on both file routes.
+  bool CopyImageAfterSave = false;  // the image on the clipboard too
+  bool CopyFileAfterSave = false;   // the file, as Explorer pastes it
+  bool CopyPathAfterSave = false;   // the file's full path as text
+  bool NotifyAfterSave = false;     // a notice that opens the folder
 };
 
 // Sets the defaults in their order: TempFolder from the system temporary
@@ -64,6 +70,11 @@ inline constexpr char kTempFolder[] = "Temp Folder";
 inline constexpr char kSequentialFileNames[] = "Sequential File Names";
 inline constexpr char kBaseFileName[] = "Base File Name";
 inline constexpr char kCaptureSound[] = "Capture Sound";
+inline constexpr char kFileNamePattern[] = "File Name Pattern";
+inline constexpr char kCopyImageAfterSave[] = "Copy Image After Save";
+inline constexpr char kCopyFileAfterSave[] = "Copy File After Save";
+inline constexpr char kCopyPathAfterSave[] = "Copy Path After Save";
+inline constexpr char kNotifyAfterSave[] = "Notify After Save";
 }  // namespace values
 
 // Reads the stored values present into `settings` and `window`. A missing
@@ -74,7 +85,7 @@ inline constexpr char kCaptureSound[] = "Capture Sound";
 // tells of all such values, a line each, in the order they were read.
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
 
-// Writes all ten values in their order, creating the key if needed. A
+// Writes every value in its order, creating the key if needed. A
 // failing write stops with "Failed to set data for '<name>'"; the values
 // after it are not written.
 void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window);

@@ -1,10 +1,13 @@
 #include "app/window_grab_win32.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "framework/error.h"
 #include "framework/handles_win32.h"
+#include "framework/utf8.h"
+#include "framework/window_process_win32.h"
 #include "imaging/screen_bitmap_win32.h"
 
 namespace tessory {
@@ -193,6 +196,20 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
   return CaptureImage(width, height, std::move(bitmap));
 }
 
+CapturedWindow DescribeWindow(HWND target) {
+  CapturedWindow window;
+  // For another program's window the system answers from its own copy of
+  // the title, without sending WM_GETTEXT.
+  std::wstring title(512, L'\0');
+  title.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(target, title.data(), 512))));
+  window.title = Narrow(title);
+  window.process = ProgramNameOf(ProgramPathOf(target));
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  window.time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  return window;
+}
+
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
                    std::int32_t saveOption, const GrabOptions& options) {
   if (!target || !IsWindow(target)) return;
@@ -204,6 +221,7 @@ void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& ima
     if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_SHOW);
   });
   image = CaptureImage();
+  delivery.SetCapturedWindow(DescribeWindow(target));
   image = GrabWindowImage(target, options);
   if (image.Empty()) return;
   delivery.Deliver(saveOption);

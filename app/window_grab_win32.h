@@ -37,6 +37,11 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options = {});
 // cannot render them.
 inline constexpr COLORREF kOffScreenFill = RGB(0, 0, 0);
 
+// The title, program and local time of a capture of `target`, read
+// without a message to it (a hung window cannot hold the capture); a text
+// that cannot be read is empty.
+CapturedWindow DescribeWindow(HWND target);
+
 // The program's windows that a grab hides and shows again.
 struct ProgramWindows {
   HWND mainWindow;
@@ -44,7 +49,7 @@ struct ProgramWindows {
 };
 
 // The whole capture: hide the program's windows, grab `target` into
-// `image`, deliver it by `saveOption`, show the windows again (also when
+// `image`, describe it to `delivery` and deliver it by `saveOption`, show the windows again (also when
 // the grab or the delivery fails). A target that no longer exists, or has
 // no area, is not grabbed.
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,

@@ -56,6 +56,9 @@ using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
+// A process or thread handle: OpenProcess gives null, not INVALID_HANDLE_VALUE, when it fails.
+using UniqueProcessHandle = UniqueHandle<NullHandleTraits<HANDLE, ::CloseHandle>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;

@@ -8,6 +8,8 @@
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "framework/win32_error.h"
+#include "framework/window_process_win32.h"
+#include "imaging/clipboard_formats_win32.h"
 #include "imaging/screen_bitmap_win32.h"
 
 namespace tessory {
@@ -69,6 +71,44 @@ HWND CreateHiddenOwner() {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
+// How long a clipboard held by another program is waited for, in steps.
+constexpr int kOpenAttempts = 20;
+constexpr DWORD kOpenRetryMs = 50;
+
+// "Cannot open clipboard", and the program that holds it on its own line.
+std::string CannotOpenText() {
+  std::string text = "Cannot open clipboard";
+  if (const std::string holder = ProgramFileOf(GetOpenClipboardWindow()); !holder.empty()) text += "\n" + holder;
+  return text;
+}
+
+// A copy of `image` as a bitmap compatible with the screen.
+UniqueHbitmap ScreenCopyOf(const CaptureImage& image) {
+  const WindowDc screen = ScreenDc();
+  if (!screen) RaiseOutOfResources();
+  UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), image.Width(), image.Height()));
+  UniqueHdc target(CreateCompatibleDC(screen.get()));
+  UniqueHdc source(CreateCompatibleDC(screen.get()));
+  if (!copy || !target || !source) RaiseOutOfResources();
+  const SelectableBitmap sourceBitmap = SelectableBitmapOf(image);
+  SelectedObject selectedCopy(target.get(), copy.get());
+  SelectedObject selectedSource(source.get(), sourceBitmap.handle);
+  const RECT all{0, 0, image.Width(), image.Height()};
+  FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(target.get(), RGB(0, 0, 0));
+  SetBkColor(target.get(), RGB(255, 255, 255));
+  if (!BitBlt(target.get(), 0, 0, image.Width(), image.Height(), source.get(), 0, 0, SRCCOPY)) {
+    RaiseOutOfResources();
+  }
+  return copy;
+}
+
+// Places one block; the clipboard owns it once placed.
+template <typename Handle>
+void Place(UINT format, Handle& data) {
+  if (SetClipboardData(format, data.get())) (void)data.release();
+}
+
 }  // namespace
 
 ClipboardOwner& ClipboardOwner::Instance() {
@@ -84,10 +124,16 @@ void ClipboardOwner::Open() {
       owner_ = ownWindow_.get();
     }
     emptied_ = false;
-    if (!OpenClipboard(owner_)) {
+    bool opened = OpenClipboard(owner_);
+    for (int attempt = 1; !opened && attempt < kOpenAttempts; ++attempt) {
+      Sleep(kOpenRetryMs);
+      opened = OpenClipboard(owner_);
+    }
+    if (!opened) {
+      const std::string text = CannotOpenText();
       ownWindow_.reset();
       owner_ = nullptr;
-      throw Error("Cannot open clipboard");
+      throw Error(text);
     }
   }
   ++openCount_;
@@ -117,30 +163,41 @@ SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
   return {handle, std::move(dib)};
 }
 
-void CopyImageToClipboard(const CaptureImage& image) {
+void CopyToClipboard(const ClipboardContent& content) {
+  // Everything is made before the clipboard is opened: other programs wait
+  // for it no longer than the placing takes, and a failure here leaves the
+  // clipboard as it was.
+  UniqueHbitmap bitmap;
+  UniqueHglobal dib, png, files, dropEffect, text;
+  if (content.image) {
+    bitmap = ScreenCopyOf(*content.image);
+    dib = DibBlockOf(*content.image);
+    png = PngBlockOf(*content.image);
+  }
+  if (!content.files.empty()) {
+    files = FileDropBlockOf(content.files);
+    dropEffect = CopyDropEffectBlock();
+  }
+  if (content.text) text = TextBlockOf(*content.text);
+
   ClipboardScope open;
   ClipboardOwner::Instance().EmptyOnce();
-
-  const WindowDc screen = ScreenDc();
-  if (!screen) RaiseOutOfResources();
-  UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), image.Width(), image.Height()));
-  UniqueHdc target(CreateCompatibleDC(screen.get()));
-  UniqueHdc source(CreateCompatibleDC(screen.get()));
-  if (!copy || !target || !source) RaiseOutOfResources();
-  const SelectableBitmap sourceBitmap = SelectableBitmapOf(image);
-  {
-    SelectedObject selectedCopy(target.get(), copy.get());
-    SelectedObject selectedSource(source.get(), sourceBitmap.handle);
-    const RECT all{0, 0, image.Width(), image.Height()};
-    FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(target.get(), RGB(0, 0, 0));
-    SetBkColor(target.get(), RGB(255, 255, 255));
-    if (!BitBlt(target.get(), 0, 0, image.Width(), image.Height(), source.get(), 0, 0, SRCCOPY)) {
-      RaiseOutOfResources();
-    }
+  if (bitmap) {
+    Place(CF_BITMAP, bitmap);
+    Place(CF_DIB, dib);
+    Place(RegisterClipboardFormatW(kPngFormatName), png);
   }
-  // The clipboard owns the bitmap once it is placed.
-  if (SetClipboardData(CF_BITMAP, copy.get())) (void)copy.release();
+  if (files) {
+    Place(CF_HDROP, files);
+    Place(RegisterClipboardFormatW(kDropEffectFormatName), dropEffect);
+  }
+  if (text) Place(CF_UNICODETEXT, text);
+}
+
+void CopyImageToClipboard(const CaptureImage& image) {
+  ClipboardContent content;
+  content.image = &image;
+  CopyToClipboard(content);
 }
 
 }  // namespace tessory

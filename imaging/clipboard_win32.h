@@ -5,6 +5,7 @@
 
 #include "framework/handles_win32.h"
 #include "imaging/capture_image.h"
+#include "imaging/clipboard_content.h"
 
 namespace tessory {
 
@@ -14,7 +15,9 @@ namespace tessory {
 class ClipboardOwner {
  public:
   static ClipboardOwner& Instance();
-  // Throws Error "Cannot open clipboard" when another program holds it.
+  // Waits about a second while another program holds the clipboard; then
+  // throws Error "Cannot open clipboard", with the holder's program name
+  // on a second line when the system tells it.
   void Open();
   void Close() noexcept;
   // Empties the clipboard once per outermost open.
@@ -29,8 +32,13 @@ class ClipboardOwner {
   UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours
 };
 
-// Replaces the clipboard's contents with a copy of `image` (CF_BITMAP; the
-// capture has no palette, so CF_PALETTE is never placed).
+// Replaces the clipboard's contents with `content`, in one open: the image
+// as CF_BITMAP (a copy in the screen's format; the capture has no palette,
+// so CF_PALETTE is never placed), CF_DIB at 24 bits and "PNG"; files as
+// CF_HDROP with the drop effect "copy"; text as CF_UNICODETEXT. When the
+// clipboard cannot be opened its contents stay as they were.
+void CopyToClipboard(const ClipboardContent& content);
+// The same with the image alone.
 void CopyImageToClipboard(const CaptureImage& image);
 
 // A bitmap of an image that can be selected into a DC, and the bitmap

@@ -99,6 +99,19 @@ void TOptionsForm::OKBtnClick() {
   settings_.CaptureSound = ControlText(kCaptureSoundTxt);
 }
 
+// Only a name the auto-save route uses is checked: a disabled field cannot
+// be corrected.
+bool TOptionsForm::BaseNameAccepted() {
+  HWND edit = Control(kBaseNameTxt);
+  if (!IsWindowEnabled(edit)) return true;
+  const std::optional<std::string> problem = BaseNameProblem(ControlText(kBaseNameTxt));
+  if (!problem) return true;
+  Application::Instance().ShowError(*problem);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  return false;
+}
+
 void TOptionsForm::BrowseBtnClick() {
   std::string folder = settings_.TempFolder;
   if (!BrowseFolder("Select location to autosave image temp files", "Select Temp Folder", CSIDL_DESKTOP, folder)) {
@@ -208,6 +221,7 @@ void TOptionsForm::OnCommand(int id, int notification, HWND control) {
   if (notification != BN_CLICKED) return;  // STN_CLICKED too: both are 0
   switch (id) {
     case kOKBtn:
+      if (!BaseNameAccepted()) return;
       OKBtnClick();
       SetModalResult(kModalOk);
       return;

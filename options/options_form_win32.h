@@ -69,6 +69,9 @@ class TOptionsForm final : public Form {
   void ImgTypeClick();
   void SaveOptionsClick();
   void OKBtnClick();
+  // False, after telling the user why, when the base file name in use
+  // holds characters no file name may hold.
+  bool BaseNameAccepted();
   void BrowseBtnClick();
   void SoundBrwsBtnClick();
   void PlayBtnClick();

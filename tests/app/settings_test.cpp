@@ -49,7 +49,7 @@ TEST(StoredNumbers, DecodeToTheirEnumerationsOrToNone) {
   for (std::int32_t n : {-1, 5, INT32_MAX}) EXPECT_EQ(AsImageKind(n), std::nullopt) << n;
 }
 
-TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllTenValuesInOrder) {
+TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresEveryValueInOrder) {
   EXPECT_EQ(counter, 0);
   LoadSettings(registry, settings, window);
   ExpectDefaults();
@@ -57,9 +57,11 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllTenValuesInOrder) {
 
   window.left = 120, window.top = 45;
   SaveSettings(registry, settings, window);
-  const std::vector<std::string> order = {"Last X-Pos", "Last Y-Pos", "Save Option", "Image Quality",
-                                          "Image Type", "Show Options", "Temp Folder", "Sequential File Names",
-                                          "Base File Name", "Capture Sound"};
+  const std::vector<std::string> order = {
+      "Last X-Pos",           "Last Y-Pos",           "Save Option",       "Image Quality",
+      "Image Type",           "Show Options",         "Temp Folder",       "Sequential File Names",
+      "Base File Name",       "Capture Sound",        "File Name Pattern", "Copy Image After Save",
+      "Copy File After Save", "Copy Path After Save", "Notify After Save"};
   EXPECT_EQ(registry.WriteOrder(), order);
   const auto& values = registry.Values();
   EXPECT_EQ(values.at("Last X-Pos").integer, 120);
@@ -72,7 +74,7 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllTenValuesInOrder) {
 }
 
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
-  settings = {2, 4, 77, "D:\\shots\\", true, " pic ", "C:\\ding.wav"};
+  settings = {2, 4, 77, "D:\\shots\\", true, " pic ", "C:\\ding.wav", "{date} {title}", true, false, true, true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
   SaveSettings(registry, settings, window);
@@ -89,6 +91,11 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   EXPECT_TRUE(loaded.SequentialFileNames);
   EXPECT_EQ(loaded.BaseFileName, " pic ");
   EXPECT_EQ(loaded.CaptureSound, "C:\\ding.wav");
+  EXPECT_EQ(loaded.FileNamePattern, "{date} {title}");
+  EXPECT_TRUE(loaded.CopyImageAfterSave);
+  EXPECT_FALSE(loaded.CopyFileAfterSave);
+  EXPECT_TRUE(loaded.CopyPathAfterSave);
+  EXPECT_TRUE(loaded.NotifyAfterSave);
   EXPECT_EQ(loadedWindow.left, -300);
   EXPECT_EQ(loadedWindow.top, 20);
   EXPECT_TRUE(loadedWindow.down);

@@ -215,7 +215,8 @@ class SilentPlatform final : public DeliveryPlatform {
   bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
   std::string TempPath() override { return {}; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage&) override {}
+  void SetClipboard(const ClipboardContent&) override {}
+  void NotifySaved(const std::string&) override {}
   int beeps = 0;
 };
 
