@@ -1,6 +1,5 @@
 """The capture routes, end to end: clipboard, auto-save (bitmap and GIF), the format prompt,
 always-on-top and hung targets, a busy clipboard."""
-import subprocess
 import time
 
 from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
@@ -66,8 +65,7 @@ def busy_clipboard_shows_the_error_and_keeps_the_contents():
     holder = None
     try:
         probe("set-clipboard-text", "survivor")
-        holder = subprocess.Popen([WINE, str(PROBE), "hold-clipboard", "5"], stdout=subprocess.PIPE, text=True)
-        holder.stdout.readline() == "holding\n" or fail("the helper could not hold the clipboard")
+        holder = hold_clipboard(5)
         app.capture(target.quadrant_point(1))
         found = wait_for(lambda: (f := probe("dialog", "Tessory", check=False)) and "dialog" in f and f,
                          what="the error box")

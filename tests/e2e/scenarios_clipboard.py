@@ -1,7 +1,6 @@
 """The clipboard after a capture, end to end: the image as a bitmap, a DIB and PNG with the
 window's pixels; the saved file, its path and the image together after a save; a clipboard
 that another program holds for a moment, and one it holds too long."""
-import subprocess
 import time
 
 from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
@@ -11,19 +10,12 @@ def clipboard_formats():
     return sorted(probe("clipboard-formats").get("format", []))
 
 
-def read_png(path):
-    """A PNG file decoded by ImageMagick, an outside decoder: (width, height, pixel(x, y) -> (r, g, b))."""
-    size = subprocess.run(["/usr/bin/identify", "-format", "%w %h", f"png:{path}"], capture_output=True, text=True,
-                          check=True).stdout
-    width, height = (int(v) for v in size.split())
-    rgb = subprocess.run(["/usr/bin/convert", f"png:{path}", "-depth", "8", "rgb:-"], capture_output=True,
-                         check=True).stdout
-
-    def pixel(x, y):
-        at = 3 * (y * width + x)
-        return rgb[at], rgb[at + 1], rgb[at + 2]
-
-    return width, height, pixel
+def check_clipboard_dib(target, windows_path):
+    """The clipboard's CF_DIB is 24-bit and holds the target window's pixels."""
+    found = probe("clipboard-dib", windows_path)
+    found["dib"][0].endswith(" 24") or fail(f"the DIB is {found['dib']}")
+    width, height, _, pixel = read_bmp(unix_path(windows_path))
+    target.check_image(width, height, pixel)
 
 
 @test
@@ -33,12 +25,9 @@ def clipboard_holds_bitmap_dib_and_png_with_the_windows_pixels():
         app.capture(target.quadrant_point(0))
         app.wait_shown()
         wait_for(lambda: clipboard_formats() == ["bitmap", "dib", "png"], what="the three image formats")
-        found = probe("clipboard-dib", "C:\\e2e-clip-dib.bmp")
-        found["dib"][0].endswith(" 24") or fail(f"the DIB is {found['dib']}")
-        width, height, _, pixel = read_bmp(unix_path("C:\\e2e-clip-dib.bmp"))
-        target.check_image(width, height, pixel)
+        check_clipboard_dib(target, "C:\\e2e-clip-dib.bmp")
         probe("clipboard-png", "C:\\e2e-clip.png")
-        target.check_image(*read_png(unix_path("C:\\e2e-clip.png")))
+        target.check_image(*read_gif(unix_path("C:\\e2e-clip.png"), "png"))
         probe("clipboard-bmp", "C:\\e2e-clip.bmp")
         width, height, _, pixel = read_bmp(unix_path("C:\\e2e-clip.bmp"))
         target.check_image(width, height, pixel)
@@ -65,18 +54,10 @@ def after_a_save_the_image_the_file_and_its_path_are_on_the_clipboard_together()
         files = probe("clipboard-files")
         files.get("file") == [path] or fail(f"file list {files}")
         files.get("effect") == ["1"] or fail(f"drop effect {files.get('effect')}, not copy")
-        probe("clipboard-dib", "C:\\e2e-after-dib.bmp")
-        width, height, _, pixel = read_bmp(unix_path("C:\\e2e-after-dib.bmp"))
-        target.check_image(width, height, pixel)
+        check_clipboard_dib(target, "C:\\e2e-after-dib.bmp")
     finally:
         target.close()
         app.close()
-
-
-def hold_clipboard(seconds):
-    holder = subprocess.Popen([WINE, str(PROBE), "hold-clipboard", str(seconds)], stdout=subprocess.PIPE, text=True)
-    holder.stdout.readline() == "holding\n" or fail("the helper could not hold the clipboard")
-    return holder
 
 
 @test

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/delivery.h"
+#include "app/headless_platform.h"
 #include "gif/gif_decoder.h"
 #include "gif/gif_image.h"
 #include "gif/gif_test_support.h"
@@ -205,18 +206,9 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
   EXPECT_EQ(FileBytes(path), whole.Bytes());
 }
 
-class SilentPlatform final : public DeliveryPlatform {
+class SilentPlatform final : public HeadlessPlatform {
  public:
-  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
-  void PlaySoundFile(const std::string&) override {}
   void Beep() override { ++beeps; }
-  void SetHourglass(bool) override {}
-  bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
-  std::string TempPath() override { return {}; }
-  const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void SetClipboard(const ClipboardContent&) override {}
-  void NotifySaved(const std::string&) override {}
   int beeps = 0;
 };
 
