@@ -33,6 +33,11 @@ std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind>
   return hint;
 }
 
+std::string HintWithActiveWindowHotkey(const std::string& hint, const std::string& hotkeyName) {
+  if (hotkeyName.empty()) return hint;
+  return hint + " (" + hotkeyName + ": active window)";
+}
+
 bool IsReleaseOverWindow(int x, int y, int clientWidth, int clientHeight) {
   return x >= 0 && x <= clientWidth && y >= 0 && y <= clientHeight;
 }

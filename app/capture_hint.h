@@ -14,6 +14,10 @@ namespace tessory {
 // route; no type and "Prompt at save" have no suffix.
 std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind> type);
 
+// The hint with the active-window hotkey's name added, when there is one:
+// "Capture to: Clipboard (Alt+PrtScn: active window)".
+std::string HintWithActiveWindowHotkey(const std::string& hint, const std::string& hotkeyName);
+
 // Whether a release at (x, y), measured from the target icon's top-left
 // corner, lies over the main window itself: 0 <= x <= clientWidth and
 // 0 <= y <= clientHeight, both bounds inclusive.

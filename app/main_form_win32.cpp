@@ -6,10 +6,13 @@
 
 #include "app/capture_hint.h"
 #include "app/pick_outline.h"
+#include "app/popup_windows_win32.h"
+#include "app/window_stack_win32.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
 #include "help/html_help_api_win32.h"
 #include "imaging/clipboard_win32.h"
+#include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 
 namespace tessory {
@@ -19,6 +22,25 @@ constexpr UINT_PTR kTargetTool = 1;
 constexpr UINT_PTR kWindowTool = 2;
 constexpr char kTargetHint[] = "Drag and drop on a window to capture";
 constexpr int kHelpContext = 1000;
+// The commands the window's menus add; system-menu commands keep their
+// low four bits clear.
+constexpr UINT kMoreOptionsCommand = 0x0110;
+constexpr UINT kHelpCommand = 0x0120;
+constexpr UINT kFirstHotkeyCommand = 0x0130;  // one a hotkey, shown but not chosen
+// Sent by the focused target icon on Enter or Space.
+constexpr UINT kStartPickMessage = WM_APP + 23;
+
+// Counts a capture or a dialog in progress for as long as it lasts.
+class BusyScope {
+ public:
+  explicit BusyScope(int& busy) : busy_(busy) { ++busy_; }
+  ~BusyScope() { --busy_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  int& busy_;
+};
 
 }  // namespace
 
@@ -42,6 +64,7 @@ TMainForm::TMainForm(RegistryKeyStore& store)
   frame.clientWidth = 115;  // the layout's size, until FormCreate sets the real one
   frame.clientHeight = 18;
   CreateFrame(frame, Application::Instance().Handle());
+  hotkeys_.emplace(Handle());
   SetHelpContext(kHelpContext);
   platform_.SetDialogOwner(Handle());
   CreateControls();
@@ -50,6 +73,8 @@ TMainForm::TMainForm(RegistryKeyStore& store)
 }
 
 TMainForm::~TMainForm() {
+  pick_.reset();
+  countdown_.reset();
   EndDrag();
 }
 
@@ -59,6 +84,7 @@ void TMainForm::CreateControls() {
   // The icon lets the mouse through to the window, which runs the drag.
   HWND target = AddControl(L"STATIC", "", WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL, 2, 3, 15, 13, kTargetImg);
   SendMessageW(target, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(targetBitmap_.get()));
+  MakeIconKeyboardReachable(target, kStartPickMessage);
   static const FontSpec kButtonFont{L"Arial", 9};
   AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
              &kButtonFont);
@@ -88,6 +114,8 @@ void TMainForm::FormCreate() {
     // been read: the user is told, and the window is made whole all the same.
     Application::Instance().ShowCurrentException();
   }
+  RegisterHotkeys();
+  AddMenuItems(GetSystemMenu(Handle(), FALSE), true);
   UpdateCaptureHint();
   SetClientSize(74, 18);
   if (!placedFromSettings_) PlaceByDefault();
@@ -96,8 +124,25 @@ void TMainForm::FormCreate() {
 
 void TMainForm::UpdateCaptureHint() {
   hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), AsImageKind(settings_.ImageType));
-  tooltip_.SetAreaText(kWindowTool, hint_);
-  tooltip_.SetControlText(Control(kShowOptsBtn), hint_);
+  const std::string shown = ShownHint();
+  tooltip_.SetAreaText(kWindowTool, shown);
+  tooltip_.SetControlText(Control(kShowOptsBtn), shown);
+}
+
+std::string TMainForm::ShownHint() const {
+  if (!hotkeys_->Holds(HotkeyAction::ActiveWindow)) return hint_;
+  return HintWithActiveWindowHotkey(hint_, HotkeyName(settings_.HotkeyActiveWindow));
+}
+
+std::vector<HotkeyFailure> TMainForm::RegisterHotkeys() {
+  untakenHotkeys_ = hotkeys_->Register(settings_);
+  return untakenHotkeys_;
+}
+
+void TMainForm::TellUntakenHotkeys() {
+  if (untakenHotkeys_.empty()) return;
+  BusyScope busy(busy_);
+  Application::Instance().ShowError(HotkeyFailureText(untakenHotkeys_));
 }
 
 int TMainForm::Left() const {
@@ -151,6 +196,8 @@ bool TMainForm::OverIcon(int x, int y) const {
 }
 
 void TMainForm::TargetImgMouseDown() {
+  countdown_.reset();  // a new drag replaces a countdown or a keyboard pick in progress
+  pick_.reset();
   drag_ = std::make_unique<DragSession>(Handle());
   tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
@@ -214,17 +261,153 @@ void TMainForm::TargetImgMouseUp(int x, int y) {
   EndDrag();
   HWND target = ReleaseTarget(x, y);
   if (!target) return;
+  if (CountdownSeconds(settings_.CaptureDelay) > 0) return StartCountdown(HotkeyAction::PointerWindow);
+  CaptureTarget(target);
+}
+
+void TMainForm::CaptureTarget(HWND target, bool fromHotkey) {
+  BusyScope busy(busy_);
   CaptureDelivery delivery = Delivery();
-  CaptureWindow(target, {Handle(), Application::Instance().Handle()}, image_, delivery, settings_.SaveOption,
-                grabOptions_);
+  GrabOptions options = grabOptions_;
+  options.drawPointer = fromHotkey && settings_.CapturePointer;
+  CaptureWindow(target, {Handle(), Application::Instance().Handle(), fromHotkey ? SW_SHOWNOACTIVATE : SW_SHOW}, image_,
+                delivery, settings_.SaveOption, options);
+}
+
+void TMainForm::StartCountdown(HotkeyAction lookup) {
+  countdown_.reset();  // a second press starts it again
+  countdownLookup_ = lookup;
+  countdown_ = std::make_unique<CaptureCountdown>(Handle(), CountdownSeconds(settings_.CaptureDelay));
+}
+
+void TMainForm::CountdownTick() {
+  if (!countdown_ || !countdown_->Tick()) return;
+  countdown_.reset();
+  // A dialog or a drag begun meanwhile has the user's attention: no capture.
+  if (!Busy()) CaptureAtCountdownEnd(countdownLookup_);
+}
+
+void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  HWND target = lookup == HotkeyAction::ActiveWindow ? ActiveWindowTarget() : WindowOrPopupOwnerAt(pointer);
+  if (!target || !IsWindow(target)) return;
+  GrabOptions options = grabOptions_;
+  options.source = CopySource::Screen;
+  options.drawPointer = settings_.CapturePointer;
+  std::vector<RECT> parts{GrabRect(target, options)};
+  for (HWND popup : PopupsOf(target)) {
+    RECT rect;
+    if (GetWindowRect(popup, &rect)) parts.push_back(rect);
+  }
+  BusyScope busy(busy_);
+  CaptureDelivery delivery = Delivery();
+  delivery.SetCapturedWindow(DescribeWindow(target));
+  CaptureWithWindowsHidden({Handle(), Application::Instance().Handle(), SW_SHOWNOACTIVATE}, image_, delivery,
+                           settings_.SaveOption, [&] { return GrabScreenParts(parts, options); });
+}
+
+bool TMainForm::Busy() const {
+  // A modal dialog or message box of the program disables this window.
+  return busy_ > 0 || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
+}
+
+void TMainForm::StartKeyboardPick() {
+  if (Busy()) return;
+  std::vector<HWND> windows = PickCandidatesInStackingOrder();
+  if (windows.empty()) return;
+  countdown_.reset();
+  tooltip_.Activate(false);
+  pick_ = std::make_unique<KeyboardPick>(Handle(), std::move(windows), ActiveWindowTarget(), grabOptions_);
+}
+
+void TMainForm::KeyboardPickRequest(KeyboardPick::Request request) {
+  if (!pick_) return;
+  switch (request) {
+    case KeyboardPick::Request::Next: return pick_->Move(1);
+    case KeyboardPick::Request::Previous: return pick_->Move(-1);
+    case KeyboardPick::Request::Capture:
+    case KeyboardPick::Request::Cancel: break;
+  }
+  HWND target = pick_->Current();
+  pick_.reset();
+  tooltip_.Activate(true);
+  if (request == KeyboardPick::Request::Capture && target) CaptureTarget(target);
+}
+
+void TMainForm::HotkeyPressed(HotkeyAction action) {
+  if (Busy()) return;
+  if (action == HotkeyAction::KeyboardPick) return StartKeyboardPick();
+  if (CountdownSeconds(settings_.CaptureDelay) > 0) return StartCountdown(action);
+  HWND target = action == HotkeyAction::ActiveWindow ? ActiveWindowTarget() : PointerWindowTarget();
+  if (target) CaptureTarget(target, true);
 }
 
 void TMainForm::ShowOptsBtnClick() {
   {
+    BusyScope busy(busy_);
     TOptionsForm options(settings_);
+    options.SetMoreOptionsApplied([this] { return HotkeysApplied(); });
     options.ShowModal();  // OK has updated the settings itself
   }
   UpdateCaptureHint();
+}
+
+void TMainForm::ShowMoreOptions() {
+  {
+    BusyScope busy(busy_);
+    TMoreOptionsForm more(settings_, Application::Instance().Handle());
+    more.SetApplied([this] { return HotkeysApplied(); });
+    more.ShowModal();
+  }
+  UpdateCaptureHint();
+}
+
+// The hotkeys of the settings just confirmed, taken at once; what the
+// dialog tells of the keys that could not be taken ("" when all were).
+std::string TMainForm::HotkeysApplied() {
+  const std::vector<HotkeyFailure> untaken = RegisterHotkeys();
+  UpdateCaptureHint();
+  return untaken.empty() ? std::string() : HotkeyFailureText(untaken);
+}
+
+void TMainForm::AddMenuItems(HMENU menu, bool systemMenu) {
+  if (!menu) return;
+  if (systemMenu) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kMoreOptionsCommand, L"More options...");
+  AppendMenuW(menu, MF_STRING, kHelpCommand, L"Help");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  UINT command = kFirstHotkeyCommand;
+  for (HotkeyAction action : {HotkeyAction::ActiveWindow, HotkeyAction::PointerWindow}) {
+    const std::string name = HotkeyName(HotkeyValue(settings_, action));
+    const std::string item = HotkeyActionName(action) + "\t" + (name.empty() ? "no hotkey" : name);
+    AppendMenuW(menu, MF_STRING | MF_GRAYED, command, Widen(item).c_str());
+    command += 0x10;
+  }
+}
+
+void TMainForm::ShowContextMenu(POINT at) {
+  if (Busy()) return;
+  UniqueHmenu menu(CreatePopupMenu());
+  AddMenuItems(menu.get(), false);
+  if (at.x == -1 && at.y == -1) {  // from the keyboard: at the window's corner
+    RECT rect;
+    GetWindowRect(Handle(), &rect);
+    at = {rect.left, rect.bottom};
+  }
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
+  if (chosen) MenuCommand(chosen);
+}
+
+bool TMainForm::MenuCommand(UINT id) {
+  switch (id) {
+    case kMoreOptionsCommand:
+      if (!Busy()) ShowMoreOptions();
+      return true;
+    case kHelpCommand: ShowHelpContextOf(kHelpContext); return true;
+  }
+  return false;
 }
 
 bool TMainForm::FormHelp(UINT, ULONG_PTR, bool&) {
@@ -263,10 +446,26 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (drag_) TargetImgMouseMove((wParam & MK_LBUTTON) != 0);
       return 0;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       if (drag_) TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
       return 0;
+    case WM_RBUTTONUP:
+      // Without a drag, the right button's release brings the menu.
+      if (!drag_) break;
+      TargetImgMouseUp(x - IconCorner().x, y - IconCorner().y);
+      return 0;
+    case WM_CONTEXTMENU: ShowContextMenu({x, y}); return 0;
+    case WM_SYSCOMMAND:
+      if (MenuCommand(static_cast<UINT>(wParam & 0xFFF0))) return 0;
+      break;
+    case WM_HOTKEY: HotkeyPressed(static_cast<HotkeyAction>(wParam)); return 0;
+    case WM_TIMER:
+      if (wParam != CaptureCountdown::kTimerId) break;
+      CountdownTick();
+      return 0;
+    case CaptureCountdown::kCancelMessage: countdown_.reset(); return 0;
+    case KeyboardPick::kKeyMessage: KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam)); return 0;
+    case kStartPickMessage: StartKeyboardPick(); return 0;
     // The drag was taken away, or Escape ended it (the drag's keyboard
     // watch sends WM_CANCELMODE): pick nothing.
     case WM_CAPTURECHANGED:

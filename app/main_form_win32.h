@@ -7,9 +7,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/delivery_platform_win32.h"
+#include "app/countdown_win32.h"
 #include "app/drag_session_win32.h"
+#include "app/hotkeys_win32.h"
+#include "app/keyboard_pick_win32.h"
 #include "app/image_type_form_win32.h"
 #include "app/save_notice_win32.h"
 #include "app/settings.h"
@@ -42,13 +46,35 @@ class TMainForm final : public Form, public MainWindowValues {
   // The window a release at (x, y) would capture, or null for none.
   HWND ReleaseTarget(int x, int y) const;
   void ShowOptsBtnClick();
+  // The "More Options" dialog (hotkeys, countdown, pointer), from the menus.
+  void ShowMoreOptions();
   void UpdateCaptureHint();
+  // A capture hotkey arrived; while a capture, a dialog or a drag is in
+  // progress it does nothing. With a "Capture Delay" it starts the
+  // countdown, or starts it again.
+  void HotkeyPressed(HotkeyAction action);
+  // The countdown in progress, or null.
+  const CaptureCountdown* Countdown() const { return countdown_.get(); }
+  // Starts a pick from the keyboard at the active window (the pick hotkey,
+  // or Enter or Space on the focused target icon).
+  void StartKeyboardPick();
+  // The keyboard pick in progress, or null.
+  const KeyboardPick* Pick() const { return pick_.get(); }
+  // Takes the hotkeys of the settings anew; the ones that could not be
+  // taken, also kept for TellUntakenHotkeys.
+  std::vector<HotkeyFailure> RegisterHotkeys();
+  // The start-up message naming each hotkey that could not be taken; none
+  // when every one was.
+  void TellUntakenHotkeys();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
   HWND PickedWindow() const { return pickedWindow_; }
   // The drag in progress, or null between drags.
   const DragSession* Drag() const { return drag_.get(); }
   const std::string& Hint() const { return hint_; }
+  // The hint as the tool window shows it: with the active-window hotkey.
+  std::string ShownHint() const;
+  const HotkeyRegistration& Hotkeys() const { return *hotkeys_; }
   CaptureImage& Image() { return image_; }
   // The settings record, which this window owns for the program's life.
   CaptureSettings& Settings() { return settings_; }
@@ -78,6 +104,24 @@ class TMainForm final : public Form, public MainWindowValues {
   POINT IconCorner() const { return {Scale(2), Scale(3)}; }
   bool OverIcon(int x, int y) const;
   CaptureDelivery Delivery();
+  // The one capture step of the drag and the hotkeys: grab `target` with
+  // the program's windows hidden and deliver it by the "Save Option". A
+  // hotkey's capture draws the pointer when asked to, and leaves the
+  // keyboard with the window the user works in.
+  void CaptureTarget(HWND target, bool fromHotkey = false);
+  // Starts the countdown, at whose end the window is looked up as the
+  // hotkey of `lookup` would (after a drag: the window under the pointer).
+  void StartCountdown(HotkeyAction lookup);
+  void CountdownTick();
+  // The end of the countdown: the window and the popups the user opened
+  // over it, taken from the screen as they show.
+  void CaptureAtCountdownEnd(HotkeyAction lookup);
+  void KeyboardPickRequest(KeyboardPick::Request request);
+  bool Busy() const;
+  void AddMenuItems(HMENU menu, bool systemMenu);
+  void ShowContextMenu(POINT at);
+  bool MenuCommand(UINT id);
+  std::string HotkeysApplied();
 
   RegistryKeyStore& store_;
   CaptureSettings settings_;
@@ -96,6 +140,12 @@ class TMainForm final : public Form, public MainWindowValues {
   UniqueHbitmap targetBitmap_;
   std::string hint_;
   std::optional<int> pendingLeft_;
+  std::optional<HotkeyRegistration> hotkeys_;  // made with the window
+  std::vector<HotkeyFailure> untakenHotkeys_;
+  int busy_ = 0;  // captures and dialogs in progress
+  std::unique_ptr<CaptureCountdown> countdown_;
+  HotkeyAction countdownLookup_ = HotkeyAction::PointerWindow;
+  std::unique_ptr<KeyboardPick> pick_;
 };
 
 }  // namespace tessory

@@ -22,6 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TMainForm mainForm(store);
     application.SetMainForm(&mainForm);
     mainForm.Show();
+    mainForm.TellUntakenHotkeys();
     const int exitCode = application.Run();
     application.SetMainForm(nullptr);
     return exitCode;

@@ -25,6 +25,12 @@ void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const 
   counter = 0;
   settings.BaseFileName.clear();
   settings.CaptureSound.clear();
+  const CaptureSettings initial;
+  settings.HotkeyActiveWindow = initial.HotkeyActiveWindow;
+  settings.HotkeyPointerWindow = initial.HotkeyPointerWindow;
+  settings.HotkeyKeyboardPick = initial.HotkeyKeyboardPick;
+  settings.CaptureDelay = initial.CaptureDelay;
+  settings.CapturePointer = initial.CapturePointer;
 }
 
 namespace {
@@ -110,6 +116,11 @@ void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindow
   loader.Read(kSequentialFileNames, settings.SequentialFileNames);
   loader.Read(kBaseFileName, settings.BaseFileName);
   loader.Read(kCaptureSound, settings.CaptureSound);
+  loader.Read(kHotkeyActiveWindow, settings.HotkeyActiveWindow);
+  loader.Read(kHotkeyPointerWindow, settings.HotkeyPointerWindow);
+  loader.Read(kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
+  loader.Read(kCaptureDelay, settings.CaptureDelay);
+  loader.Read(kCapturePointer, settings.CapturePointer);
   loader.Read(kFileNamePattern, settings.FileNamePattern);
   loader.Read(kCopyImageAfterSave, settings.CopyImageAfterSave);
   loader.Read(kCopyFileAfterSave, settings.CopyFileAfterSave);
@@ -131,6 +142,11 @@ void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, cons
   WriteBool(store, kSequentialFileNames, settings.SequentialFileNames);
   WriteString(store, kBaseFileName, settings.BaseFileName);
   WriteString(store, kCaptureSound, settings.CaptureSound);
+  WriteInteger(store, kHotkeyActiveWindow, settings.HotkeyActiveWindow);
+  WriteInteger(store, kHotkeyPointerWindow, settings.HotkeyPointerWindow);
+  WriteInteger(store, kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
+  WriteInteger(store, kCaptureDelay, settings.CaptureDelay);
+  WriteBool(store, kCapturePointer, settings.CapturePointer);
   WriteString(store, kFileNamePattern, settings.FileNamePattern);
   WriteBool(store, kCopyImageAfterSave, settings.CopyImageAfterSave);
   WriteBool(store, kCopyFileAfterSave, settings.CopyFileAfterSave);

@@ -33,6 +33,14 @@ struct CaptureSettings {
   bool SequentialFileNames = false;
   std::string BaseFileName;       // empty means "CAP" at use
   std::string CaptureSound;       // WAV path; empty means the system beep
+  // Capture without the drag (app/hotkeys.h): each hotkey's virtual-key code
+  // in the low byte, its modifier flags (shift 1, control 2, alt 4) in the
+  // next; 0 for none.
+  std::int32_t HotkeyActiveWindow = 0x042C;   // Alt+PrtScn
+  std::int32_t HotkeyPointerWindow = 0x062C;  // Ctrl+Alt+PrtScn
+  std::int32_t HotkeyKeyboardPick = 0;
+  std::int32_t CaptureDelay = 0;  // seconds of countdown before a capture, 0 to 10
+  bool CapturePointer = false;    // draw the pointer into hotkey and countdown captures
   std::string FileNamePattern;    // fields such as {title} make the names; empty: base and number
   // What follows a saved file, on both file routes.
   bool CopyImageAfterSave = false;  // the image on the clipboard too
@@ -41,9 +49,13 @@ struct CaptureSettings {
   bool NotifyAfterSave = false;     // a notice that opens the folder
 };
 
+// The longest countdown before a capture, in seconds.
+inline constexpr int kMaxCaptureDelay = 10;
+
 // Sets the defaults in their order: TempFolder from the system temporary
 // folder, ImageQuality 3, SaveOption 0, ImageType 0, sequential names off,
-// counter 0; base name and capture sound empty.
+// counter 0; base name and capture sound empty; the hotkeys, the delay and
+// the pointer as the record's initializers give them.
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath);
 
 // The values the main window holds itself but keeps under the same key.
@@ -70,6 +82,11 @@ inline constexpr char kTempFolder[] = "Temp Folder";
 inline constexpr char kSequentialFileNames[] = "Sequential File Names";
 inline constexpr char kBaseFileName[] = "Base File Name";
 inline constexpr char kCaptureSound[] = "Capture Sound";
+inline constexpr char kHotkeyActiveWindow[] = "Hotkey Active Window";
+inline constexpr char kHotkeyPointerWindow[] = "Hotkey Pointer Window";
+inline constexpr char kHotkeyKeyboardPick[] = "Hotkey Keyboard Pick";
+inline constexpr char kCaptureDelay[] = "Capture Delay";
+inline constexpr char kCapturePointer[] = "Capture Pointer";
 inline constexpr char kFileNamePattern[] = "File Name Pattern";
 inline constexpr char kCopyImageAfterSave[] = "Copy Image After Save";
 inline constexpr char kCopyFileAfterSave[] = "Copy File After Save";

@@ -190,10 +190,60 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
     if (!memory) throw EOutOfResources("Out of system resources");
     SelectedObject selected(memory.get(), bitmap->Handle());
     CopyWindow(target, rect, windowDc.get(), compositor, memory.get());
+    if (options.drawPointer) DrawPointer(memory.get(), {rect.left, rect.top});
   }
   windowDc.reset();
   raised.Restore();
   return CaptureImage(width, height, std::move(bitmap));
+}
+
+CaptureImage GrabScreenParts(const std::vector<RECT>& parts, const GrabOptions& options) {
+  RECT bounds{};
+  for (const RECT& part : parts) UnionRect(&bounds, &bounds, &part);
+  const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+  if (width <= 0 || height <= 0) return CaptureImage();
+  auto bitmap = CreateScreenBitmap(width, height);
+  {
+    const WindowDc screen = ScreenDc();
+    if (!screen) throw Error("Canvas does not allow drawing");
+    UniqueHdc memory(CreateCompatibleDC(screen.get()));
+    if (!memory) throw EOutOfResources("Out of system resources");
+    SelectedObject selected(memory.get(), bitmap->Handle());
+    {
+      UniqueHbrush fill(CreateSolidBrush(kOffScreenFill));
+      RECT whole{0, 0, width, height};
+      FillRect(memory.get(), &whole, fill.get());
+    }
+    for (const RECT& part : parts) {
+      for (const RECT& shown : OnScreenParts(part)) {
+        const int partWidth = shown.right - shown.left, partHeight = shown.bottom - shown.top;
+        if (!BitBlt(memory.get(), shown.left - bounds.left, shown.top - bounds.top, partWidth, partHeight,
+                    screen.get(), shown.left, shown.top, SRCCOPY)) {
+          throw Error("Canvas does not allow drawing");
+        }
+      }
+    }
+    if (options.drawPointer) DrawPointer(memory.get(), {bounds.left, bounds.top});
+  }
+  return CaptureImage(width, height, std::move(bitmap));
+}
+
+void DrawPointer(HDC dc, POINT origin) {
+  CURSORINFO cursor{};
+  cursor.cbSize = sizeof cursor;
+  if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING) || !cursor.hCursor) return;
+  HCURSOR shape = cursor.hCursor;
+  ICONINFO icon{};
+  if (!GetIconInfo(shape, &icon)) {
+    // Where the system keeps another program's pointer out of reach (Wine
+    // does), the standard arrow stands in for it at the same place.
+    shape = LoadCursorW(nullptr, IDC_ARROW);
+    if (!GetIconInfo(shape, &icon)) return;
+  }
+  // GetIconInfo hands over copies of the pointer's bitmaps.
+  const UniqueHbitmap mask(icon.hbmMask), colour(icon.hbmColor);
+  DrawIconEx(dc, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - origin.x,
+             cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - origin.y, shape, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
 CapturedWindow DescribeWindow(HWND target) {
@@ -213,16 +263,21 @@ CapturedWindow DescribeWindow(HWND target) {
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
                    std::int32_t saveOption, const GrabOptions& options) {
   if (!target || !IsWindow(target)) return;
+  delivery.SetCapturedWindow(DescribeWindow(target));
+  CaptureWithWindowsHidden(windows, image, delivery, saveOption, [&] { return GrabWindowImage(target, options); });
+}
+
+void CaptureWithWindowsHidden(const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
+                              std::int32_t saveOption, const std::function<CaptureImage()>& grab) {
   ShowWindow(windows.mainWindow, SW_HIDE);
   if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_HIDE);
   // Shown again on every way out, before any error reaches the error box.
   ScopeExit showAgain([&] {
-    ShowWindow(windows.mainWindow, SW_SHOW);
-    if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_SHOW);
+    ShowWindow(windows.mainWindow, windows.showCommand);
+    if (windows.applicationWindow) ShowWindow(windows.applicationWindow, windows.showCommand);
   });
   image = CaptureImage();
-  delivery.SetCapturedWindow(DescribeWindow(target));
-  image = GrabWindowImage(target, options);
+  image = grab();
   if (image.Empty()) return;
   delivery.Deliver(saveOption);
 }

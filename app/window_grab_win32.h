@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "app/delivery.h"
 #include "imaging/capture_image.h"
 
@@ -19,6 +22,9 @@ struct GrabOptions {
   CopySource source = CopySource::Automatic;
   // How long a target may take to answer before it counts as hung.
   UINT answerTimeoutMs = 2000;
+  // The pointer, as the screen shows it, drawn into the image where it
+  // lies over the captured rectangle.
+  bool drawPointer = false;
 };
 
 // The rectangle a grab of `target` copies, in screen pixels: the window's
@@ -37,6 +43,15 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options = {});
 // cannot render them.
 inline constexpr COLORREF kOffScreenFill = RGB(0, 0, 0);
 
+// What the screen shows over the bounding rectangle of `parts` (screen
+// pixels): each part from the screen at its own offset, the rest of the
+// rectangle kOffScreenFill. Nothing is raised, activated or sent a message,
+// so menus and other popups stay open. Empty when `parts` has no area.
+CaptureImage GrabScreenParts(const std::vector<RECT>& parts, const GrabOptions& options = {});
+
+// Draws the pointer as the screen shows it into `dc`, whose pixel (0, 0) is
+// the screen point `origin`; nothing while the pointer is hidden.
+void DrawPointer(HDC dc, POINT origin);
 // The title, program and local time of a capture of `target`, read
 // without a message to it (a hung window cannot hold the capture); a text
 // that cannot be read is empty.
@@ -46,6 +61,9 @@ CapturedWindow DescribeWindow(HWND target);
 struct ProgramWindows {
   HWND mainWindow;
   HWND applicationWindow;
+  // How they are shown again: SW_SHOWNOACTIVATE leaves the keyboard with
+  // the window the user works in.
+  int showCommand = SW_SHOW;
 };
 
 // The whole capture: hide the program's windows, grab `target` into
@@ -54,5 +72,11 @@ struct ProgramWindows {
 // no area, is not grabbed.
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
                    std::int32_t saveOption, const GrabOptions& options = {});
+
+// The frame of every capture: hide the program's windows, fill `image` by
+// `grab`, deliver it by `saveOption` unless it is empty, show the windows
+// again (also when the grab or the delivery fails).
+void CaptureWithWindowsHidden(const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
+                              std::int32_t saveOption, const std::function<CaptureImage()>& grab);
 
 }  // namespace tessory

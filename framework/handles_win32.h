@@ -56,6 +56,7 @@ using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueHwnd = UniqueHandle<NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueHicon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+using UniqueHmenu = UniqueHandle<NullHandleTraits<HMENU, ::DestroyMenu>>;
 using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
 // A process or thread handle: OpenProcess gives null, not INVALID_HANDLE_VALUE, when it fails.
 using UniqueProcessHandle = UniqueHandle<NullHandleTraits<HANDLE, ::CloseHandle>>;

@@ -14,6 +14,7 @@
 #include "help/html_help_api_win32.h"
 #include "options/folder_browser_win32.h"
 #include "options/glyphs_win32.h"
+#include "options/more_options_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -134,6 +135,12 @@ void TOptionsForm::PlayBtnClick() {
   if (!sound.empty()) playSound_(sound);
 }
 
+void TOptionsForm::MoreBtnClick() {
+  TMoreOptionsForm more(settings_, Handle());
+  more.SetApplied(moreOptionsApplied_);
+  more.ShowModal();
+}
+
 void TOptionsForm::WebAddressLblClick() {
   openLink_(kMakerWebAddress);
 }
@@ -228,6 +235,7 @@ void TOptionsForm::OnCommand(int id, int notification, HWND control) {
     case kBrowseBtn: BrowseBtnClick(); return;
     case kSoundBrwsBtn: SoundBrwsBtnClick(); return;
     case kPlayBtn: PlayBtnClick(); return;
+    case kMoreBtn: MoreBtnClick(); return;
     case kWebAddressLbl: WebAddressLblClick(); return;
   }
   RadioClicked(id);

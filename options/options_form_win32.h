@@ -54,6 +54,7 @@ class TOptionsForm final : public Form {
     kCaptureSoundTxt,
     kSoundBrwsBtn,
     kPlayBtn,
+    kMoreBtn = 160,
   };
   static constexpr int kSaveOptionsCount = 3;
   static constexpr int kImgTypeCount = 5;
@@ -75,6 +76,9 @@ class TOptionsForm final : public Form {
   void BrowseBtnClick();
   void SoundBrwsBtnClick();
   void PlayBtnClick();
+  // "More...": the "More Options" dialog over the same settings; what it
+  // confirms is stored at once, like a browsed folder.
+  void MoreBtnClick();
   void WebAddressLblMouseMove() { SetLinkColour(COLOR_HIGHLIGHT); }
   void WebAddressLblClick();
   void FormMouseMove() { SetLinkColour(COLOR_WINDOWTEXT); }
@@ -95,6 +99,9 @@ class TOptionsForm final : public Form {
   // What the preview and the link do (the sound player and the browser).
   void SetSoundPlayer(std::function<void(const std::string&)> play) { playSound_ = std::move(play); }
   void SetLinkOpener(std::function<void(const std::string&)> open) { openLink_ = std::move(open); }
+  // What OK in the "More Options" dialog runs after writing the settings
+  // (see TMoreOptionsForm::SetApplied).
+  void SetMoreOptionsApplied(std::function<std::string()> applied) { moreOptionsApplied_ = std::move(applied); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -129,6 +136,7 @@ class TOptionsForm final : public Form {
   UniqueHicon icon_;
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;
+  std::function<std::string()> moreOptionsApplied_;
 };
 
 }  // namespace tessory

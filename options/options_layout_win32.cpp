@@ -1,7 +1,7 @@
 // The options dialog's window and controls, laid out at 96 DPI. Controls
 // inside the about panel and the temp-file group are given relative to
 // their container and placed on the form. Creation order is the focus
-// order: the radio groups, the slider, OK and Cancel, the temp-file edits
+// order: the radio groups, the slider, More..., OK and Cancel, the temp-file edits
 // and check box, then the sound edit.
 #include <windows.h>
 // The other Windows headers need <windows.h> first.
@@ -51,7 +51,8 @@ TOptionsForm::TOptionsForm(CaptureSettings& settings) : settings_(settings) {
   CreateAboutPanel();
   CreateChoices();
   CreateQualityControls();
-  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 182, 394, 70, 24, kOKBtn);
+  AddControl(L"BUTTON", "More...", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 106, 394, 70, 24, kMoreBtn);
+  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 182, 394, 70, 24, kOKBtn);
   AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 258, 394, 70, 24, kCancelBtn);
   CreateTempFileOptions();
   CreateSoundControls();
@@ -161,14 +162,14 @@ void TOptionsForm::FitCaptionsToFont() {
   FitCaptions({kLowQualLbl}, {}, {kQualitySlider});
   FitCaptions({kHighQualLbl});
   FitCaptions({kStaticText1}, {kCaptureSoundTxt, kSoundBrwsBtn, kPlayBtn});
-  FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
+  FitCaptions({kMoreBtn, kOKBtn, kCancelBtn}, {kOKBtn, kCancelBtn, kCancelBtn});
   // A widened dialog keeps its right edge straight.
   KeepAtRightEdge({kPanel1}, {kVersionLbl});
   KeepAtRightEdge({kImgType}, {});
   KeepAtRightEdge({kTempOptions}, {});
   KeepAtRightEdge({kQualitySlider}, {kHighQualLbl});
   KeepAtRightEdge({kCaptureSoundTxt}, {kSoundBrwsBtn, kPlayBtn});
-  KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
+  KeepAtRightEdge({}, {kMoreBtn, kOKBtn, kCancelBtn});
 }
 
 // A flat glyph button: drawn by the form, clicked like a label, and never

@@ -1,6 +1,7 @@
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "framework/error.h"
 #include "support/fake_window.h"
 #include "support/memory_registry.h"
@@ -23,6 +24,11 @@ class SettingsStore : public ::testing::Test {
     EXPECT_FALSE(settings.SequentialFileNames);
     EXPECT_EQ(settings.BaseFileName, "");
     EXPECT_EQ(settings.CaptureSound, "");
+    EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);   // Alt+PrtScn
+    EXPECT_EQ(settings.HotkeyPointerWindow, 0x062C);  // Ctrl+Alt+PrtScn
+    EXPECT_EQ(settings.HotkeyKeyboardPick, 0);
+    EXPECT_EQ(settings.CaptureDelay, 0);
+    EXPECT_FALSE(settings.CapturePointer);
   }
   void ExpectLoadError(const std::string& message) {
     try {
@@ -49,7 +55,7 @@ TEST(StoredNumbers, DecodeToTheirEnumerationsOrToNone) {
   for (std::int32_t n : {-1, 5, INT32_MAX}) EXPECT_EQ(AsImageKind(n), std::nullopt) << n;
 }
 
-TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresEveryValueInOrder) {
+TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
   EXPECT_EQ(counter, 0);
   LoadSettings(registry, settings, window);
   ExpectDefaults();
@@ -57,11 +63,26 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresEveryValueInOrder) {
 
   window.left = 120, window.top = 45;
   SaveSettings(registry, settings, window);
-  const std::vector<std::string> order = {
-      "Last X-Pos",           "Last Y-Pos",           "Save Option",       "Image Quality",
-      "Image Type",           "Show Options",         "Temp Folder",       "Sequential File Names",
-      "Base File Name",       "Capture Sound",        "File Name Pattern", "Copy Image After Save",
-      "Copy File After Save", "Copy Path After Save", "Notify After Save"};
+  const std::vector<std::string> order = {"Last X-Pos",
+                                          "Last Y-Pos",
+                                          "Save Option",
+                                          "Image Quality",
+                                          "Image Type",
+                                          "Show Options",
+                                          "Temp Folder",
+                                          "Sequential File Names",
+                                          "Base File Name",
+                                          "Capture Sound",
+                                          "Hotkey Active Window",
+                                          "Hotkey Pointer Window",
+                                          "Hotkey Keyboard Pick",
+                                          "Capture Delay",
+                                          "Capture Pointer",
+                                          "File Name Pattern",
+                                          "Copy Image After Save",
+                                          "Copy File After Save",
+                                          "Copy Path After Save",
+                                          "Notify After Save"};
   EXPECT_EQ(registry.WriteOrder(), order);
   const auto& values = registry.Values();
   EXPECT_EQ(values.at("Last X-Pos").integer, 120);
@@ -74,7 +95,8 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresEveryValueInOrder) {
 }
 
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
-  settings = {2, 4, 77, "D:\\shots\\", true, " pic ", "C:\\ding.wav", "{date} {title}", true, false, true, true};
+  settings = {2,      4, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
+              0x0120, 7, true, "{date} {title}", true, false,   true,           true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
   SaveSettings(registry, settings, window);
@@ -91,6 +113,11 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   EXPECT_TRUE(loaded.SequentialFileNames);
   EXPECT_EQ(loaded.BaseFileName, " pic ");
   EXPECT_EQ(loaded.CaptureSound, "C:\\ding.wav");
+  EXPECT_EQ(loaded.HotkeyActiveWindow, 0) << "a hotkey set to none stays none";
+  EXPECT_EQ(loaded.HotkeyPointerWindow, 0x0378);
+  EXPECT_EQ(loaded.HotkeyKeyboardPick, 0x0120);
+  EXPECT_EQ(loaded.CaptureDelay, 7);
+  EXPECT_TRUE(loaded.CapturePointer);
   EXPECT_EQ(loaded.FileNamePattern, "{date} {title}");
   EXPECT_TRUE(loaded.CopyImageAfterSave);
   EXPECT_FALSE(loaded.CopyFileAfterSave);
@@ -140,6 +167,16 @@ TEST_F(SettingsStore, WrongTypeKeepsThatDefaultAndEveryOtherValueIsRead) {
   EXPECT_EQ(settings.ImageQuality, 4);
   EXPECT_EQ(settings.ImageType, 2);
   EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
+}
+
+TEST_F(SettingsStore, WronglyTypedHotkeyKeepsItsDefaultAndTheOthersLoad) {
+  registry.PutString("Hotkey Active Window", "Alt+PrtScn");
+  registry.PutInteger("Hotkey Pointer Window", 0x0278);
+  registry.PutInteger("Capture Delay", 3);
+  ExpectLoadError("Failed to get data for 'Hotkey Active Window'");
+  EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);
+  EXPECT_EQ(settings.HotkeyPointerWindow, 0x0278);
+  EXPECT_EQ(settings.CaptureDelay, 3);
 }
 
 TEST_F(SettingsStore, IntegerLongerThanFourBytesFailsToGetData) {

@@ -17,6 +17,9 @@
 //   set-clipboard-text TEXT   puts text on the clipboard
 //   hold-clipboard SECONDS    keeps the clipboard open from a window of its own
 //                             (prints "holding" first; fractions allowed)
+//   screen-bmp FILE L T R B   what the screen shows over that rectangle, as a 24-bit BMP file
+//   hold-hotkey MODS VK SECONDS  takes a system-wide hotkey (MOD_ flags, virtual key)
+//                             and keeps it (prints "holding" first, or "refused")
 //   reg-clear                 deletes the settings key
 //   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
 //   reg-sz NAME TEXT          stores a REG_SZ under the settings key
@@ -127,6 +130,46 @@ bool OpenClipboardRetrying() {
   return false;
 }
 
+// `bitmap` as a 24-bit BMP file at `path`.
+int WriteBmp(const std::wstring& path, HBITMAP bitmap, LONG width, LONG height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<BYTE> rows(stride * height);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, height, rows.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + rows.size()), 0, 0, 54};
+  header.biSizeImage = static_cast<DWORD>(rows.size());
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (!out) return 4;
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&header, sizeof header, 1, out);
+  std::fwrite(rows.data(), 1, rows.size(), out);
+  std::fclose(out);
+  return 0;
+}
+
+int ScreenBmp(const std::wstring& path, const RECT& rect) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  const int written = WriteBmp(path, bitmap, width, height);
+  DeleteObject(bitmap);
+  return written;
+}
+
 int ClipboardBmp(const std::wstring& path) {
   if (!OpenClipboardRetrying()) return 3;
   HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
@@ -138,27 +181,9 @@ int ClipboardBmp(const std::wstring& path) {
   }
   BITMAP info{};
   GetObjectW(bitmap, sizeof info, &info);
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = info.bmWidth;
-  header.biHeight = info.bmHeight;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const DWORD stride = (static_cast<DWORD>(info.bmWidth) * 3 + 3) & ~3u;
-  std::vector<BYTE> rows(stride * info.bmHeight);
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, bitmap, 0, info.bmHeight, rows.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  const int written = WriteBmp(path, bitmap, info.bmWidth, info.bmHeight);
   CloseClipboard();
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + rows.size()), 0, 0, 54};
-  header.biSizeImage = static_cast<DWORD>(rows.size());
-  FILE* out = _wfopen(path.c_str(), L"wb");
-  if (!out) return 4;
-  std::fwrite(&file, sizeof file, 1, out);
-  std::fwrite(&header, sizeof header, 1, out);
-  std::fwrite(rows.data(), 1, rows.size(), out);
-  std::fclose(out);
+  if (written != 0) return written;
   std::printf("bitmap %ld %ld\n", info.bmWidth, info.bmHeight);
   return 0;
 }
@@ -270,6 +295,18 @@ int HoldClipboard(double seconds) {
   return 0;
 }
 
+int HoldHotkey(UINT modifiers, UINT key, int seconds) {
+  if (!RegisterHotKey(nullptr, 1, modifiers, key)) {
+    std::printf("refused\n");
+    return 6;
+  }
+  std::printf("holding\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
 int RegSet(const std::wstring& name, DWORD type, const void* data, DWORD size) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr)) return 5;
@@ -370,6 +407,14 @@ int main() {
       status = SaveClipboardBlock(PngFormat(), next(), false);
     } else if (command == L"clipboard-files") {
       status = ClipboardFiles();
+    } else if (command == L"screen-bmp") {
+      const std::wstring path = next();
+      const long left = std::stol(next()), top = std::stol(next()), right = std::stol(next()), bottom = std::stol(next());
+      status = ScreenBmp(path, {left, top, right, bottom});
+    } else if (command == L"hold-hotkey") {
+      const UINT modifiers = static_cast<UINT>(std::stoul(next(), nullptr, 0));
+      const UINT key = static_cast<UINT>(std::stoul(next(), nullptr, 0));
+      status = HoldHotkey(modifiers, key, std::stoi(next()));
     } else if (command == L"reg-clear") {
       RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
     } else if (command == L"reg-dword") {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the compiled help file: every topic is inside, and the context
-numbers 1000 and 1002 map to the main-window and options topics.
+numbers 1000, 1002 and 1003 map to the main-window, options and more-options topics.
 
     check_chm.py TESSORY_CHM
 
@@ -13,8 +13,8 @@ import sys
 import tempfile
 from pathlib import Path
 
-TOPICS = ["main_window.htm", "options.htm", "file_formats.htm", "file_names.htm", "settings.htm", "licences.htm"]
-CONTEXTS = {1000: "/main_window.htm", 1002: "/options.htm"}
+TOPICS = ["main_window.htm", "options.htm", "more_options.htm", "file_formats.htm", "file_names.htm", "settings.htm", "licences.htm"]
+CONTEXTS = {1000: "/main_window.htm", 1002: "/options.htm", 1003: "/more_options.htm"}
 
 
 def context_map(folder):

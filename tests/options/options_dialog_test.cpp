@@ -208,6 +208,7 @@ TEST_F(OptionsDialogTest, FocusMovesThroughTheControlsInTheirOrder) {
   const std::vector<int> expected = {Form::kSaveOptionsFirst + 2,
                                      Form::kImgTypeFirst + 1,
                                      Form::kQualitySlider,
+                                     Form::kMoreBtn,
                                      Form::kOKBtn,
                                      Form::kCancelBtn,
                                      Form::kTempFolderTxt,

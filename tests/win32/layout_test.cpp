@@ -18,6 +18,7 @@
 #include "framework/application_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
+#include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 
 namespace tessory {
@@ -135,6 +136,13 @@ TEST_F(LayoutTest, OptionsDialogCaptionsFitWithoutOverlap) {
   TOptionsForm form(settings);
   form.FormShow();
   ExpectReadable(form.Handle(), "options dialog");
+}
+
+TEST_F(LayoutTest, MoreOptionsDialogCaptionsFitWithoutOverlap) {
+  CaptureSettings settings;
+  TMoreOptionsForm form(settings, Application::Instance().Handle());
+  form.FormShow();
+  ExpectReadable(form.Handle(), "more options dialog");
 }
 
 TEST_F(LayoutTest, FormatPromptCaptionsFitWithoutOverlap) {

@@ -1,0 +1,42 @@
+#include "app/hotkeys_win32.h"
+
+#include <algorithm>
+
+namespace tessory {
+
+UINT SystemModifiers(const Hotkey& hotkey) {
+  UINT modifiers = 0;
+  if (hotkey.modifiers & kHotkeyShift) modifiers |= MOD_SHIFT;
+  if (hotkey.modifiers & kHotkeyControl) modifiers |= MOD_CONTROL;
+  if (hotkey.modifiers & kHotkeyAlt) modifiers |= MOD_ALT;
+  return modifiers;
+}
+
+std::vector<HotkeyFailure> HotkeyRegistration::Register(const CaptureSettings& settings) {
+  Unregister();
+  std::vector<HotkeyFailure> failures;
+  for (HotkeyAction action : kHotkeyActions) {
+    const std::int32_t value = HotkeyValue(settings, action);
+    const Hotkey hotkey = DecodeHotkey(value);
+    if (hotkey.key == 0) continue;
+    if (!IsReservedHotkey(value) &&
+        RegisterHotKey(window_, static_cast<int>(action), SystemModifiers(hotkey) | MOD_NOREPEAT,
+                       static_cast<UINT>(hotkey.key))) {
+      held_.push_back(action);
+    } else {
+      failures.push_back({action, value});
+    }
+  }
+  return failures;
+}
+
+void HotkeyRegistration::Unregister() {
+  for (HotkeyAction action : held_) UnregisterHotKey(window_, static_cast<int>(action));
+  held_.clear();
+}
+
+bool HotkeyRegistration::Holds(HotkeyAction action) const {
+  return std::find(held_.begin(), held_.end(), action) != held_.end();
+}
+
+}  // namespace tessory

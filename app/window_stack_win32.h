@@ -1,0 +1,32 @@
+// The windows a capture without the drag can take: the active window, the
+// window under the pointer, and the top-level windows in stacking order.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace tessory {
+
+// Whether `window` belongs to this program.
+bool IsOwnWindow(HWND window);
+
+// A window the user can see and pick: top-level, visible, not cloaked, not
+// minimized, with an area, not a tool window, and neither the desktop nor
+// one of this program's windows.
+bool IsPickCandidate(HWND window);
+
+// The pick candidates from the top of the stacking order down.
+std::vector<HWND> PickCandidatesInStackingOrder();
+
+// The window a capture of the active window takes: the foreground window
+// climbed to its root; when that is one of this program's windows (or
+// there is none), the window that was active before it, which is the
+// highest pick candidate in the stacking order. Null when there is none.
+HWND ActiveWindowTarget();
+
+// The window a drag released at the pointer would take; null over this
+// program's own windows.
+HWND PointerWindowTarget();
+
+}  // namespace tessory

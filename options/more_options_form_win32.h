@@ -1,0 +1,68 @@
+// The "More Options" dialog: settings beyond the Options dialog's designed
+// layout, a group box per section. The capture section holds the three
+// capture hotkeys, the countdown before a capture and whether the pointer
+// is drawn into the image. OK writes the settings at once and has the
+// hotkeys taken anew; Cancel writes nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/settings.h"
+#include "framework/form_win32.h"
+
+namespace tessory {
+
+class TMoreOptionsForm final : public Form {
+ public:
+  enum : int {
+    kOKBtn = IDOK,
+    kCancelBtn = IDCANCEL,
+    kCaptureGroup = 300,
+    kActiveWindowLbl,
+    kActiveWindowKey,
+    kPointerWindowLbl,
+    kPointerWindowKey,
+    kKeyboardPickLbl,
+    kKeyboardPickKey,
+    kDelayLbl,
+    kDelayTxt,
+    kDelayUpDown,
+    kSecondsLbl,
+    kPointerChk,
+  };
+  static constexpr int kHelpContext = 1003;
+
+  // Creates the dialog (hidden), owned by `owner`, over the settings record it edits.
+  TMoreOptionsForm(CaptureSettings& settings, HWND owner);
+
+  // Run after OK has written the settings: takes the hotkeys anew and
+  // returns what the user must be told of keys that could not be taken
+  // ("" for nothing). The dialog shows it.
+  void SetApplied(std::function<std::string()> applied) { applied_ = std::move(applied); }
+
+  void FormShow() override;
+  void OKBtnClick();
+  bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
+
+  // The controls' values.
+  std::int32_t HotkeyOf(int control) const;
+  void SetHotkeyOf(int control, std::int32_t value);
+  // The delay the edit holds, brought into 0 to 10 seconds.
+  int DelaySeconds() const;
+
+ protected:
+  void OnCommand(int id, int notification, HWND control) override;
+
+ private:
+  // Returns the section's bottom edge, at 96 DPI.
+  int CreateCaptureSection(int top);
+  void CreateButtons(int top);
+
+  CaptureSettings& settings_;
+  std::function<std::string()> applied_;
+};
+
+}  // namespace tessory

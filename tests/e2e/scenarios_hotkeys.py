@@ -1,0 +1,247 @@
+"""Capturing without the drag, end to end: the hotkeys pressed on the real
+keyboard (they reach Wine's desktop, which has the X focus), through the
+same grab and delivery as a drag."""
+import subprocess
+import time
+
+from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
+
+NOTEPAD = "Untitled - Notepad"
+MOD_ALT = 0x1
+VK_SNAPSHOT = 0x2C
+
+
+def saved_files(folder, count=1):
+    return wait_for(lambda: len(files := sorted(folder.iterdir())) >= count and files, what="the auto-saved file")
+
+
+def click(point):
+    subprocess.run(["xdotool", "mousemove", str(point[0]), str(point[1]), "click", "1"], check=True)
+    time.sleep(0.5)
+
+
+@test
+def alt_printscreen_autosaves_the_active_notepad():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    app = Tessory(autosave_settings("C:\\e2e-hotkey\\"))
+    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
+        x, y, w, h = info["client"]
+        click((x + w // 2, y + h // 2))  # Notepad becomes the active window
+        wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
+        key("alt+Print")
+        (file,) = saved_files(folder)
+        app.wait_shown()
+        time.sleep(0.5)
+        width, height, _, pixel = read_bmp(file)
+        info = window_info(NOTEPAD)
+        left, top, right, bottom = info["window"]
+        (width, height) == (right - left, bottom - top) or fail(f"image {width}x{height}, Notepad {info['window']}")
+        # The middle of Notepad's edit area is white.
+        pixel(x + w // 2 - left + 20, y + h // 2 - top + 20) == (255, 255, 255) or fail("no edit area in the image")
+    finally:
+        probe("close", NOTEPAD, check=False)
+        notepad.wait(timeout=20)
+        app.close()
+
+
+@test
+def pointer_hotkey_takes_the_window_under_the_pointer():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\")), Target()
+    try:
+        move_to(target.quadrant_point(2))
+        key("ctrl+alt+Print")
+        (file,) = saved_files(folder)
+        app.wait_shown()
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        target.close()
+        app.close()
+
+
+@test
+def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    holder = subprocess.Popen([WINE, str(PROBE), "hold-hotkey", str(MOD_ALT), str(VK_SNAPSHOT), "60"],
+                              stdout=subprocess.PIPE, text=True)
+    app = target = None
+    try:
+        holder.stdout.readline() == "holding\n" or fail("the helper could not take Alt+PrtScn")
+        app = Tessory(autosave_settings("C:\\e2e-hotkey\\"), shown=False)
+        lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
+        "Alt+PrtScn (Capture active window)" in lines or fail(f"the message says {lines}")
+        any("Ctrl+Alt+PrtScn" in line for line in lines) and fail(f"a key that was taken is named: {lines}")
+        wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
+        key("Return")
+        app.wait_started()
+        target = Target()
+        move_to(target.quadrant_point(1))
+        key("ctrl+alt+Print")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        holder.kill()
+        holder.wait(timeout=10)
+        if target:
+            target.close()
+        if app:
+            app.close()
+
+
+@test
+def hotkeys_stored_by_hand_are_the_ones_taken_and_stored_again():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    ctrl_shift_f9 = (2 | 1) << 8 | 0x78  # HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F9
+    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Pointer Window", "dword", ctrl_shift_f9),
+                                                         ("Capture Delay", "dword", 0)]))
+    target = Target()
+    try:
+        move_to(target.quadrant_point(3))
+        key("ctrl+alt+Print")  # no longer the pointer hotkey
+        time.sleep(1.5)
+        list(folder.iterdir()) and fail("the default key captured")
+        key("ctrl+shift+F9")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        target.close()
+        app.close()
+    dump = probe("reg-dump").get("value", [])
+    for value in [f"Hotkey Pointer Window dword {ctrl_shift_f9}", "Hotkey Active Window dword 1068",
+                  "Hotkey Keyboard Pick dword 0", "Capture Delay dword 0", "Capture Pointer dword 0"]:
+        value in dump or fail(f"'{value}' not stored: {dump}")
+
+
+def countdown_shown():
+    found = probe("class", "TessoryCountdown", check=False)
+    return found.get("visible") == ["1"]
+
+
+@test
+def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Delay", "dword", 3)]))
+    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
+        left, top, right, bottom = info["window"]
+        x, y, w, h = info["client"]
+        move_to((x + w // 2, y + h // 2))
+        key("ctrl+alt+Print")
+        wait_for(countdown_shown, what="the countdown")
+        click((left + 20, y - 9))  # "File" on Notepad's menu bar, just above the client area
+        menu = wait_for(lambda: (f := probe("class", "#32768", check=False)).get("visible") == ["1"] and f,
+                        what="the File menu")
+        (file,) = saved_files(folder)
+        app.wait_shown()
+        time.sleep(0.5)
+        probe("class", "#32768", check=False).get("visible") == ["1"] or fail("the capture closed the menu")
+        m_left, m_top, m_right, m_bottom = (int(v) for v in menu["window"][0].split())
+        probe("screen-bmp", "C:\\e2e-screen.bmp", *(str(v) for v in (m_left, m_top, m_right, m_bottom)))
+        _, _, _, screen = read_bmp(unix_path("C:\\e2e-screen.bmp"))
+        width, height, _, pixel = read_bmp(file)
+        b_left, b_top = min(left, m_left), min(top, m_top)
+        (width, height) == (max(right, m_right) - b_left, max(bottom, m_bottom) - b_top) or \
+            fail(f"image {width}x{height}, Notepad {info['window']}, menu {menu['window']}")
+        # The menu as the screen shows it, its item texts included, where
+        # Notepad's own image has a blank edit area.
+        differ = dark = 0
+        for sy in range(m_top, m_bottom):
+            for sx in range(m_left, m_right):
+                got = pixel(sx - b_left, sy - b_top)
+                differ += any(abs(a - b) > 8 for a, b in zip(got, screen(sx - m_left, sy - m_top)))
+                dark += all(v < 100 for v in got)
+        differ == 0 or fail(f"{differ} pixels of the menu differ from the screen")
+        dark > 100 or fail(f"no menu items in the image ({dark} dark pixels)")
+        pixel(m_right + 40 - b_left, m_top + 40 - b_top) == (255, 255, 255) or fail("no edit area beside the menu")
+        key("Escape")
+    finally:
+        probe("close", NOTEPAD, check=False)
+        notepad.wait(timeout=20)
+        app.close()
+
+
+@test
+def escape_cancels_the_countdown():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Delay", "dword", 2)])), Target()
+    try:
+        move_to(target.quadrant_point(0))
+        key("ctrl+alt+Print")
+        wait_for(countdown_shown, what="the countdown")
+        key("Escape")
+        time.sleep(3)
+        list(folder.iterdir()) and fail("the cancelled countdown captured")
+        countdown_shown() and fail("the countdown is still shown")
+    finally:
+        target.close()
+        app.close()
+
+
+@test
+def pointer_is_drawn_into_a_hotkey_capture_when_asked():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    app, target = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Capture Pointer", "dword", 1)])), Target()
+    try:
+        px, py = target.quadrant_point(0)
+        move_to((px, py))
+        key("ctrl+alt+Print")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        ox, oy = px - target.window[0], py - target.window[1]
+        # The arrow's hotspot is its tip: below and right of it the arrow covers the red quadrant.
+        covered = sum(1 for dx in range(12) for dy in range(16)
+                      if any(abs(a - b) > 40 for a, b in zip(pixel(ox + dx, oy + dy), QUADRANTS[0])))
+        covered >= 20 or fail(f"no pointer at {ox},{oy} ({covered} pixels differ from the quadrant)")
+    finally:
+        target.close()
+        app.close()
+
+
+@test
+def keyboard_pick_moves_with_tab_and_captures_with_enter():
+    folder = fresh_folder("C:\\e2e-hotkey\\")
+    ctrl_alt_k = (2 | 4) << 8 | 0x4B
+    app = Tessory(autosave_settings("C:\\e2e-hotkey\\", [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
+    target = Target()
+    notepad = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
+        key("ctrl+alt+k")  # the pick starts at Notepad, the active window
+        wait_for(lambda: (f := probe("class", "TessoryPickLabel", check=False)).get("visible") == ["1"] and
+                 f["text"][0].startswith(NOTEPAD), what="the label on Notepad")
+        key("Tab")  # the next window down: the helper
+        wait_for(lambda: probe("class", "TessoryPickLabel", check=False)["text"][0].startswith("Tessory Test Target"),
+                 what="the label on the helper")
+        key("Return")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        probe("close", NOTEPAD, check=False)
+        notepad.wait(timeout=20)
+        target.close()
+        app.close()
+
+
+@test
+def more_options_from_the_window_menu_are_stored_at_close():
+    app = Tessory()
+    try:
+        x, y, w, h = app.client
+        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
+        wait_for(lambda: probe("class", "#32768", check=False).get("visible") == ["1"], what="the window's menu")
+        key("Down", "Return")  # "More options..."
+        wait_for(lambda: probe("foreground").get("foreground") == ["More Options"], what="More Options")
+        key("Tab", "Tab", "Tab", "3", "Tab", "space", "Return")  # past the hotkeys: the countdown, the pointer, OK
+        wait_for(lambda: not ((w := window_info("form:More Options")) and w["visible"]), what="More Options to close")
+    finally:
+        app.close()
+    dump = probe("reg-dump").get("value", [])
+    for value in ["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"]:
+        value in dump or fail(f"'{value}' not stored: {dump}")
