@@ -175,7 +175,7 @@ std::string CaptureDelivery::AutoSaveFolder() {
 }
 
 std::string CaptureDelivery::AutoSaveBase() const {
-  return TrimControls(c_.settings.BaseFileName).empty() ? std::string("CAP") : c_.settings.BaseFileName;
+  return AutoSaveBaseOf(c_.settings.BaseFileName);
 }
 
 bool CaptureDelivery::UsesPattern() const {

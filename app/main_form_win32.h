@@ -122,6 +122,8 @@ class TMainForm final : public Form, public MainWindowValues {
   void ShowContextMenu(POINT at);
   bool MenuCommand(UINT id);
   std::string HotkeysApplied();
+  // The name the file name pattern `pattern` gives, for the More Options dialog.
+  std::string NamePreview(const std::string& pattern) const;
 
   RegistryKeyStore& store_;
   CaptureSettings settings_;

@@ -138,6 +138,7 @@ void TOptionsForm::PlayBtnClick() {
 void TOptionsForm::MoreBtnClick() {
   TMoreOptionsForm more(settings_, Handle());
   more.SetApplied(moreOptionsApplied_);
+  more.SetNamePreview(namePreview_);
   more.ShowModal();
 }
 
@@ -190,13 +191,6 @@ void TOptionsForm::SetSliderPosition(int position) {
 void TOptionsForm::Enable(int id, bool enabled) {
   EnableWindow(Control(id), enabled);
   InvalidateRect(Control(id), nullptr, TRUE);
-}
-
-std::string TOptionsForm::ControlText(int id) const {
-  HWND control = Control(id);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return Narrow(text);
 }
 
 void TOptionsForm::SetControlText(int id, const std::string& text) {
