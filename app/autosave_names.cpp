@@ -15,6 +15,10 @@ std::string_view TrimControls(std::string_view text) {
   return text;
 }
 
+std::string AutoSaveBaseOf(const std::string& baseFileName) {
+  return TrimControls(baseFileName).empty() ? std::string("CAP") : baseFileName;
+}
+
 std::string FormatSequenceNumber(std::int32_t number) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d", static_cast<int>(number));
@@ -37,6 +41,13 @@ std::string NamePrefix(std::string_view folder, std::string_view base) {
   if (name.empty() || name.back() != kPathDelimiter) name += kPathDelimiter;
   name += base;
   return name;
+}
+
+std::string PreviewFileName(const CaptureSettings& settings, std::string_view pattern, const NameFields& fields) {
+  const std::optional<ImageKind> type = AsImageKind(settings.ImageType);
+  const std::string number = settings.SequentialFileNames ? FormatSequenceNumber(0) : FormatRandomNumber(0x1A3F);
+  if (TrimControls(pattern).empty()) return InsertExtension(fields.base + number, type);
+  return SafeFileName(ExpandNamePattern(pattern, fields, number), ExtensionForType(type), 0, fields.base);
 }
 
 std::string InsertExtension(std::string candidate, std::optional<ImageKind> type) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/name_pattern.h"
 #include "app/settings.h"
 
 namespace tessory {
@@ -41,6 +42,10 @@ std::uint32_t ClockSeed(int hour, int minute, int second, int milliseconds);
 // `text` without the characters of code 32 or below at either end.
 std::string_view TrimControls(std::string_view text);
 
+// The base of auto-saved names: `baseFileName` as stored, or "CAP" when it
+// is blank.
+std::string AutoSaveBaseOf(const std::string& baseFileName);
+
 // Decimal, zero-padded to at least four digits: 0 -> "0000", 12345 -> "12345".
 std::string FormatSequenceNumber(std::int32_t number);
 // Upper-case hexadecimal, zero-padded to at least five digits: 9999 -> "0270F".
@@ -56,5 +61,11 @@ std::string NamePrefix(std::string_view folder, std::string_view base);
 // Puts the type's extension in place of the first ".tmp" of `candidate`,
 // or at its end when it has none.
 std::string InsertExtension(std::string candidate, std::optional<ImageKind> type);
+
+// The file name, without folder, that `pattern` gives a capture described
+// by `fields` under `settings` (image type, numbering, base name): the
+// first number of a sequence, or an example random number. An empty
+// pattern gives the base and number.
+std::string PreviewFileName(const CaptureSettings& settings, std::string_view pattern, const NameFields& fields);
 
 }  // namespace tessory

@@ -4,6 +4,7 @@
 #include "framework/error.h"
 #include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
+#include "imaging/file_system.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/output_file.h"
 #include "imaging/pixel_formats.h"
@@ -27,6 +28,18 @@ class HourglassScope {
 // Random names draw from 10000 numbers; past this many draws every one of
 // them is taken (or nearly), and the search gives up instead of spinning.
 constexpr int kMaxRandomDraws = 200000;
+
+// Makes the auto-save folder, and the folders above it, where it is missing.
+void EnsureFolder(const std::string& folder) {
+  const filesystem::Status made = filesystem::CreateFolders(folder);
+  if (!made.Ok()) throw EFCreateError(FileErrorText("Cannot create folder %s", folder, made.reason));
+}
+
+// The folder part of `path`, its delimiter included; "" for a bare name.
+std::string FolderOf(const std::string& path) {
+  const std::size_t end = path.find_last_of("\\/");
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
 
 }  // namespace
 
@@ -72,7 +85,9 @@ std::optional<std::int32_t> CaptureDelivery::AskImageType() {
 }
 
 void CaptureDelivery::DeliverToClipboard() {
-  c_.platform.CopyImageToClipboard(c_.image);
+  ClipboardContent content;
+  content.image = &c_.image;
+  c_.platform.SetClipboard(content);
   PlayCaptureSound();
 }
 
@@ -109,8 +124,21 @@ void CaptureDelivery::WriteAndConfirm(OutputFile& file, ImageKind type) {
   capture_steps::Mark("encoded");
   file.Commit();
   capture_steps::Mark("written");
+  AfterSave(file.Path());
   PlayCaptureSound();
   capture_steps::Mark("sound");
+}
+
+// The file stays when the clipboard cannot be had: it is saved, and the
+// error tells what did not follow.
+void CaptureDelivery::AfterSave(const std::string& path) {
+  const CaptureSettings& s = c_.settings;
+  if (s.NotifyAfterSave) c_.platform.NotifySaved(path);
+  ClipboardContent content;
+  if (s.CopyImageAfterSave) content.image = &c_.image;
+  if (s.CopyFileAfterSave) content.files.push_back(path);
+  if (s.CopyPathAfterSave) content.text = path;
+  if (!content.Empty()) c_.platform.SetClipboard(content);
 }
 
 void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
@@ -129,6 +157,7 @@ void CaptureDelivery::DeliverToNamedFile() {
   const std::optional<std::int32_t> type = AskImageType();
   if (!type) return;  // the prompt was cancelled
   if (const std::string_view filter = FilterForType(AsImageKind(*type)); !filter.empty()) c_.saveDialog.Filter = filter;
+  if (UsesPattern()) c_.saveDialog.FileName = ProposedFileName(AsImageKind(*type));
   if (!c_.platform.ExecuteSaveDialog(c_.saveDialog)) return;
   SaveImageFile(c_.saveDialog.FileName, *type);
 }
@@ -143,23 +172,49 @@ std::string CaptureDelivery::AutoSaveFolder() {
 }
 
 std::string CaptureDelivery::AutoSaveBase() const {
-  return TrimControls(c_.settings.BaseFileName).empty() ? std::string("CAP") : c_.settings.BaseFileName;
+  return AutoSaveBaseOf(c_.settings.BaseFileName);
 }
 
-std::string CaptureDelivery::NextCandidate(const std::string& prefix, std::optional<ImageKind> type) {
-  std::string name = prefix;
-  if (c_.settings.SequentialFileNames) {
-    name += FormatSequenceNumber(c_.sequenceCounter);
-    ++c_.sequenceCounter;
-  } else {
-    name += FormatRandomNumber(c_.random.NextBelow(10000));
+bool CaptureDelivery::UsesPattern() const {
+  return !TrimControls(c_.settings.FileNamePattern).empty();
+}
+
+NameFields CaptureDelivery::Fields() const {
+  return {AutoSaveBase(), window_, c_.image.Width(), c_.image.Height()};
+}
+
+std::string CaptureDelivery::NextNumber() {
+  if (c_.settings.SequentialFileNames) return FormatSequenceNumber(c_.sequenceCounter++);
+  return FormatRandomNumber(c_.random.NextBelow(10000));
+}
+
+std::string CaptureDelivery::NextCandidate(const std::string& folder, std::optional<ImageKind> type, int attempt) {
+  if (!UsesPattern()) return InsertExtension(NamePrefix(folder, AutoSaveBase()) + NextNumber(), type);
+  const std::string& pattern = c_.settings.FileNamePattern;
+  std::string number, tail(ExtensionForType(type));
+  if (PatternHasNumber(pattern)) {
+    number = NextNumber();
+  } else if (attempt > 0) {
+    tail = CopySuffix(attempt + 1) + tail;
   }
-  return InsertExtension(std::move(name), type);
+  const std::string prefix = NamePrefix(folder, "");
+  return prefix + SafeFileName(ExpandNamePattern(pattern, Fields(), number), tail, Utf16Length(prefix), AutoSaveBase());
+}
+
+std::string CaptureDelivery::ProposedFileName(std::optional<ImageKind> type) {
+  const std::string folder = FolderOf(c_.saveDialog.FileName);
+  c_.sequenceCounter = 0;
+  std::string candidate;
+  for (int attempt = 0; attempt < kMaxRandomDraws; ++attempt) {
+    candidate = NextCandidate(folder, type, attempt);
+    if (folder.empty() || !c_.platform.NameTaken(candidate)) break;
+  }
+  return folder.empty() ? candidate.substr(NamePrefix(folder, "").size()) : candidate;
 }
 
 void CaptureDelivery::DeliverToAutoSaveFile() {
   HourglassScope hourglass(c_.platform);
-  const std::string prefix = NamePrefix(AutoSaveFolder(), AutoSaveBase());
+  const std::string folder = AutoSaveFolder();
   c_.sequenceCounter = 0;
   const std::optional<std::int32_t> type = AskImageType();
   if (!type) return;  // the prompt was cancelled
@@ -169,13 +224,18 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   // appears between the test and the write is never overwritten. A type
   // without a file format writes nothing, so it takes no file either.
   const bool writes = !ExtensionForType(kind).empty();
+  if (writes) EnsureFolder(folder);
+  // Numbers without end find a free name in the end; random draws, or a
+  // pattern whose number a long name cuts off, may not.
+  const bool endless = c_.settings.SequentialFileNames && !UsesPattern();
   std::unique_ptr<OutputFile> file;
   std::string candidate;
-  for (int draws = 0;; ++draws) {
-    if (!c_.settings.SequentialFileNames && draws == kMaxRandomDraws) {
-      throw EFCreateError(FormatText("Cannot create file %s", prefix));
+  for (int attempt = 0;; ++attempt) {
+    if (!endless && attempt == kMaxRandomDraws) {
+      throw EFCreateError(
+          FormatText("Cannot create file %s", UsesPattern() ? candidate : NamePrefix(folder, AutoSaveBase())));
     }
-    candidate = NextCandidate(prefix, kind);
+    candidate = NextCandidate(folder, kind, attempt);
     if (c_.platform.NameTaken(candidate)) continue;
     if (!writes) break;
     file = OutputFile::CreateNew(candidate, FileTextsForType(*kind));

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "app/autosave_names.h"
+#include "app/name_pattern.h"
 #include "app/settings.h"
 #include "imaging/capture_image.h"
+#include "imaging/clipboard_content.h"
 #include "imaging/output_file.h"
 
 namespace tessory {
@@ -57,7 +59,11 @@ class DeliveryPlatform {
   virtual std::string TempPath() = 0;
   // The colour table that 8-bit bitmaps are mapped to.
   virtual const ColorTable& HalftonePalette() = 0;
-  virtual void CopyImageToClipboard(const CaptureImage& image) = 0;
+  // Replaces the clipboard's contents with `content`, all of it at once.
+  virtual void SetClipboard(const ClipboardContent& content) = 0;
+  // Tells the user that `path` was saved, with a notice that opens its
+  // folder when clicked.
+  virtual void NotifySaved(const std::string& path) = 0;
 };
 
 // What one capture's delivery works on: the main window hands in what it
@@ -97,13 +103,30 @@ class CaptureDelivery {
   std::string AutoSaveFolder();
   std::string AutoSaveBase() const;
 
+  // What the grab learnt of the window, for the name pattern's fields.
+  void SetCapturedWindow(const CapturedWindow& window) { window_ = window; }
+  // The texts of the name pattern's fields for this capture.
+  NameFields Fields() const;
+
  private:
-  std::string NextCandidate(const std::string& prefix, std::optional<ImageKind> type);
+  bool UsesPattern() const;
+  // The next {number}: the counter, or a random draw.
+  std::string NextNumber();
+  // The `attempt`th name tried in `folder` (0 the first): today's base and
+  // number, or the pattern's name with a new number or a " (n)" suffix.
+  std::string NextCandidate(const std::string& folder, std::optional<ImageKind> type, int attempt);
+  // The pattern's first free name in the folder of the save dialog's last
+  // file, offered by the dialog.
+  std::string ProposedFileName(std::optional<ImageKind> type);
   void WriteImage(ByteSink& sink, ImageKind type);
-  // Writes, commits `file` and confirms; on failure `file` removes itself.
+  // Writes, commits `file`, does what follows a save and confirms; on
+  // failure `file` removes itself.
   void WriteAndConfirm(OutputFile& file, ImageKind type);
+  // The notice and the clipboard the settings ask for after a save.
+  void AfterSave(const std::string& path);
 
   DeliveryContext c_;
+  CapturedWindow window_;
 };
 
 }  // namespace tessory

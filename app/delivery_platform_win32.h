@@ -1,7 +1,7 @@
 // The delivery routes' platform on Windows: the common save dialog,
 // PlaySound, MessageBeep, the wait pointer, the file system and the
-// halftone palette. The image-format prompt and the clipboard belong to
-// the program's windows and are handed in.
+// halftone palette. The image-format prompt, the clipboard and the notice
+// after a save belong to the program's windows and are handed in.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +15,11 @@ namespace tessory {
 class Win32DeliveryPlatform final : public DeliveryPlatform {
  public:
   using Prompt = std::function<std::optional<ImageKind>()>;
-  using Clipboard = std::function<void(const CaptureImage&)>;
+  using Clipboard = std::function<void(const ClipboardContent&)>;
+  using Notify = std::function<void(const std::string&)>;
 
-  Win32DeliveryPlatform(HWND dialogOwner, Prompt prompt, Clipboard clipboard)
-      : owner_(dialogOwner), prompt_(std::move(prompt)), clipboard_(std::move(clipboard)) {}
+  Win32DeliveryPlatform(HWND dialogOwner, Prompt prompt, Clipboard clipboard, Notify notify)
+      : owner_(dialogOwner), prompt_(std::move(prompt)), clipboard_(std::move(clipboard)), notify_(std::move(notify)) {}
 
   bool ExecuteSaveDialog(SaveDialogState& dialog) override;
   std::optional<ImageKind> PromptImageType() override { return prompt_(); }
@@ -28,7 +29,8 @@ class Win32DeliveryPlatform final : public DeliveryPlatform {
   bool NameTaken(const std::string& path) override;
   std::string TempPath() override;
   const ColorTable& HalftonePalette() override;
-  void CopyImageToClipboard(const CaptureImage& image) override { clipboard_(image); }
+  void SetClipboard(const ClipboardContent& content) override { clipboard_(content); }
+  void NotifySaved(const std::string& path) override { notify_(path); }
 
   void SetDialogOwner(HWND owner) { owner_ = owner; }
 
@@ -36,6 +38,7 @@ class Win32DeliveryPlatform final : public DeliveryPlatform {
   HWND owner_;
   Prompt prompt_;
   Clipboard clipboard_;
+  Notify notify_;
   std::optional<ColorTable> halftone_;
 };
 

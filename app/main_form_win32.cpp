@@ -56,7 +56,8 @@ TMainForm::TMainForm(RegistryKeyStore& store)
     : store_(store),
       platform_(
           nullptr, [this] { return imageTypeForm_->Ask(); },
-          [](const CaptureImage& image) { CopyImageToClipboard(image); }) {
+          [](const ClipboardContent& content) { CopyToClipboard(content); },
+          [this](const std::string& path) { saveNotice_.Show(path); }) {
   Frame frame;
   frame.caption = "Tessory";
   frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -311,6 +312,7 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
   }
   BusyScope busy(busy_);
   CaptureDelivery delivery = Delivery();
+  delivery.SetCapturedWindow(DescribeWindow(target));
   CaptureWithWindowsHidden({Handle(), Application::Instance().Handle(), SW_SHOWNOACTIVATE}, image_, delivery,
                            settings_.SaveOption, [&] { return GrabScreenParts(parts, options); });
 }
@@ -365,6 +367,7 @@ void TMainForm::ShowOptsBtnClick() {
     BusyScope busy(busy_);
     TOptionsForm options(settings_);
     options.SetMoreOptionsApplied([this] { return HotkeysApplied(); });
+    options.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     options.ShowModal();  // OK has updated the settings itself
   }
   UpdateCaptureHint();
@@ -375,9 +378,23 @@ void TMainForm::ShowMoreOptions() {
     BusyScope busy(busy_);
     TMoreOptionsForm more(settings_, Application::Instance().Handle());
     more.SetApplied([this] { return HotkeysApplied(); });
+    more.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     more.ShowModal();
   }
   UpdateCaptureHint();
+}
+
+// The window is not known before the capture: the preview names an
+// example, a Notepad window of 640 x 480 captured now.
+std::string TMainForm::NamePreview(const std::string& pattern) const {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const NameFields fields{
+      AutoSaveBaseOf(settings_.BaseFileName),
+      {"Untitled - Notepad", "notepad", {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}},
+      640,
+      480};
+  return PreviewFileName(settings_, pattern, fields);
 }
 
 // The hotkeys of the settings just confirmed, taken at once; what the

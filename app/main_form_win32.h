@@ -15,6 +15,7 @@
 #include "app/hotkeys_win32.h"
 #include "app/keyboard_pick_win32.h"
 #include "app/image_type_form_win32.h"
+#include "app/save_notice_win32.h"
 #include "app/settings.h"
 #include "app/window_grab_win32.h"
 #include "framework/form_win32.h"
@@ -120,6 +121,8 @@ class TMainForm final : public Form, public MainWindowValues {
   void ShowContextMenu(POINT at);
   bool MenuCommand(UINT id);
   std::string HotkeysApplied();
+  // The name the file name pattern `pattern` gives, for the More Options dialog.
+  std::string NamePreview(const std::string& pattern) const;
 
   RegistryKeyStore& store_;
   CaptureSettings settings_;
@@ -128,6 +131,7 @@ class TMainForm final : public Form, public MainWindowValues {
   SaveDialogState saveDlg_;
   RandomGenerator random_;
   std::unique_ptr<TImageTypeForm> imageTypeForm_;
+  SaveNotice saveNotice_;  // before the platform that shows it
   Win32DeliveryPlatform platform_;
   GrabOptions grabOptions_;
   HWND pickedWindow_ = nullptr;

@@ -110,6 +110,11 @@ void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindow
   loader.Read(kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
   loader.Read(kCaptureDelay, settings.CaptureDelay);
   loader.Read(kCapturePointer, settings.CapturePointer);
+  loader.Read(kFileNamePattern, settings.FileNamePattern);
+  loader.Read(kCopyImageAfterSave, settings.CopyImageAfterSave);
+  loader.Read(kCopyFileAfterSave, settings.CopyFileAfterSave);
+  loader.Read(kCopyPathAfterSave, settings.CopyPathAfterSave);
+  loader.Read(kNotifyAfterSave, settings.NotifyAfterSave);
   loader.ThrowFailures();
 }
 
@@ -131,6 +136,11 @@ void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, cons
   WriteInteger(store, kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
   WriteInteger(store, kCaptureDelay, settings.CaptureDelay);
   WriteBool(store, kCapturePointer, settings.CapturePointer);
+  WriteString(store, kFileNamePattern, settings.FileNamePattern);
+  WriteBool(store, kCopyImageAfterSave, settings.CopyImageAfterSave);
+  WriteBool(store, kCopyFileAfterSave, settings.CopyFileAfterSave);
+  WriteBool(store, kCopyPathAfterSave, settings.CopyPathAfterSave);
+  WriteBool(store, kNotifyAfterSave, settings.NotifyAfterSave);
 }
 
 }  // namespace tessory

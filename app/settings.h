@@ -40,6 +40,12 @@ struct CaptureSettings {
   std::int32_t HotkeyKeyboardPick = 0;
   std::int32_t CaptureDelay = 0;  // seconds of countdown before a capture, 0 to 10
   bool CapturePointer = false;    // draw the pointer into hotkey and countdown captures
+  std::string FileNamePattern;    // fields such as {title} make the names; empty: base and number
+  // What follows a saved file, on both file routes.
+  bool CopyImageAfterSave = false;  // the image on the clipboard too
+  bool CopyFileAfterSave = false;   // the file, as Explorer pastes it
+  bool CopyPathAfterSave = false;   // the file's full path as text
+  bool NotifyAfterSave = false;     // a notice that opens the folder
 };
 
 // The longest countdown before a capture, in seconds.
@@ -78,6 +84,11 @@ inline constexpr char kHotkeyPointerWindow[] = "Hotkey Pointer Window";
 inline constexpr char kHotkeyKeyboardPick[] = "Hotkey Keyboard Pick";
 inline constexpr char kCaptureDelay[] = "Capture Delay";
 inline constexpr char kCapturePointer[] = "Capture Pointer";
+inline constexpr char kFileNamePattern[] = "File Name Pattern";
+inline constexpr char kCopyImageAfterSave[] = "Copy Image After Save";
+inline constexpr char kCopyFileAfterSave[] = "Copy File After Save";
+inline constexpr char kCopyPathAfterSave[] = "Copy Path After Save";
+inline constexpr char kNotifyAfterSave[] = "Notify After Save";
 }  // namespace values
 
 // Reads the stored values present into `settings` and `window`. A missing
@@ -88,7 +99,7 @@ inline constexpr char kCapturePointer[] = "Capture Pointer";
 // tells of all such values, a line each, in the order they were read.
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window);
 
-// Writes all fifteen values in their order, creating the key if needed. A
+// Writes every value in its order, creating the key if needed. A
 // failing write stops with "Failed to set data for '<name>'"; the values
 // after it are not written.
 void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window);

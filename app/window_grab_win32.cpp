@@ -1,5 +1,6 @@
 #include "app/window_grab_win32.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -7,6 +8,8 @@
 #include "framework/callback_failure.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
+#include "framework/utf8.h"
+#include "framework/window_process_win32.h"
 #include "imaging/screen_bitmap_win32.h"
 
 namespace tessory {
@@ -266,9 +269,24 @@ void DrawPointer(HDC dc, POINT origin) {
              cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - origin.y, shape, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
+CapturedWindow DescribeWindow(HWND target) {
+  CapturedWindow window;
+  // For another program's window the system answers from its own copy of
+  // the title, without sending WM_GETTEXT.
+  std::wstring title(512, L'\0');
+  title.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(target, title.data(), 512))));
+  window.title = Narrow(title);
+  window.process = ProgramNameOf(ProgramPathOf(target));
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  window.time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  return window;
+}
+
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
                    std::int32_t saveOption, const GrabOptions& options) {
   if (!target || !IsWindow(target)) return;
+  delivery.SetCapturedWindow(DescribeWindow(target));
   CaptureWithWindowsHidden(windows, image, delivery, saveOption, [&] { return GrabWindowImage(target, options); });
 }
 

@@ -52,6 +52,10 @@ CaptureImage GrabScreenParts(const std::vector<RECT>& parts, const GrabOptions& 
 // Draws the pointer as the screen shows it into `dc`, whose pixel (0, 0) is
 // the screen point `origin`; nothing while the pointer is hidden.
 void DrawPointer(HDC dc, POINT origin);
+// The title, program and local time of a capture of `target`, read
+// without a message to it (a hung window cannot hold the capture); a text
+// that cannot be read is empty.
+CapturedWindow DescribeWindow(HWND target);
 
 // The program's windows that a grab hides and shows again.
 struct ProgramWindows {
@@ -63,7 +67,7 @@ struct ProgramWindows {
 };
 
 // The whole capture: hide the program's windows, grab `target` into
-// `image`, deliver it by `saveOption`, show the windows again (also when
+// `image`, describe it to `delivery` and deliver it by `saveOption`, show the windows again (also when
 // the grab or the delivery fails). A target that no longer exists, or has
 // no area, is not grabbed.
 void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,

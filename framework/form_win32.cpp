@@ -60,6 +60,13 @@ void Form::RegisterWindowClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);
 }
 
+std::string Form::ControlText(int id) const {
+  HWND control = Control(id);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return Narrow(text);
+}
+
 Form* Form::FromHandle(HWND window) {
   wchar_t name[32];
   if (!window || !GetClassNameW(window, name, 32) || lstrcmpW(name, kFormClass) != 0) return nullptr;

@@ -38,6 +38,8 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   HWND Handle() const { return window_; }
+  // The text of the control of `id`.
+  std::string ControlText(int id) const;
   // Shows the form modally (the thread's other windows disabled meanwhile)
   // until a modal result is set; returns it. The form stays created.
   int ShowModal();

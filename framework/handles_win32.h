@@ -59,6 +59,9 @@ using UniqueHhook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>
 // Text the system allocated for the caller (FormatMessage's buffer).
 using UniqueLocalText = UniqueHandle<NullHandleTraits<wchar_t*, ::LocalFree>>;
 using UniqueHmenu = UniqueHandle<NullHandleTraits<HMENU, ::DestroyMenu>>;
+using UniqueHglobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
+// A process or thread handle: OpenProcess gives null, not INVALID_HANDLE_VALUE, when it fails.
+using UniqueProcessHandle = UniqueHandle<NullHandleTraits<HANDLE, ::CloseHandle>>;
 
 struct KernelHandleTraits {
   using Handle = HANDLE;

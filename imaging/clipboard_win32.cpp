@@ -8,7 +8,9 @@
 #include "framework/error.h"
 #include "framework/handles_win32.h"
 #include "framework/win32_error_win32.h"
+#include "framework/window_process_win32.h"
 #include "imaging/bmp_writer.h"
+#include "imaging/clipboard_formats_win32.h"
 #include "imaging/screen_bitmap_win32.h"
 
 namespace tessory {
@@ -41,6 +43,17 @@ HWND CreateHiddenOwner() {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
+// How long a clipboard held by another program is waited for, in steps.
+constexpr int kOpenAttempts = 20;
+constexpr DWORD kOpenRetryMs = 50;
+
+// "Cannot open clipboard", and the program that holds it on its own line.
+std::string CannotOpenText() {
+  std::string text = "Cannot open clipboard";
+  if (const std::string holder = ProgramFileOf(GetOpenClipboardWindow()); !holder.empty()) text += "\n" + holder;
+  return text;
+}
+
 // The clipboard, open for the length of a scope. Its owner is the
 // application window or, without one, a hidden window of its own.
 class ClipboardSession {
@@ -51,7 +64,12 @@ class ClipboardSession {
       ownWindow_.reset(CreateHiddenOwner());
       owner = ownWindow_.get();
     }
-    if (!OpenClipboard(owner)) throw Error("Cannot open clipboard");
+    bool opened = OpenClipboard(owner);
+    for (int attempt = 1; !opened && attempt < kOpenAttempts; ++attempt) {
+      Sleep(kOpenRetryMs);
+      opened = OpenClipboard(owner);
+    }
+    if (!opened) throw Error(CannotOpenText());
   }
   ~ClipboardSession() { CloseClipboard(); }
   ClipboardSession(const ClipboardSession&) = delete;
@@ -59,15 +77,37 @@ class ClipboardSession {
 
   void Empty() noexcept { EmptyClipboard(); }
 
-  // Places `bitmap`, which the clipboard owns from then on.
-  void Place(UniqueHbitmap bitmap) {
-    if (!SetClipboardData(CF_BITMAP, bitmap.get())) throw Error("Cannot set clipboard data");
-    (void)bitmap.release();
+  // Places `data` as `format`; the clipboard owns it from then on.
+  template <typename Handle>
+  void Place(UINT format, Handle& data) {
+    if (!SetClipboardData(format, data.get())) throw Error("Cannot set clipboard data");
+    (void)data.release();
   }
 
  private:
   UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours; destroyed after the close
 };
+
+// A copy of `image` as a bitmap compatible with the screen.
+UniqueHbitmap ScreenCopyOf(const CaptureImage& image) {
+  const WindowDc screen = ScreenDc();
+  if (!screen) RaiseOutOfResources();
+  UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), image.Width(), image.Height()));
+  UniqueHdc target(CreateCompatibleDC(screen.get()));
+  UniqueHdc source(CreateCompatibleDC(screen.get()));
+  if (!copy || !target || !source) RaiseOutOfResources();
+  const SelectableBitmap sourceBitmap = SelectableBitmapOf(image);
+  SelectedObject selectedCopy(target.get(), copy.get());
+  SelectedObject selectedSource(source.get(), sourceBitmap.handle);
+  const RECT all{0, 0, image.Width(), image.Height()};
+  FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(target.get(), RGB(0, 0, 0));
+  SetBkColor(target.get(), RGB(255, 255, 255));
+  if (!BitBlt(target.get(), 0, 0, image.Width(), image.Height(), source.get(), 0, 0, SRCCOPY)) {
+    RaiseOutOfResources();
+  }
+  return copy;
+}
 
 }  // namespace
 
@@ -79,29 +119,41 @@ SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
   return {handle, std::move(dib)};
 }
 
-void CopyImageToClipboard(const CaptureImage& image) {
+void CopyToClipboard(const ClipboardContent& content) {
+  // Everything is made before the clipboard is opened: other programs wait
+  // for it no longer than the placing takes, and a failure here leaves the
+  // clipboard as it was.
+  UniqueHbitmap bitmap;
+  UniqueHglobal dib, png, files, dropEffect, text;
+  if (content.image) {
+    bitmap = ScreenCopyOf(*content.image);
+    dib = DibBlockOf(*content.image);
+    png = PngBlockOf(*content.image);
+  }
+  if (!content.files.empty()) {
+    files = FileDropBlockOf(content.files);
+    dropEffect = CopyDropEffectBlock();
+  }
+  if (content.text) text = TextBlockOf(*content.text);
+
   ClipboardSession clipboard;
   clipboard.Empty();
-
-  const WindowDc screen = ScreenDc();
-  if (!screen) RaiseOutOfResources();
-  UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), image.Width(), image.Height()));
-  UniqueHdc target(CreateCompatibleDC(screen.get()));
-  UniqueHdc source(CreateCompatibleDC(screen.get()));
-  if (!copy || !target || !source) RaiseOutOfResources();
-  const SelectableBitmap sourceBitmap = SelectableBitmapOf(image);
-  {
-    SelectedObject selectedCopy(target.get(), copy.get());
-    SelectedObject selectedSource(source.get(), sourceBitmap.handle);
-    const RECT all{0, 0, image.Width(), image.Height()};
-    FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetTextColor(target.get(), RGB(0, 0, 0));
-    SetBkColor(target.get(), RGB(255, 255, 255));
-    if (!BitBlt(target.get(), 0, 0, image.Width(), image.Height(), source.get(), 0, 0, SRCCOPY)) {
-      RaiseOutOfResources();
-    }
+  if (bitmap) {
+    clipboard.Place(CF_BITMAP, bitmap);
+    clipboard.Place(CF_DIB, dib);
+    clipboard.Place(RegisterClipboardFormatW(kPngFormatName), png);
   }
-  clipboard.Place(std::move(copy));
+  if (files) {
+    clipboard.Place(CF_HDROP, files);
+    clipboard.Place(RegisterClipboardFormatW(kDropEffectFormatName), dropEffect);
+  }
+  if (text) clipboard.Place(CF_UNICODETEXT, text);
+}
+
+void CopyImageToClipboard(const CaptureImage& image) {
+  ClipboardContent content;
+  content.image = &image;
+  CopyToClipboard(content);
 }
 
 }  // namespace tessory

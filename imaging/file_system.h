@@ -47,5 +47,9 @@ Status MoveToNewName(const std::string& from, const std::string& to);
 // Renames `from` to `to`, replacing a file at `to` in one step.
 Status MoveOver(const std::string& from, const std::string& to);
 void Remove(const std::string& path);
+// Creates the folder `path` and every missing folder above it; succeeds
+// where the folder exists already. Folders it made stay when a deeper one
+// fails.
+Status CreateFolders(const std::string& path);
 
 }  // namespace tessory::filesystem

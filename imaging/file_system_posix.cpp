@@ -76,4 +76,19 @@ Status MoveOver(const std::string& from, const std::string& to) {
 
 void Remove(const std::string& path) { ::unlink(path.c_str()); }
 
+Status CreateFolders(const std::string& path) {
+  // Each folder on the way, from the top: "/a", "/a/b", ...
+  for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string folder = path.substr(0, end);
+    if (!folder.empty() && ::mkdir(folder.c_str(), 0777) != 0) {
+      const int error = errno;
+      struct stat info;
+      if (error != EEXIST || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return Failed(error == EEXIST ? ENOTDIR : error);
+      }
+    }
+    if (end == std::string::npos) return {};
+  }
+}
+
 }  // namespace tessory::filesystem

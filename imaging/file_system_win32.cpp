@@ -85,4 +85,30 @@ Status MoveOver(const std::string& from, const std::string& to) {
 
 void Remove(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
 
+Status CreateFolders(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  // The drive ("C:\") or the share ("\\server\share\") is never made.
+  std::size_t start = 0;
+  if (wide.size() >= 2 && wide[1] == L':') {
+    start = 2;
+  } else if (wide.starts_with(L"\\\\") || wide.starts_with(L"//")) {
+    start = wide.find_first_of(L"\\/", 2);
+    start = start == std::wstring::npos ? wide.size() : wide.find_first_of(L"\\/", start + 1);
+  }
+  for (std::size_t end = start;;) {
+    end = end >= wide.size() ? std::wstring::npos : wide.find_first_of(L"\\/", end + 1);
+    const std::wstring folder = wide.substr(0, end);
+    const bool isRoot = folder.size() <= start || folder.back() == L'\\' || folder.back() == L'/';
+    if (!isRoot && !CreateDirectoryW(folder.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      const DWORD attributes = GetFileAttributesW(folder.c_str());
+      if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return Failed(error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error);
+      }
+    }
+    if (end == std::wstring::npos) return {};
+  }
+}
+
 }  // namespace tessory::filesystem

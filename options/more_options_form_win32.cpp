@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "framework/application_win32.h"
+#include "framework/utf8.h"
 #include "help/html_help_api_win32.h"
 
 namespace tessory {
@@ -27,15 +28,21 @@ TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : sett
   frame.centreOnScreen = true;
   CreateFrame(frame, owner);
   SetHelpContext(kHelpContext);
-  const int bottom = CreateCaptureSection(9);
+  const int bottom = CreateNamesSection(CreateCaptureSection(9) + 9);
   CreateButtons(bottom + 12);
   SetClientSize(kMargin + kGroupWidth + kMargin, bottom + 12 + 24 + 9);
   FitCaptions({kCaptureGroup});
+  FitCaptions({kNamesGroup});
+  FitCaptions({kCopyImageChk});
+  FitCaptions({kCopyFileChk});
+  FitCaptions({kCopyPathChk});
+  FitCaptions({kNotifyChk});
   FitCaptions({kActiveWindowLbl, kPointerWindowLbl, kKeyboardPickLbl, kDelayLbl},
               {kActiveWindowKey, kPointerWindowKey, kKeyboardPickKey, kDelayTxt, kDelayUpDown, kSecondsLbl});
   FitCaptions({kPointerChk});
   FitCaptions({kSecondsLbl});
   FitContainer(kCaptureGroup);
+  FitContainer(kNamesGroup);
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
   KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
   SetDefaultButton(kOKBtn);
@@ -75,6 +82,37 @@ int TMoreOptionsForm::CreateCaptureSection(int top) {
   return top + kHeight;
 }
 
+int TMoreOptionsForm::CreateNamesSection(int top) {
+  constexpr int kHeight = 176;
+  const int x = kMargin;
+  AddControl(L"BUTTON", "File names and saved files", WS_VISIBLE | BS_GROUPBOX, x, top, kGroupWidth, kHeight,
+             kNamesGroup);
+  int y = top + 21;
+  AddControl(L"STATIC", "File name pattern:", kLabel, x + 12, y, 200, 17, kPatternLbl);
+  y += 19;
+  AddControl(L"EDIT", "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, x + 12, y, kGroupWidth - 24, 21,
+             kPatternTxt, nullptr, WS_EX_CLIENTEDGE);
+  y += 25;
+  // The preview ends in "..." where the name is wider than the line.
+  AddControl(L"STATIC", "", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS | SS_NOPREFIX, x + 12, y, kGroupWidth - 24,
+             17, kPreviewLbl);
+  y += 24;
+  struct Check {
+    int id;
+    const char* text;
+  };
+  const Check checks[] = {{kCopyImageChk, "Copy the image to the clipboard after saving"},
+                          {kCopyFileChk, "Copy the file to the clipboard after saving"},
+                          {kCopyPathChk, "Copy the file's path to the clipboard after saving"},
+                          {kNotifyChk, "Show a notice after saving"}};
+  for (const Check& check : checks) {
+    AddControl(L"BUTTON", check.text, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, x + 12, y, 280, 17,
+               check.id);
+    y += 21;
+  }
+  return top + kHeight;
+}
+
 void TMoreOptionsForm::CreateButtons(int top) {
   AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 182, top, 70, 24, kOKBtn);
   AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 258, top, 70, 24, kCancelBtn);
@@ -86,6 +124,13 @@ void TMoreOptionsForm::FormShow() {
   SetHotkeyOf(kKeyboardPickKey, settings_.HotkeyKeyboardPick);
   SendMessageW(Control(kDelayUpDown), UDM_SETPOS32, 0, std::clamp<std::int32_t>(settings_.CaptureDelay, 0, kMaxCaptureDelay));
   SendMessageW(Control(kPointerChk), BM_SETCHECK, settings_.CapturePointer ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetWindowTextW(Control(kPatternTxt), Widen(settings_.FileNamePattern).c_str());
+  const std::pair<int, bool> checks[] = {{kCopyImageChk, settings_.CopyImageAfterSave},
+                                         {kCopyFileChk, settings_.CopyFileAfterSave},
+                                         {kCopyPathChk, settings_.CopyPathAfterSave},
+                                         {kNotifyChk, settings_.NotifyAfterSave}};
+  for (const auto& [id, on] : checks) SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  PatternTxtChange();
   SetFocus(Control(kActiveWindowKey));
 }
 
@@ -109,10 +154,24 @@ void TMoreOptionsForm::OKBtnClick() {
   settings_.HotkeyPointerWindow = HotkeyOf(kPointerWindowKey);
   settings_.HotkeyKeyboardPick = HotkeyOf(kKeyboardPickKey);
   settings_.CaptureDelay = DelaySeconds();
-  settings_.CapturePointer = SendMessageW(Control(kPointerChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  settings_.CapturePointer = Checked(kPointerChk);
+  settings_.FileNamePattern = ControlText(kPatternTxt);
+  settings_.CopyImageAfterSave = Checked(kCopyImageChk);
+  settings_.CopyFileAfterSave = Checked(kCopyFileChk);
+  settings_.CopyPathAfterSave = Checked(kCopyPathChk);
+  settings_.NotifyAfterSave = Checked(kNotifyChk);
   if (!applied_) return;
   const std::string untaken = applied_();
   if (!untaken.empty()) Application::Instance().ShowError(untaken);
+}
+
+void TMoreOptionsForm::PatternTxtChange() {
+  const std::string text = preview_ ? "Next name: " + preview_(ControlText(kPatternTxt)) : std::string();
+  SetWindowTextW(Control(kPreviewLbl), Widen(text).c_str());
+}
+
+bool TMoreOptionsForm::Checked(int id) const {
+  return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 bool TMoreOptionsForm::FormHelp(UINT, ULONG_PTR, bool&) {
@@ -121,6 +180,10 @@ bool TMoreOptionsForm::FormHelp(UINT, ULONG_PTR, bool&) {
 }
 
 void TMoreOptionsForm::OnCommand(int id, int notification, HWND control) {
+  if (id == kPatternTxt && notification == EN_CHANGE) {
+    PatternTxtChange();
+    return;
+  }
   if (id == kOKBtn && notification == BN_CLICKED) {
     OKBtnClick();
     SetModalResult(kModalOk);

@@ -1,8 +1,10 @@
 // The "More Options" dialog: settings beyond the Options dialog's designed
 // layout, a group box per section. The capture section holds the three
 // capture hotkeys, the countdown before a capture and whether the pointer
-// is drawn into the image. OK writes the settings at once and has the
-// hotkeys taken anew; Cancel writes nothing.
+// is drawn into the image. The file names section holds the file name
+// pattern, with a line showing the name it gives, and what follows a saved
+// file. OK writes the settings at once and has the hotkeys taken anew;
+// Cancel writes nothing.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,14 @@ class TMoreOptionsForm final : public Form {
     kDelayUpDown,
     kSecondsLbl,
     kPointerChk,
+    kNamesGroup = 320,
+    kPatternLbl,
+    kPatternTxt,
+    kPreviewLbl,
+    kCopyImageChk,
+    kCopyFileChk,
+    kCopyPathChk,
+    kNotifyChk,
   };
   static constexpr int kHelpContext = 1003;
 
@@ -42,9 +52,13 @@ class TMoreOptionsForm final : public Form {
   // returns what the user must be told of keys that could not be taken
   // ("" for nothing). The dialog shows it.
   void SetApplied(std::function<std::string()> applied) { applied_ = std::move(applied); }
+  // The name a file name pattern gives the next capture, shown below the
+  // pattern as the user types; without it no name is shown.
+  void SetNamePreview(std::function<std::string(const std::string&)> preview) { preview_ = std::move(preview); }
 
   void FormShow() override;
   void OKBtnClick();
+  void PatternTxtChange();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
   // The controls' values.
@@ -52,6 +66,7 @@ class TMoreOptionsForm final : public Form {
   void SetHotkeyOf(int control, std::int32_t value);
   // The delay the edit holds, brought into 0 to 10 seconds.
   int DelaySeconds() const;
+  bool Checked(int id) const;
 
  protected:
   void OnCommand(int id, int notification, HWND control) override;
@@ -59,10 +74,12 @@ class TMoreOptionsForm final : public Form {
  private:
   // Returns the section's bottom edge, at 96 DPI.
   int CreateCaptureSection(int top);
+  int CreateNamesSection(int top);
   void CreateButtons(int top);
 
   CaptureSettings& settings_;
   std::function<std::string()> applied_;
+  std::function<std::string(const std::string&)> preview_;
 };
 
 }  // namespace tessory

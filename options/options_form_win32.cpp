@@ -101,6 +101,19 @@ void TOptionsForm::OKBtnClick() {
   settings_.CaptureSound = ControlText(kCaptureSoundTxt);
 }
 
+// Only a name the auto-save route uses is checked: a disabled field cannot
+// be corrected.
+bool TOptionsForm::BaseNameAccepted() {
+  HWND edit = Control(kBaseNameTxt);
+  if (!IsWindowEnabled(edit)) return true;
+  const std::optional<std::string> problem = BaseNameProblem(ControlText(kBaseNameTxt));
+  if (!problem) return true;
+  Application::Instance().ShowError(*problem);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  return false;
+}
+
 void TOptionsForm::BrowseBtnClick() {
   std::string folder = settings_.TempFolder;
   if (!BrowseFolder("Select location to autosave image temp files", "Select Temp Folder", CSIDL_DESKTOP, folder)) {
@@ -126,6 +139,7 @@ void TOptionsForm::PlayBtnClick() {
 void TOptionsForm::MoreBtnClick() {
   TMoreOptionsForm more(settings_, Handle());
   more.SetApplied(moreOptionsApplied_);
+  more.SetNamePreview(namePreview_);
   more.ShowModal();
 }
 
@@ -180,13 +194,6 @@ void TOptionsForm::Enable(int id, bool enabled) {
   InvalidateRect(Control(id), nullptr, TRUE);
 }
 
-std::string TOptionsForm::ControlText(int id) const {
-  HWND control = Control(id);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return Narrow(text);
-}
-
 void TOptionsForm::SetControlText(int id, const std::string& text) {
   SetWindowTextW(Control(id), Widen(text).c_str());
 }
@@ -216,6 +223,7 @@ void TOptionsForm::OnCommand(int id, int notification, HWND control) {
   if (notification != BN_CLICKED) return;  // STN_CLICKED too: both are 0
   switch (id) {
     case kOKBtn:
+      if (!BaseNameAccepted()) return;
       OKBtnClick();
       SetModalResult(kModalOk);
       return;

@@ -70,6 +70,9 @@ class TOptionsForm final : public Form {
   void ImgTypeClick();
   void SaveOptionsClick();
   void OKBtnClick();
+  // False, after telling the user why, when the base file name in use
+  // holds characters no file name may hold.
+  bool BaseNameAccepted();
   void BrowseBtnClick();
   void SoundBrwsBtnClick();
   void PlayBtnClick();
@@ -89,7 +92,6 @@ class TOptionsForm final : public Form {
   void SetSaveOptionsIndex(int index) { SetRadioIndex(kSaveOptionsFirst, kSaveOptionsCount, index); }
   void SetImgTypeIndex(int index) { SetRadioIndex(kImgTypeFirst, kImgTypeCount, index); }
   QualityScale SliderScale() const;
-  std::string ControlText(int id) const;
   // The system colour index the web address is drawn in.
   int LinkColour() const { return linkColour_; }
 
@@ -99,6 +101,8 @@ class TOptionsForm final : public Form {
   // What OK in the "More Options" dialog runs after writing the settings
   // (see TMoreOptionsForm::SetApplied).
   void SetMoreOptionsApplied(std::function<std::string()> applied) { moreOptionsApplied_ = std::move(applied); }
+  // The name preview of the "More Options" dialog (see TMoreOptionsForm::SetNamePreview).
+  void SetNamePreview(std::function<std::string(const std::string&)> preview) { namePreview_ = std::move(preview); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -134,6 +138,7 @@ class TOptionsForm final : public Form {
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;
   std::function<std::string()> moreOptionsApplied_;
+  std::function<std::string(const std::string&)> namePreview_;
 };
 
 }  // namespace tessory

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/file_names.h"
+
 namespace tessory {
 
 std::optional<QualityScale> QualityScaleFor(std::optional<ImageKind> imageType) {
@@ -24,6 +26,16 @@ int ClampPosition(std::int32_t position, int minimum, int maximum) {
   if (position > maximum) position = maximum;
   if (position < minimum) position = minimum;
   return position;
+}
+
+std::optional<std::string> BaseNameProblem(std::string_view baseName) {
+  if (!HasForbiddenChars(baseName)) return std::nullopt;
+  const std::string shown = ForbiddenCharsIn(baseName);
+  const bool controls = std::ranges::any_of(baseName, [](char c) { return static_cast<unsigned char>(c) < 32; });
+  std::string list;
+  for (char c : shown) list += std::string(list.empty() ? "" : " ") + c;
+  if (list.empty()) return "The base file name cannot contain control characters.";
+  return "The base file name cannot contain these characters: " + list + (controls ? " (nor control characters)" : "");
 }
 
 std::string CopyrightText(int year) {

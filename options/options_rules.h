@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/settings.h"
 
@@ -31,6 +32,10 @@ int ClampItemIndex(std::int32_t index, int itemCount);
 
 // A slider position inside [minimum, maximum].
 int ClampPosition(std::int32_t position, int minimum, int maximum);
+
+// Why the base file name cannot name a file: the message naming the
+// characters no file name may hold; none when it can.
+std::optional<std::string> BaseNameProblem(std::string_view baseName);
 
 // The about area's year-and-maker line.
 std::string CopyrightText(int year);

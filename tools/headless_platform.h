@@ -20,7 +20,8 @@ class HeadlessPlatform : public DeliveryPlatform {
   bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
   std::string TempPath() override { return {}; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage&) override {}
+  void SetClipboard(const ClipboardContent&) override {}
+  void NotifySaved(const std::string&) override {}
 };
 
 }  // namespace tessory

@@ -66,5 +66,15 @@ TEST(AutoSaveNames, ExtensionTakesThePlaceOfTheFirstTmp) {
   EXPECT_EQ(InsertExtension("C:\\t\\a.tmp0000", std::nullopt), "C:\\t\\a0000");
 }
 
+TEST(AutoSaveNames, PreviewShowsThePatternsNameOrTodaysName) {
+  CaptureSettings settings;
+  settings.ImageType = static_cast<std::int32_t>(ImageKind::Png);
+  const NameFields fields{"CAP", {"a/b", "notepad", {2026, 12, 9, 14, 3, 27}}, 640, 480};
+  EXPECT_EQ(PreviewFileName(settings, "", fields), "CAP01A3F.png");
+  settings.SequentialFileNames = true;
+  EXPECT_EQ(PreviewFileName(settings, " ", fields), "CAP0000.png");
+  EXPECT_EQ(PreviewFileName(settings, "{time} {process} {title} {number}", fields), "14-03-27 notepad a_b 0000.png");
+}
+
 }  // namespace
 }  // namespace tessory

@@ -41,10 +41,13 @@ class FakePlatform final : public DeliveryPlatform {
   }
   std::string TempPath() override { return tempPath; }
   const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage& image) override {
+  void SetClipboard(const ClipboardContent& content) override {
     if (clipboardBusy) throw Error("Cannot open clipboard");
-    clipboardWidth = image.Width();
+    clipboardWidth = content.image ? content.image->Width() : -1;
+    clipboardFiles = content.files;
+    clipboardText = content.text;
   }
+  void NotifySaved(const std::string& path) override { notices.push_back(path); }
 
   std::optional<std::string> saveAs;
   std::optional<ImageKind> promptAnswer;
@@ -52,7 +55,8 @@ class FakePlatform final : public DeliveryPlatform {
   std::string tempPath;
   bool clipboardBusy = false;
   int prompts = 0, hourglassDepth = 0, hourglassChanges = 0, existsTests = 0, clipboardWidth = -1;
-  std::vector<std::string> dialogFilters, sounds;
+  std::vector<std::string> dialogFilters, sounds, clipboardFiles, notices;
+  std::optional<std::string> clipboardText;
 };
 
 class Delivery : public ::testing::Test {
@@ -285,17 +289,80 @@ TEST_F(Delivery, FailedWriteLeavesNoEmptyFileAndNoSound) {
   ExpectHourglassBalanced();
 }
 
-TEST_F(Delivery, MissingFolderReportsCannotCreateFile) {
+TEST_F(Delivery, MissingFolderIsCreatedWithItsParents) {
   settings.SequentialFileNames = true;
-  settings.TempFolder = dir.File("gone");
+  const std::string d(1, kPathDelimiter);
+  settings.TempFolder = dir.File("new" + d + "shots");
+  AutoSave();
+  EXPECT_TRUE(Written("new" + d + "shots" + d + "CAP0000.bmp"));
+}
+
+TEST_F(Delivery, FolderThatCannotBeMadeIsNamedWithTheReason) {
+  Touch("file");
+  const std::string folder = dir.File("file") + kPathDelimiter + "shots";
+  settings.TempFolder = folder;
   try {
     AutoSave();
     FAIL() << "no error";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(test::FirstLine(e.what()), "Cannot create file " + NamePrefix(dir.File("gone"), "CAP") + "0000.bmp");
+    const std::string text = e.what();
+    EXPECT_EQ(test::FirstLine(text), "Cannot create folder " + folder);
+    EXPECT_GT(text.size(), test::FirstLine(text).size() + 1);  // the system's reason follows
   }
   EXPECT_TRUE(platform.sounds.empty());
   ExpectHourglassBalanced();
+}
+
+class PatternDelivery : public Delivery {
+ protected:
+  PatternDelivery() { settings.ImageType = static_cast<std::int32_t>(ImageKind::Png); }
+  CaptureDelivery PatternRoute(const std::string& pattern) {
+    settings.FileNamePattern = pattern;
+    CaptureDelivery route = Route();
+    route.SetCapturedWindow({"Untitled - Notepad", "notepad", {2026, 12, 9, 14, 3, 27}});
+    return route;
+  }
+  bool IsPng(const std::string& name) { return test::ReadFileBytes(dir.File(name)).substr(1, 3) == "PNG"; }
+};
+
+TEST_F(PatternDelivery, TakenNameGetsACopyNumberBeforeTheExtension) {
+  for (int i = 0; i < 3; ++i) PatternRoute("{process} - {title}").DeliverToAutoSaveFile();
+  EXPECT_TRUE(IsPng("notepad - Untitled - Notepad.png"));
+  EXPECT_TRUE(IsPng("notepad - Untitled - Notepad (2).png"));
+  EXPECT_TRUE(IsPng("notepad - Untitled - Notepad (3).png"));
+}
+
+TEST_F(PatternDelivery, TakenNameWithANumberGetsTheNextNumber) {
+  settings.SequentialFileNames = true;
+  settings.BaseFileName = "shot";
+  Touch("2026-12-09 shot 0000 6x4.png");
+  PatternRoute("{date} {base} {number} {width}x{height}").DeliverToAutoSaveFile();
+  EXPECT_TRUE(IsPng("2026-12-09 shot 0001 6x4.png"));
+}
+
+TEST_F(PatternDelivery, SaveDialogProposesThePatternsNameInItsLastFolder) {
+  dialog.FileName = dir.File("old.png");
+  Touch("notepad.png");
+  PatternRoute("{process}").DeliverToNamedFile();
+  EXPECT_EQ(dialog.FileName, dir.File("notepad (2).png"));
+}
+
+TEST_F(PatternDelivery, AfterSaveTheSettingsCombineIntoOneClipboardContentAndANotice) {
+  settings.CopyImageAfterSave = settings.CopyPathAfterSave = settings.NotifyAfterSave = true;
+  PatternRoute("{process}").DeliverToAutoSaveFile();
+  EXPECT_EQ(platform.clipboardWidth, 6);
+  EXPECT_TRUE(platform.clipboardFiles.empty());
+  EXPECT_EQ(platform.clipboardText, dir.File("notepad.png"));
+  EXPECT_EQ(platform.notices, std::vector<std::string>{dir.File("notepad.png")});
+
+  settings = CaptureSettings{};
+  settings.TempFolder = dir.Path();
+  settings.CopyFileAfterSave = true;
+  platform.saveAs = dir.File("named.bmp");
+  Route().DeliverToNamedFile();
+  EXPECT_EQ(platform.clipboardWidth, -1);
+  EXPECT_EQ(platform.clipboardFiles, std::vector<std::string>{dir.File("named.bmp")});
+  EXPECT_EQ(platform.clipboardText, std::nullopt);
 }
 
 }  // namespace

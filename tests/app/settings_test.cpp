@@ -1,6 +1,7 @@
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "framework/error.h"
 #include "support/fake_window.h"
 #include "support/memory_registry.h"
@@ -23,7 +24,7 @@ class SettingsStore : public ::testing::Test {
     EXPECT_FALSE(settings.SequentialFileNames);
     EXPECT_EQ(settings.BaseFileName, "");
     EXPECT_EQ(settings.CaptureSound, "");
-    EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);  // Alt+PrtScn
+    EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);   // Alt+PrtScn
     EXPECT_EQ(settings.HotkeyPointerWindow, 0x062C);  // Ctrl+Alt+PrtScn
     EXPECT_EQ(settings.HotkeyKeyboardPick, 0);
     EXPECT_EQ(settings.CaptureDelay, 0);
@@ -62,11 +63,26 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
 
   window.left = 120, window.top = 45;
   SaveSettings(registry, settings, window);
-  const std::vector<std::string> order = {"Last X-Pos", "Last Y-Pos", "Save Option", "Image Quality",
-                                          "Image Type", "Show Options", "Temp Folder", "Sequential File Names",
-                                          "Base File Name", "Capture Sound", "Hotkey Active Window",
-                                          "Hotkey Pointer Window", "Hotkey Keyboard Pick", "Capture Delay",
-                                          "Capture Pointer"};
+  const std::vector<std::string> order = {"Last X-Pos",
+                                          "Last Y-Pos",
+                                          "Save Option",
+                                          "Image Quality",
+                                          "Image Type",
+                                          "Show Options",
+                                          "Temp Folder",
+                                          "Sequential File Names",
+                                          "Base File Name",
+                                          "Capture Sound",
+                                          "Hotkey Active Window",
+                                          "Hotkey Pointer Window",
+                                          "Hotkey Keyboard Pick",
+                                          "Capture Delay",
+                                          "Capture Pointer",
+                                          "File Name Pattern",
+                                          "Copy Image After Save",
+                                          "Copy File After Save",
+                                          "Copy Path After Save",
+                                          "Notify After Save"};
   EXPECT_EQ(registry.WriteOrder(), order);
   const auto& values = registry.Values();
   EXPECT_EQ(values.at("Last X-Pos").integer, 120);
@@ -79,7 +95,8 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
 }
 
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
-  settings = {2, 4, 77, "D:\\shots\\", true, " pic ", "C:\\ding.wav", 0, 0x0378, 0x0120, 7, true};
+  settings = {2,      4, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
+              0x0120, 7, true, "{date} {title}", true, false,   true,           true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
   SaveSettings(registry, settings, window);
@@ -101,6 +118,11 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   EXPECT_EQ(loaded.HotkeyKeyboardPick, 0x0120);
   EXPECT_EQ(loaded.CaptureDelay, 7);
   EXPECT_TRUE(loaded.CapturePointer);
+  EXPECT_EQ(loaded.FileNamePattern, "{date} {title}");
+  EXPECT_TRUE(loaded.CopyImageAfterSave);
+  EXPECT_FALSE(loaded.CopyFileAfterSave);
+  EXPECT_TRUE(loaded.CopyPathAfterSave);
+  EXPECT_TRUE(loaded.NotifyAfterSave);
   EXPECT_EQ(loadedWindow.left, -300);
   EXPECT_EQ(loadedWindow.top, 20);
   EXPECT_TRUE(loadedWindow.down);

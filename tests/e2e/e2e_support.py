@@ -159,12 +159,13 @@ def read_bmp(path):
     return width, height, bits, pixel
 
 
-def read_gif(path):
-    """A GIF file decoded by ImageMagick, an outside decoder: (width, height, pixel(x, y) -> (r, g, b))."""
-    size = subprocess.run(["/usr/bin/identify", "-format", "%w %h", f"gif:{path}"], capture_output=True, text=True,
+def read_gif(path, kind="gif"):
+    """A GIF file (or one of another `kind`, such as "png") decoded by ImageMagick, an outside decoder:
+    (width, height, pixel(x, y) -> (r, g, b))."""
+    size = subprocess.run(["/usr/bin/identify", "-format", "%w %h", f"{kind}:{path}"], capture_output=True, text=True,
                           check=True).stdout
     width, height = (int(v) for v in size.split())
-    rgb = subprocess.run(["/usr/bin/convert", f"gif:{path}", "-depth", "8", "rgb:-"], capture_output=True,
+    rgb = subprocess.run(["/usr/bin/convert", f"{kind}:{path}", "-depth", "8", "rgb:-"], capture_output=True,
                          check=True).stdout
     len(rgb) == width * height * 3 or fail(f"{path}: {len(rgb)} bytes of pixels for {width}x{height}")
 
@@ -173,6 +174,13 @@ def read_gif(path):
         return rgb[at], rgb[at + 1], rgb[at + 2]
 
     return width, height, pixel
+
+
+def hold_clipboard(seconds):
+    """Has the probe hold the clipboard open for `seconds`, from a window of its own; returns once it holds it."""
+    holder = subprocess.Popen([WINE, str(PROBE), "hold-clipboard", str(seconds)], stdout=subprocess.PIPE, text=True)
+    holder.stdout.readline() == "holding\n" or fail("the helper could not hold the clipboard")
+    return holder
 
 
 class Target:

@@ -8,9 +8,15 @@
 //   foreground                the caption of the window that has the keyboard
 //   close TITLE               asks the window to close
 //   clipboard-bmp FILE        the clipboard's bitmap as a 24-bit BMP file
+//   control TITLE ID          the screen rectangle of a control of that window
 //   clipboard-text            the clipboard's text
+//   clipboard-formats         "format NAME" for each of bitmap, dib, png, files, text present
+//   clipboard-dib FILE        the clipboard's CF_DIB as a BMP file
+//   clipboard-png FILE        the clipboard's "PNG" bytes as a file
+//   clipboard-files           the clipboard's file list: "file PATH" each, then "effect N"
 //   set-clipboard-text TEXT   puts text on the clipboard
-//   hold-clipboard SECONDS    keeps the clipboard open (prints "holding" first)
+//   hold-clipboard SECONDS    keeps the clipboard open from a window of its own
+//                             (prints "holding" first; fractions allowed)
 //   screen-bmp FILE L T R B   what the screen shows over that rectangle, as a 24-bit BMP file
 //   hold-hotkey MODS VK SECONDS  takes a system-wide hotkey (MOD_ flags, virtual key)
 //                             and keeps it (prints "holding" first, or "refused")
@@ -22,6 +28,8 @@
 //                             hidden and shown again: "hidden T", "shown T", T in
 //                             seconds since 1970 by the system clock (for benchmarks)
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -85,6 +93,18 @@ int Dialog(const std::wstring& title) {
     std::printf("dialog %s\n", Utf8(line).c_str());
   }
   std::printf("dialog %s\n", Utf8(rest).c_str());
+  return 0;
+}
+
+int Control(const std::wstring& title, int id) {
+  HWND control = GetDlgItem(FindByTitle(title), id);
+  if (!control) {
+    std::printf("missing\n");
+    return 1;
+  }
+  RECT rect;
+  GetWindowRect(control, &rect);
+  std::printf("control %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
   return 0;
 }
 
@@ -183,6 +203,72 @@ int ClipboardText() {
   return 0;
 }
 
+UINT PngFormat() {
+  return RegisterClipboardFormatW(L"PNG");
+}
+
+int ClipboardFormats() {
+  if (!OpenClipboardRetrying()) return 3;
+  const struct {
+    UINT format;
+    const char* name;
+  } formats[] = {
+      {CF_BITMAP, "bitmap"}, {CF_DIB, "dib"}, {PngFormat(), "png"}, {CF_HDROP, "files"}, {CF_UNICODETEXT, "text"}};
+  for (const auto& f : formats) {
+    if (IsClipboardFormatAvailable(f.format)) std::printf("format %s\n", f.name);
+  }
+  CloseClipboard();
+  return 0;
+}
+
+// The bytes of one clipboard format written to `path`; a DIB gets a BMP file header first.
+int SaveClipboardBlock(UINT format, const std::wstring& path, bool asBmp) {
+  if (!OpenClipboardRetrying()) return 3;
+  HANDLE data = GetClipboardData(format);
+  const BYTE* bytes = data ? static_cast<const BYTE*>(GlobalLock(data)) : nullptr;
+  if (!bytes) {
+    CloseClipboard();
+    std::printf("nodata\n");
+    return 2;
+  }
+  const SIZE_T size = GlobalSize(data);
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out) {
+    if (asBmp) {
+      const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+      BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + size), 0, 0,
+                            static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + header->biSize)};
+      std::fwrite(&file, sizeof file, 1, out);
+      std::printf("dib %ld %ld %d\n", header->biWidth, header->biHeight, header->biBitCount);
+    }
+    std::fwrite(bytes, 1, size, out);
+    std::fclose(out);
+  }
+  GlobalUnlock(data);
+  CloseClipboard();
+  return out ? 0 : 4;
+}
+
+int ClipboardFiles() {
+  if (!OpenClipboardRetrying()) return 3;
+  if (HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      wchar_t name[1024] = L"";
+      DragQueryFileW(drop, i, name, 1024);
+      std::printf("file %s\n", Utf8(name).c_str());
+    }
+  }
+  if (HANDLE effect = GetClipboardData(RegisterClipboardFormatW(L"Preferred DropEffect"))) {
+    if (auto* value = static_cast<const DWORD*>(GlobalLock(effect))) {
+      std::printf("effect %lu\n", *value);
+      GlobalUnlock(effect);
+    }
+  }
+  CloseClipboard();
+  return 0;
+}
+
 int SetClipboardText(const std::wstring& text) {
   if (!OpenClipboardRetrying()) return 3;
   EmptyClipboard();
@@ -194,12 +280,18 @@ int SetClipboardText(const std::wstring& text) {
   return 0;
 }
 
-int HoldClipboard(int seconds) {
-  if (!OpenClipboardRetrying()) return 3;
+// Holds the clipboard from a window, as a program does, so that the
+// system can tell who holds it.
+int HoldClipboard(double seconds) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  bool opened = false;
+  for (int i = 0; i < 50 && !(opened = OpenClipboard(window)); ++i) Sleep(100);
+  if (!opened) return 3;
   std::printf("holding\n");
   std::fflush(stdout);
-  Sleep(static_cast<DWORD>(seconds) * 1000);
+  Sleep(static_cast<DWORD>(seconds * 1000));
   CloseClipboard();
+  DestroyWindow(window);
   return 0;
 }
 
@@ -303,7 +395,18 @@ int main() {
     } else if (command == L"set-clipboard-text") {
       status = SetClipboardText(next());
     } else if (command == L"hold-clipboard") {
-      status = HoldClipboard(std::stoi(next()));
+      status = HoldClipboard(std::stod(next()));
+    } else if (command == L"control") {
+      const std::wstring title = next();
+      status = Control(title, std::stoi(next()));
+    } else if (command == L"clipboard-formats") {
+      status = ClipboardFormats();
+    } else if (command == L"clipboard-dib") {
+      status = SaveClipboardBlock(CF_DIB, next(), true);
+    } else if (command == L"clipboard-png") {
+      status = SaveClipboardBlock(PngFormat(), next(), false);
+    } else if (command == L"clipboard-files") {
+      status = ClipboardFiles();
     } else if (command == L"screen-bmp") {
       const std::wstring path = next();
       const long left = std::stol(next()), top = std::stol(next()), right = std::stol(next()), bottom = std::stol(next());

@@ -1,6 +1,5 @@
 """The capture routes, end to end: clipboard, auto-save (bitmap and GIF), the format prompt,
 always-on-top and hung targets, a busy clipboard."""
-import subprocess
 import time
 
 from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
@@ -66,12 +65,11 @@ def busy_clipboard_shows_the_error_and_keeps_the_contents():
     holder = None
     try:
         probe("set-clipboard-text", "survivor")
-        holder = subprocess.Popen([WINE, str(PROBE), "hold-clipboard", "12"], stdout=subprocess.PIPE, text=True)
-        holder.stdout.readline() == "holding\n" or fail("the helper could not hold the clipboard")
+        holder = hold_clipboard(5)
         app.capture(target.quadrant_point(1))
         found = wait_for(lambda: (f := probe("dialog", "Tessory", check=False)) and "dialog" in f and f,
                          what="the error box")
-        found["dialog"] == ["Cannot open clipboard"] or fail(f"error box says {found['dialog']}")
+        found["dialog"] == ["Cannot open clipboard", "tessory_test_probe.exe"] or fail(f"error box says {found['dialog']}")
         window_info("form:Tessory")["visible"] or fail("the main window stayed hidden behind the error")
         wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the error box to take the keyboard")
         key("Return")

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/delivery.h"
+#include "tools/headless_platform.h"
 #include "gif/gif_decoder.h"
 #include "gif/gif_test_support.h"
 #include "gif/lzw_encoder.h"
@@ -207,17 +208,9 @@ TEST(GifFile, UnwritablePathAndFailingWritesAreReported) {
   EXPECT_EQ(FileBytes(path), whole.Bytes());
 }
 
-class SilentPlatform final : public DeliveryPlatform {
+class SilentPlatform final : public HeadlessPlatform {
  public:
-  bool ExecuteSaveDialog(SaveDialogState&) override { return false; }
-  std::optional<ImageKind> PromptImageType() override { return std::nullopt; }
-  void PlaySoundFile(const std::string&) override {}
   void Beep() override { ++beeps; }
-  void SetHourglass(bool) override {}
-  bool NameTaken(const std::string& path) override { return tessory::FileExists(path); }
-  std::string TempPath() override { return {}; }
-  const ColorTable& HalftonePalette() override { return StandardPalette(); }
-  void CopyImageToClipboard(const CaptureImage&) override {}
   int beeps = 0;
 };
 

@@ -15,6 +15,7 @@
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "framework/utf8.h"
+#include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 #include "options/window_watcher.h"
 #include "support/temp_dir.h"
@@ -369,6 +370,25 @@ TEST_F(OptionsDialogTest, OptionsButtonEditsSettingsThatSurviveARestart) {
   EXPECT_EQ(stored.BaseFileName, " win ");
   EXPECT_EQ(stored.CaptureSound, "C:\\ding.wav");
   RegDeleteTreeW(HKEY_CURRENT_USER, Widen(key.substr(1)).c_str());
+}
+
+TEST_F(OptionsDialogTest, MoreOptionsPreviewFollowsThePatternAndOkStoresTheNamesSection) {
+  using More = TMoreOptionsForm;
+  settings.FileNamePattern = "{title}";
+  settings.CopyFileAfterSave = true;
+  More more(settings, Application::Instance().Handle());
+  more.SetNamePreview([](const std::string& pattern) { return "<" + pattern + ">.png"; });
+  more.FormShow();
+  EXPECT_EQ(more.ControlText(More::kPreviewLbl), "Next name: <{title}>.png");
+  SetDlgItemTextW(more.Handle(), More::kPatternTxt, L"{date} {process}");  // as typed: EN_CHANGE follows
+  EXPECT_EQ(more.ControlText(More::kPreviewLbl), "Next name: <{date} {process}>.png");
+  SendMessageW(GetDlgItem(more.Handle(), More::kNotifyChk), BM_CLICK, 0, 0);
+  more.OKBtnClick();
+  EXPECT_EQ(settings.FileNamePattern, "{date} {process}");
+  EXPECT_FALSE(settings.CopyImageAfterSave);
+  EXPECT_TRUE(settings.CopyFileAfterSave);
+  EXPECT_FALSE(settings.CopyPathAfterSave);
+  EXPECT_TRUE(settings.NotifyAfterSave);
 }
 
 }  // namespace

@@ -32,6 +32,14 @@ TEST(QualityScaleTest, SliderIsEnabledForBitmapOrJpegIntoAFile) {
   EXPECT_FALSE(QualitySliderEnabled(std::nullopt, SaveRoute::AutoSave));
 }
 
+TEST(BaseNameTest, ForbiddenCharactersAreNamedOnceEach) {
+  EXPECT_EQ(BaseNameProblem("shot"), std::nullopt);
+  EXPECT_EQ(BaseNameProblem("caf\xC3\xA9 #1"), std::nullopt);  // any other character is allowed
+  EXPECT_EQ(BaseNameProblem("a/b:c/d"), "The base file name cannot contain these characters: / :");
+  EXPECT_EQ(BaseNameProblem("a\tb"), "The base file name cannot contain control characters.");
+  EXPECT_EQ(BaseNameProblem("a?\tb"), "The base file name cannot contain these characters: ? (nor control characters)");
+}
+
 TEST(ClampTest, ItemIndexAndPosition) {
   EXPECT_EQ(ClampItemIndex(0, 3), 0);
   EXPECT_EQ(ClampItemIndex(2, 3), 2);

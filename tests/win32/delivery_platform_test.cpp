@@ -66,7 +66,8 @@ TEST(Win32Delivery, AutoSaveWritesTheScreenBitmapUnderTheNextFreeName) {
   SaveDialogState dialog;
   int prompts = 0, copies = 0;
   Win32DeliveryPlatform platform(
-      nullptr, [&] { return ++prompts, std::optional<ImageKind>(); }, [&](const CaptureImage&) { ++copies; });
+      nullptr, [&] { return ++prompts, std::optional<ImageKind>(); }, [&](const ClipboardContent&) { ++copies; },
+      [](const std::string&) {});
   CaptureDelivery({image, settings, counter, random, dialog, platform}).Deliver(2);
 
   const auto decoded = test::DecodeBmp(test::ReadFileBytes(dir.File("CAP0001.bmp")));

@@ -169,7 +169,7 @@ int Run(int runs, const std::string& folder, const std::string& wav) {
   const UniqueHwnd target(OpenTarget());
   for (int i = 0; i < 20; ++i) PumpMessages(), Sleep(25);
   Win32DeliveryPlatform platform(
-      nullptr, [] { return std::optional<ImageKind>(); }, [](const CaptureImage&) {});
+      nullptr, [] { return std::optional<ImageKind>(); }, [](const ClipboardContent&) {}, [](const std::string&) {});
   const std::vector<FileType> types = FileTypes();
   std::vector<Stages> stages(types.size());
   for (int round = 0; round < runs; ++round) {
