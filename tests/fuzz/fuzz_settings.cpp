@@ -16,7 +16,8 @@ namespace {
 
 const char* const kNames[] = {"Last X-Pos",  "Last Y-Pos",  "Save Option",           "Image Quality",
                               "Image Type",  "Show Options", "Temp Folder",          "Sequential File Names",
-                              "Base File Name", "Capture Sound"};
+                              "Base File Name", "Capture Sound", "Hotkey Active Window", "Hotkey Pointer Window",
+                              "Hotkey Keyboard Pick", "Capture Delay", "Capture Pointer"};
 
 RegistryValue FuzzedValue(fuzz::InputBytes& input) {
   RegistryValue value;
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Error&) {
   }
   FUZZ_CHECK(!registry.IsOpen());
-  const auto sound = registry.Values().find("Capture Sound");  // the value read last
+  const auto sound = registry.Values().find("Capture Sound");  // read whatever failed before it
   if (sound != registry.Values().end() &&
       (sound->second.type == RegistryType::String || sound->second.type == RegistryType::ExpandString)) {
     FUZZ_CHECK(settings.CaptureSound == (sound->second.size == 0 ? std::string() : sound->second.text));
