@@ -13,7 +13,23 @@ namespace tessory {
 namespace {
 
 constexpr DWORD kLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP;
-constexpr int kMargin = 12, kGroupWidth = 317, kFieldX = 170;
+constexpr int kMargin = 12, kGroupWidth = 337, kFieldX = 170, kHotkeyWidth = 155;
+
+// The hotkey control's flag for keys of the extended set. The stored value
+// never holds it (shift, control and alt are all it keeps), but the control
+// needs it to name such a key: without it PrtScn reads as the keypad's "*".
+constexpr int kExtendedKeyFlag = HOTKEYF_EXT << 8;
+
+bool IsExtendedKey(int virtualKey) {
+  switch (virtualKey) {
+    case VK_CANCEL: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP:
+    case VK_RIGHT: case VK_DOWN: case VK_SNAPSHOT: case VK_INSERT: case VK_DELETE: case VK_LWIN: case VK_RWIN:
+    case VK_APPS: case VK_DIVIDE: case VK_NUMLOCK:
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace
 
@@ -43,6 +59,8 @@ TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : sett
   FitCaptions({kSecondsLbl});
   FitContainer(kCaptureGroup);
   FitContainer(kNamesGroup);
+  // The sections keep one width when fitting widened the first.
+  KeepAtRightEdge({kNamesGroup, kPatternTxt, kPreviewLbl}, {});
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
   KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
   SetDefaultButton(kOKBtn);
@@ -63,7 +81,7 @@ int TMoreOptionsForm::CreateCaptureSection(int top) {
   int y = top + 21;
   for (const Row& row : rows) {
     AddControl(L"STATIC", row.text, kLabel, x + 12, y + 3, 140, 17, row.label);
-    AddControl(HOTKEY_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP, x + kFieldX - kMargin, y, 135, 21, row.field,
+    AddControl(HOTKEY_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP, x + kFieldX - kMargin, y, kHotkeyWidth, 21, row.field,
                nullptr, WS_EX_CLIENTEDGE);
     y += 27;
   }
@@ -114,8 +132,8 @@ int TMoreOptionsForm::CreateNamesSection(int top) {
 }
 
 void TMoreOptionsForm::CreateButtons(int top) {
-  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 182, top, 70, 24, kOKBtn);
-  AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 258, top, 70, 24, kCancelBtn);
+  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 202, top, 70, 24, kOKBtn);
+  AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 278, top, 70, 24, kCancelBtn);
 }
 
 void TMoreOptionsForm::FormShow() {
@@ -135,11 +153,13 @@ void TMoreOptionsForm::FormShow() {
 }
 
 std::int32_t TMoreOptionsForm::HotkeyOf(int control) const {
-  return static_cast<std::int32_t>(SendMessageW(Control(control), HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+  return static_cast<std::int32_t>(SendMessageW(Control(control), HKM_GETHOTKEY, 0, 0) & 0xFFFF & ~kExtendedKeyFlag);
 }
 
 void TMoreOptionsForm::SetHotkeyOf(int control, std::int32_t value) {
-  SendMessageW(Control(control), HKM_SETHOTKEY, static_cast<WPARAM>(value & 0xFFFF), 0);
+  std::int32_t shown = value & 0xFFFF & ~kExtendedKeyFlag;
+  if (IsExtendedKey(shown & 0xFF)) shown |= kExtendedKeyFlag;
+  SendMessageW(Control(control), HKM_SETHOTKEY, static_cast<WPARAM>(shown), 0);
 }
 
 int TMoreOptionsForm::DelaySeconds() const {
