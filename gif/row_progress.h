@@ -2,7 +2,8 @@
 // that reads them in order as they come.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "framework/error.h"
 
@@ -15,32 +16,40 @@ class ERowsAbandoned final : public Error {
   ERowsAbandoned() : Error("Rows abandoned") {}
 };
 
+// A mutex and a condition variable rather than an atomic's wait: the C++
+// library's atomic wait, on systems without a futex (the Windows build),
+// can miss a notification and leave the reader asleep for good. The
+// producer publishes once per block of rows, so the lock costs nothing
+// that shows.
 class RowProgress {
  public:
   // Rows 0 to rows - 1 are final and stay unchanged; `rows` only grows.
-  void Publish(int rows) noexcept {
-    done_.store(rows, std::memory_order_release);
-    done_.notify_one();
-  }
+  void Publish(int rows) noexcept { Set(rows); }
   // The producer will publish nothing more: a waiting reader is released.
-  void Abandon() noexcept {
-    done_.store(kAbandoned, std::memory_order_release);
-    done_.notify_one();
-  }
+  void Abandon() noexcept { Set(kAbandoned); }
   // Waits until more than `seen` rows are final and returns how many are.
   // Throws ERowsAbandoned when the producer stops first.
   int WaitBeyond(int seen) const {
-    for (;;) {
-      const int done = done_.load(std::memory_order_acquire);
-      if (done == kAbandoned) throw ERowsAbandoned();
-      if (done > seen) return done;
-      done_.wait(done, std::memory_order_acquire);
-    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return done_ == kAbandoned || done_ > seen; });
+    if (done_ == kAbandoned) throw ERowsAbandoned();
+    return done_;
   }
 
  private:
   static constexpr int kAbandoned = -1;
-  std::atomic<int> done_{0};
+
+  void Set(int rows) noexcept {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      done_ = rows;
+    }
+    changed_.notify_one();
+  }
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  int done_ = 0;
 };
 
 }  // namespace tessory
