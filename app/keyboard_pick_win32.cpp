@@ -60,8 +60,8 @@ void MakeIconKeyboardReachable(HWND icon, const std::string& name, UINT startMes
   SetWindowSubclass(icon, &IconProc, kIconSubclass, startMessage);
 }
 
-KeyboardPick::KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first, const GrabOptions& grab)
-    : owner_(owner), windows_(std::move(windows)), grab_(grab), outline_(owner) {
+KeyboardPick::KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first)
+    : owner_(owner), windows_(std::move(windows)), outline_(owner) {
   const auto at = std::find(windows_.begin(), windows_.end(), first);
   index_ = at == windows_.end() ? 0 : static_cast<std::size_t>(at - windows_.begin());
   keys_.reset(SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardPick::KeyboardProc, GetModuleHandleW(nullptr), 0));
@@ -89,7 +89,7 @@ HWND KeyboardPick::Current() const {
 void KeyboardPick::ShowCurrent() {
   HWND window = Current();
   if (!window) return outline_.Hide();
-  const RECT rect = GrabRect(window, grab_);
+  const RECT rect = GrabRect(window);
   std::wstring title(256, L'\0');
   title.resize(std::max(0, GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
   // The label goes inside the window's top-left corner, as if the pointer were there.

@@ -26,7 +26,7 @@ class KeyboardPick {
 
   // Starts a pick for `owner` among `windows` (top of the stacking order
   // first), at `first` when it is one of them, else at the top.
-  KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first, const GrabOptions& grab);
+  KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first);
   ~KeyboardPick();
   KeyboardPick(const KeyboardPick&) = delete;
   KeyboardPick& operator=(const KeyboardPick&) = delete;
@@ -43,7 +43,6 @@ class KeyboardPick {
   HWND owner_;
   std::vector<HWND> windows_;
   std::size_t index_ = 0;
-  GrabOptions grab_;
   PickOutline outline_;
   UniqueHhook keys_;
 };

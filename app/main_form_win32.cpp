@@ -244,7 +244,7 @@ void TMainForm::ShowPick() {
   if (target == GetDesktopWindow() || target == GetShellWindow() || process == GetCurrentProcessId()) target = nullptr;
   if (!target) return drag_->Outline(nullptr, {}, {}, pointer);
   if (target == drag_->OutlinedWindow()) return drag_->FollowPointer(pointer);
-  const RECT rect = GrabRect(target, grabOptions_);
+  const RECT rect = GrabRect(target);
   std::wstring title(256, L'\0');
   title.resize(std::max(0, GetWindowTextW(target, title.data(), static_cast<int>(title.size()))));
   drag_->Outline(target, rect, PickLabelText(Narrow(title), rect.right - rect.left, rect.bottom - rect.top), pointer);
@@ -278,7 +278,7 @@ void TMainForm::TargetImgMouseUp(int x, int y) {
 void TMainForm::CaptureTarget(HWND target, bool fromHotkey) {
   BusyScope busy(busy_);
   CaptureDelivery delivery = Delivery();
-  GrabOptions options = grabOptions_;
+  GrabOptions options;
   options.drawPointer = fromHotkey && settings_.CapturePointer;
   CaptureWindow(target, {Handle(), Application::Instance().Handle(), fromHotkey ? SW_SHOWNOACTIVATE : SW_SHOW}, image_,
                 delivery, settings_.SaveOption, options);
@@ -302,7 +302,7 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
   GetCursorPos(&pointer);
   HWND target = lookup == HotkeyAction::ActiveWindow ? ActiveWindowTarget() : WindowOrPopupOwnerAt(pointer);
   if (!target || !IsWindow(target)) return;
-  GrabOptions options = grabOptions_;
+  GrabOptions options;
   options.source = CopySource::Screen;
   options.drawPointer = settings_.CapturePointer;
   std::vector<RECT> parts{GrabRect(target, options)};
@@ -328,7 +328,7 @@ void TMainForm::StartKeyboardPick() {
   if (windows.empty()) return;
   countdown_.reset();
   tooltip_.Activate(false);
-  pick_ = std::make_unique<KeyboardPick>(Handle(), std::move(windows), ActiveWindowTarget(), grabOptions_);
+  pick_ = std::make_unique<KeyboardPick>(Handle(), std::move(windows), ActiveWindowTarget());
 }
 
 void TMainForm::KeyboardPickRequest(KeyboardPick::Request request) {

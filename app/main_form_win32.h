@@ -133,7 +133,6 @@ class TMainForm final : public Form, public MainWindowValues {
   std::unique_ptr<TImageTypeForm> imageTypeForm_;
   SaveNotice saveNotice_;  // before the platform that shows it
   Win32DeliveryPlatform platform_;
-  GrabOptions grabOptions_;
   HWND pickedWindow_ = nullptr;
   std::unique_ptr<DragSession> drag_;
   bool placedFromSettings_ = false;
