@@ -5,6 +5,7 @@
 #include <set>
 
 #include "framework/error.h"
+#include "imaging/pixel_buffer.h"
 #include "support/test_images.h"
 
 namespace tessory {
@@ -139,6 +140,21 @@ TEST(PixelFormats, StrideOverflowIsOutOfResources) {
   EXPECT_EQ(RowStride(101, 24), 304u);
   EXPECT_EQ(RowStride(3, 16), 8u);
   EXPECT_THROW(RowStride(-1, 24), EOutOfResources);
+}
+
+// A picture's block given back serves the next picture of about its size,
+// a smaller one included, and keeps its whole capacity through that.
+TEST(PixelBuffers, GivenBackBlocksServeTheNextPictures) {
+  constexpr std::size_t kLarge = std::size_t{5} << 20, kSmaller = std::size_t{9} << 19;
+  void* first = large_block::Allocate(kLarge);
+  large_block::Free(first, kLarge);
+  void* smaller = large_block::Allocate(kSmaller);
+  EXPECT_EQ(smaller, first);
+  large_block::Free(smaller, kSmaller);
+  auto* again = static_cast<std::uint8_t*>(large_block::Allocate(kLarge));
+  EXPECT_EQ(again, first);
+  again[kLarge - 1] = 1;  // the whole first size is there
+  large_block::Free(again, kLarge);
 }
 
 }  // namespace
