@@ -4,8 +4,8 @@ namespace tessory {
 
 DragSession* DragSession::watching_ = nullptr;
 
-DragSession::DragSession(HWND owner)
-    : owner_(owner), capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(owner) {
+DragSession::DragSession(HWND owner, PickOutline& outline)
+    : owner_(owner), capture_(owner), cursor_(LoadCursorW(nullptr, IDC_CROSS)), outline_(outline) {
   // A low-level hook sees the key whichever window has the focus. Without
   // it (hooks refused) Escape still ends the drag where the window has it.
   watching_ = this;
@@ -13,7 +13,7 @@ DragSession::DragSession(HWND owner)
 }
 
 DragSession::~DragSession() {
-  outline_.Hide();
+  outline_.Hide();  // first: gone before anything else is put back
   if (watching_ == this) watching_ = nullptr;
 }
 

@@ -1,7 +1,8 @@
 // One drag of the target icon, from the press to its end: the pointer
 // captured for the main window, the cross pointer, the outline of the window
 // a release would capture, and Escape watched wherever the keyboard focus
-// is. Ending the session, on any path, puts every one of them back.
+// is. Ending the session, on any path, puts every one of them back; the
+// outline's windows are only hidden, since they outlive the drag.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +17,9 @@ namespace tessory {
 class DragSession {
  public:
   // Starts the drag for `owner`. Escape, pressed while the session lasts,
-  // posts WM_CANCELMODE to `owner` and goes to no other window.
-  explicit DragSession(HWND owner);
+  // posts WM_CANCELMODE to `owner` and goes to no other window. `outline`
+  // is the owner's, hidden between drags.
+  DragSession(HWND owner, PickOutline& outline);
   ~DragSession();
   DragSession(const DragSession&) = delete;
   DragSession& operator=(const DragSession&) = delete;
@@ -42,7 +44,7 @@ class DragSession {
   MouseCapture capture_;
   CursorOverride cursor_;
   UniqueHhook escapeWatch_;
-  PickOutline outline_;  // last: hidden before anything else is put back
+  PickOutline& outline_;
   HWND outlined_ = nullptr;
 };
 

@@ -60,8 +60,8 @@ void MakeIconKeyboardReachable(HWND icon, const std::string& name, UINT startMes
   SetWindowSubclass(icon, &IconProc, kIconSubclass, startMessage);
 }
 
-KeyboardPick::KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first)
-    : owner_(owner), windows_(std::move(windows)), outline_(owner) {
+KeyboardPick::KeyboardPick(HWND owner, PickOutline& outline, std::vector<HWND> windows, HWND first)
+    : owner_(owner), windows_(std::move(windows)), outline_(outline) {
   const auto at = std::find(windows_.begin(), windows_.end(), first);
   index_ = at == windows_.end() ? 0 : static_cast<std::size_t>(at - windows_.begin());
   keys_.reset(SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardPick::KeyboardProc, GetModuleHandleW(nullptr), 0));

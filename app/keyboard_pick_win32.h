@@ -25,8 +25,9 @@ class KeyboardPick {
   static constexpr UINT kKeyMessage = WM_APP + 22;
 
   // Starts a pick for `owner` among `windows` (top of the stacking order
-  // first), at `first` when it is one of them, else at the top.
-  KeyboardPick(HWND owner, std::vector<HWND> windows, HWND first);
+  // first), at `first` when it is one of them, else at the top, drawn with
+  // the owner's `outline`, which the pick hides as it ends.
+  KeyboardPick(HWND owner, PickOutline& outline, std::vector<HWND> windows, HWND first);
   ~KeyboardPick();
   KeyboardPick(const KeyboardPick&) = delete;
   KeyboardPick& operator=(const KeyboardPick&) = delete;
@@ -43,7 +44,7 @@ class KeyboardPick {
   HWND owner_;
   std::vector<HWND> windows_;
   std::size_t index_ = 0;
-  PickOutline outline_;
+  PickOutline& outline_;
   UniqueHhook keys_;
 };
 

@@ -203,10 +203,15 @@ bool TMainForm::OverIcon(int x, int y) const {
   return x >= corner.x && y >= corner.y && x < corner.x + Scale(15) && y < corner.y + Scale(13);
 }
 
+PickOutline& TMainForm::PickOutlineWindows() {
+  if (!pickOutline_) pickOutline_ = std::make_unique<PickOutline>(Handle());
+  return *pickOutline_;
+}
+
 void TMainForm::TargetImgMouseDown() {
   countdown_.reset();  // a new drag replaces a countdown or a keyboard pick in progress
   pick_.reset();
-  drag_ = std::make_unique<DragSession>(Handle());
+  drag_ = std::make_unique<DragSession>(Handle(), PickOutlineWindows());
   tooltip_.Activate(false);  // no hint pops up over the pick; EndDrag turns hints on again
   ShowPick();
 }
@@ -328,7 +333,7 @@ void TMainForm::StartKeyboardPick() {
   if (windows.empty()) return;
   countdown_.reset();
   tooltip_.Activate(false);
-  pick_ = std::make_unique<KeyboardPick>(Handle(), std::move(windows), ActiveWindowTarget());
+  pick_ = std::make_unique<KeyboardPick>(Handle(), PickOutlineWindows(), std::move(windows), ActiveWindowTarget());
 }
 
 void TMainForm::KeyboardPickRequest(KeyboardPick::Request request) {

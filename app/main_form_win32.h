@@ -97,6 +97,7 @@ class TMainForm final : public Form, public MainWindowValues {
   void CreateControls();
   void AddTooltips();
   void EndDrag();
+  PickOutline& PickOutlineWindows();  // made at first use
   void ShowPick();
   void PlaceByDefault();
   POINT IconCorner() const { return {Scale(2), Scale(3)}; }
@@ -134,7 +135,11 @@ class TMainForm final : public Form, public MainWindowValues {
   SaveNotice saveNotice_;  // before the platform that shows it
   Win32DeliveryPlatform platform_;
   HWND pickedWindow_ = nullptr;
-  std::unique_ptr<DragSession> drag_;
+  // The outline of a drag or a keyboard pick, made at the first and kept:
+  // creating and destroying its windows with every pick would cost each
+  // capture several milliseconds.
+  std::unique_ptr<PickOutline> pickOutline_;
+  std::unique_ptr<DragSession> drag_;  // after the outline it borrows
   bool placedFromSettings_ = false;
   Tooltips tooltip_;
   UniqueHbitmap targetBitmap_;
@@ -145,7 +150,7 @@ class TMainForm final : public Form, public MainWindowValues {
   int busy_ = 0;  // captures and dialogs in progress
   std::unique_ptr<CaptureCountdown> countdown_;
   HotkeyAction countdownLookup_ = HotkeyAction::PointerWindow;
-  std::unique_ptr<KeyboardPick> pick_;
+  std::unique_ptr<KeyboardPick> pick_;  // after the outline it borrows
 };
 
 }  // namespace tessory

@@ -8,7 +8,7 @@
 namespace tessory {
 namespace {
 
-constexpr wchar_t kBandClass[] = L"TessoryPickOutline";
+constexpr wchar_t kFrameClass[] = L"TessoryPickOutline";
 constexpr wchar_t kLabelClass[] = L"TessoryPickLabel";
 constexpr DWORD kPartExStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
 constexpr UINT kPlaceFlags = SWP_NOACTIVATE | SWP_NOOWNERZORDER;
@@ -67,12 +67,12 @@ RECT Inset(RECT rect, int by) {
 
 PickOutline::PickOutline(HWND owner) {
   static const bool registered = [] {
-    RegisterPartClass(kBandClass, &PickOutline::PartProc);
+    RegisterPartClass(kFrameClass, &PickOutline::PartProc);
     RegisterPartClass(kLabelClass, &PickOutline::PartProc);
     return true;
   }();
   (void)registered;
-  for (UniqueHwnd& band : bands_) band.reset(CreatePart(kBandClass, owner));
+  frame_.reset(CreatePart(kFrameClass, owner));
   label_.reset(CreatePart(kLabelClass, owner));
 }
 
@@ -90,15 +90,18 @@ void PickOutline::Show(const RECT& target, const std::string& text, POINT pointe
   edge_ = std::max(1, ScaleToDpi(kEdge, dpi));
   ring_ = OutlineRing(ToPixelRect(target), VirtualScreen(), thickness_);
   if (ring_.Empty()) return Hide();
-  const auto bands = RingBands(ring_, thickness_);
-  HDWP batch = BeginDeferWindowPos(4);
-  for (std::size_t i = 0; i < bands.size() && batch; ++i) {
-    const PixelRect& band = bands[i];
-    batch = DeferWindowPos(batch, bands_[i].get(), HWND_TOPMOST, band.left, band.top, band.Width(), band.Height(),
-                           kPlaceFlags | SWP_SHOWWINDOW);
+  // The frame covers the ring's outer rectangle, shaped to its four bands
+  // (in the window's own coordinates).
+  UniqueHrgn shape(CreateRectRgn(0, 0, 0, 0));
+  for (const PixelRect& band : RingBands(ring_, thickness_)) {
+    const UniqueHrgn part(CreateRectRgn(band.left - ring_.left, band.top - ring_.top, band.right - ring_.left,
+                                        band.bottom - ring_.top));
+    if (shape && part) CombineRgn(shape.get(), shape.get(), part.get(), RGN_OR);
   }
-  if (batch) EndDeferWindowPos(batch);
-  for (const UniqueHwnd& band : bands_) InvalidateRect(band.get(), nullptr, FALSE);
+  if (shape && SetWindowRgn(frame_.get(), shape.get(), TRUE)) (void)shape.release();  // the window owns it now
+  SetWindowPos(frame_.get(), HWND_TOPMOST, ring_.left, ring_.top, ring_.Width(), ring_.Height(),
+               kPlaceFlags | SWP_SHOWWINDOW);
+  InvalidateRect(frame_.get(), nullptr, FALSE);
   ShowLabel(text, pointer);
 }
 
@@ -143,16 +146,14 @@ void PickOutline::PlaceLabel(POINT pointer) {
 void PickOutline::Hide() {
   visible_ = false;
   ring_ = {};
-  for (const UniqueHwnd& band : bands_) ShowWindow(band.get(), SW_HIDE);
+  ShowWindow(frame_.get(), SW_HIDE);
   ShowWindow(label_.get(), SW_HIDE);
 }
 
-void PickOutline::PaintBand(HWND band, HDC dc) const {
-  RECT placed;
-  GetWindowRect(band, &placed);
+void PickOutline::PaintFrame(HDC dc) const {
   RECT ring = ToRect(ring_);
-  OffsetRect(&ring, -placed.left, -placed.top);
-  // Dark edge, amber line, dark edge: each band shows its part of the ring.
+  OffsetRect(&ring, -ring_.left, -ring_.top);
+  // Dark edge, amber line, dark edge; the shape leaves the middle out.
   Fill(dc, ring, kDark);
   Fill(dc, Inset(ring, edge_), kAccent);
   Fill(dc, Inset(ring, thickness_ - edge_), kDark);
@@ -187,7 +188,7 @@ LRESULT CALLBACK PickOutline::PartProc(HWND window, UINT message, WPARAM wParam,
         if (window == outline->label_.get())
           outline->PaintLabel(dc);
         else
-          outline->PaintBand(window, dc);
+          outline->PaintFrame(dc);
       }
       EndPaint(window, &paint);
       return 0;

@@ -1,12 +1,12 @@
 // The outline a drag draws around the window its release would capture,
 // with a label of the window's title and size beside the pointer. Both are
 // windows of their own that never take focus, clicks or the pointer's pick:
-// layered, click-through, topmost tool windows.
+// layered, click-through, topmost tool windows. The outline is one window
+// shaped to its ring, so that ending a pick hides two windows, not five.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
 #include <string>
 
 #include "app/pick_outline.h"
@@ -31,18 +31,18 @@ class PickOutline {
   // Hides outline and label; the windows they covered repaint that part.
   void Hide();
   // The outline's windows, for checks that they stay out of the pick.
-  HWND Band(int index) const { return bands_[index].get(); }
+  HWND Frame() const { return frame_.get(); }
   HWND Label() const { return label_.get(); }
 
  private:
   // The band and label windows' procedure: paints them, lets clicks through.
   static LRESULT CALLBACK PartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   HWND CreatePart(const wchar_t* windowClass, HWND owner);
-  void PaintBand(HWND band, HDC dc) const;
+  void PaintFrame(HDC dc) const;
   void PaintLabel(HDC dc) const;
   void PlaceLabel(POINT pointer);
 
-  std::array<UniqueHwnd, 4> bands_;
+  UniqueHwnd frame_;
   UniqueHwnd label_;
   UniqueHfont font_;
   PixelRect ring_;

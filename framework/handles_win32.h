@@ -50,6 +50,7 @@ using UniqueHdc = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
 using UniqueHbitmap = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
 using UniqueHpalette = UniqueHandle<NullHandleTraits<HPALETTE, ::DeleteObject>>;
 using UniqueHbrush = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;
+using UniqueHrgn = UniqueHandle<NullHandleTraits<HRGN, ::DeleteObject>>;
 using UniqueHfont = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
 using UniqueHkey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
 using UniqueHmodule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;

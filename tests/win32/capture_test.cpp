@@ -128,14 +128,14 @@ TEST_F(WindowTest, PickSeesThroughTheOutlineAndItsLabel) {
   PickOutline outline(nullptr);
   outline.Show(inner, "Known   160 x 80", {inner.left + 10, inner.top + 10});
   KnownWindow::Pump();
-  ASSERT_TRUE(IsWindowVisible(outline.Band(0)));
+  ASSERT_TRUE(IsWindowVisible(outline.Frame()));
   RECT band, label;
-  GetWindowRect(outline.Band(0), &band);
+  GetWindowRect(outline.Frame(), &band);
   GetWindowRect(outline.Label(), &label);
   EXPECT_EQ(TopLevelWindowAt({band.left + 5, band.top + 1}, nullptr), known.Handle());
   EXPECT_EQ(TopLevelWindowAt({label.left + 5, label.top + 5}, nullptr), known.Handle());
   outline.Hide();
-  EXPECT_FALSE(IsWindowVisible(outline.Band(0)));
+  EXPECT_FALSE(IsWindowVisible(outline.Frame()));
   EXPECT_FALSE(IsWindowVisible(outline.Label()));
 }
 
@@ -431,10 +431,10 @@ TEST_F(MainFormTest, LosingThePointerCaptureEndsTheDrag) {
   ASSERT_NE(form.Drag(), nullptr);
   EXPECT_EQ(GetCapture(), form.Handle());
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
-  const HWND band = form.Drag()->OutlineWindows().Band(0);
+  const HWND frame = form.Drag()->OutlineWindows().Frame();
   SetCapture(other.Handle());  // taken away, as another program's window may
   EXPECT_EQ(form.Drag(), nullptr);
-  EXPECT_FALSE(IsWindow(band));
+  EXPECT_FALSE(IsWindowVisible(frame));
   EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
   ReleaseCapture();
 }
