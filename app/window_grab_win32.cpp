@@ -58,14 +58,6 @@ class Compositor {
   AttributeFn attribute_ = nullptr;
 };
 
-// Whether the target's thread answers within the timeout. A hung target is
-// neither repainted nor re-stacked synchronously, so it cannot freeze us.
-bool Answers(HWND target, UINT timeoutMs) {
-  if (IsHungAppWindow(target)) return false;
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, timeoutMs, &ignored) != 0;
-}
-
 // Raises the target above all windows and puts its stacking back as it
 // was: a window that was always-on-top stays so, any other is made normal.
 class RaisedWindow {
@@ -172,6 +164,12 @@ void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& c
 
 }  // namespace
 
+bool TargetAnswers(HWND target, UINT timeoutMs) {
+  if (IsHungAppWindow(target)) return false;
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
 RECT GrabRect(HWND target, const GrabOptions& options) {
   const Compositor& compositor = TheCompositor();
   RECT rect{};
@@ -181,6 +179,10 @@ RECT GrabRect(HWND target, const GrabOptions& options) {
 }
 
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
+  return GrabWindowImage(target, options, TargetAnswers(target, options.answerTimeoutMs));
+}
+
+CaptureImage GrabWindowImage(HWND target, const GrabOptions& options, bool answers) {
   const Compositor& compositor = TheCompositor();
   const bool fromScreen = UsesScreen(options, compositor);
   const RECT rect = GrabRect(target, options);
@@ -190,8 +192,6 @@ CaptureImage GrabWindowImage(HWND target, const GrabOptions& options) {
   WindowDc windowDc(target, fromScreen ? nullptr : GetDCEx(target, nullptr, kWindowContext));
   if (!fromScreen && !windowDc) throw Error("Canvas does not allow drawing");
   capture_steps::Mark("rectangle read");
-  const bool answers = Answers(target, options.answerTimeoutMs);
-  capture_steps::Mark("answer checked");
   RaisedWindow raised(target, answers);
   capture_steps::Mark("raised");
   if (answers) {
@@ -287,12 +287,19 @@ void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& ima
                    std::int32_t saveOption, const GrabOptions& options) {
   if (!target || !IsWindow(target)) return;
   delivery.SetCapturedWindow(DescribeWindow(target));
-  CaptureWithWindowsHidden(windows, image, delivery, saveOption, [&] { return GrabWindowImage(target, options); });
+  // Asked while the program's windows still cover the target: it is idle
+  // then and answers at once, where just after the hiding it would first
+  // repaint what they uncovered.
+  const bool answers = TargetAnswers(target, options.answerTimeoutMs);
+  capture_steps::Mark("answer checked");
+  CaptureWithWindowsHidden(windows, image, delivery, saveOption,
+                           [&] { return GrabWindowImage(target, options, answers); });
 }
 
 void CaptureWithWindowsHidden(const ProgramWindows& windows, CaptureImage& image, CaptureDelivery& delivery,
                               std::int32_t saveOption, const std::function<CaptureImage()>& grab) {
   ShowWindow(windows.mainWindow, SW_HIDE);
+  capture_steps::Mark("main window hidden");
   if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_HIDE);
   capture_steps::Mark("windows hidden");
   // Shown again on every way out, before any error reaches the error box.

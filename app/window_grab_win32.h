@@ -38,6 +38,14 @@ RECT GrabRect(HWND target, const GrabOptions& options = {});
 // offers it, else black (kOffScreenFill).
 // Throws "Canvas does not allow drawing" without a device context.
 CaptureImage GrabWindowImage(HWND target, const GrabOptions& options = {});
+// The same, with `answers` from TargetAnswers asked beforehand: a target
+// that did not answer is raised and put back without waiting for it, and
+// is not sent WM_PAINT.
+CaptureImage GrabWindowImage(HWND target, const GrabOptions& options, bool answers);
+
+// Whether the target's thread answers a message within `timeoutMs`. A hung
+// target cannot hold the grab.
+bool TargetAnswers(HWND target, UINT timeoutMs);
 
 // The colour of a window's parts that lie on no monitor, where the system
 // cannot render them.
