@@ -126,35 +126,51 @@ using LitLenCode = HuffmanCode<11>;
 using DistCode = HuffmanCode<9>;
 using Precode = HuffmanCode<7>;
 
-// The stream's bits from a position; past the end it reads zeros, and
-// Overrun() tells that the walk went there.
+// The stream's bits, read a word at a time into a buffer of at least 56
+// bits. Past the end it reads zeros, and Overrun() tells that the walk went
+// there.
 class BitReader {
  public:
-  explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes), bits_(bytes.size() * 8) {}
+  explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-  // At least 57 bits from the position, lowest first.
-  std::uint64_t Peek() const {
-    const std::size_t at = position_ / 8;
-    std::uint64_t word = 0;
-    if (at + 8 <= bytes_.size() && std::endian::native == std::endian::little) {
-      std::memcpy(&word, bytes_.data() + at, 8);
+  // Tops the buffer up to at least 56 bits. Bits above those counted are
+  // either zero or the stream's own, so adding them again changes nothing.
+  void Refill() {
+    if (at_ + 8 <= bytes_.size() && std::endian::native == std::endian::little) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes_.data() + at_, 8);
+      bits_ |= word << count_;
+      at_ += (63 - count_) >> 3;
+      count_ |= 56;
     } else {
-      for (std::size_t i = at; i < std::min(at + 8, bytes_.size()); ++i) {
-        word |= std::uint64_t{bytes_[i]} << (8 * (i - at));
+      for (; count_ < 56; count_ += 8, ++at_) {
+        bits_ |= std::uint64_t{at_ < bytes_.size() ? bytes_[at_] : std::uint8_t{0}} << count_;
       }
     }
-    return word >> (position_ % 8);
   }
-  void Skip(std::size_t bits) { position_ += bits; }
-  void AlignToByte() { position_ = (position_ + 7) / 8 * 8; }
-  std::size_t Position() const { return position_; }
-  bool Overrun() const { return position_ > bits_; }
-  std::size_t BytesLeft() const { return Overrun() ? 0 : bytes_.size() - (position_ + 7) / 8; }
+  // The buffered bits, lowest first; at least 56 after a Refill().
+  std::uint64_t Bits() const { return bits_; }
+  void Consume(std::size_t bits) {
+    bits_ >>= bits;
+    count_ -= bits;
+  }
+
+  std::size_t Position() const { return at_ * 8 - count_; }
+  bool Overrun() const { return Position() > bytes_.size() * 8; }
+  void AlignToByte() { Consume(count_ % 8); }
+  std::size_t BytesLeft() const { return Overrun() ? 0 : bytes_.size() - (Position() + 7) / 8; }
+  // Skips whole bytes from a byte boundary.
+  void SkipBytes(std::size_t bytes) {
+    at_ = Position() / 8 + bytes;
+    bits_ = 0;
+    count_ = 0;
+  }
 
  private:
   std::span<const std::uint8_t> bytes_;
-  std::size_t bits_;
-  std::size_t position_ = 0;
+  std::size_t at_ = 0;  // the next byte to read into the buffer
+  std::uint64_t bits_ = 0;
+  std::size_t count_ = 0;
 };
 
 struct Codes {
@@ -181,17 +197,20 @@ const Codes& FixedCodes() {
 
 // Reads a dynamic block's code lengths and builds its codes.
 bool ReadDynamicCodes(BitReader& reader, Codes& codes) {
-  std::uint64_t bits = reader.Peek();
+  reader.Refill();
+  std::uint64_t bits = reader.Bits();
   const std::size_t litLenCount = (bits & 31) + 257, distCount = (bits >> 5 & 31) + 1,
                     precodeCount = (bits >> 10 & 15) + 4;
-  reader.Skip(14);
+  reader.Consume(14);
   if (litLenCount > 286 || distCount > 30) return false;
   constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                            11, 4,  12, 3, 13, 2, 14, 1, 15};
   std::array<std::uint8_t, kPrecodeSymbols> precodeLengths{};
-  bits = reader.Peek();
-  for (std::size_t i = 0; i < precodeCount; ++i) precodeLengths[kPrecodeOrder[i]] = bits >> (3 * i) & 7;
-  reader.Skip(3 * precodeCount);
+  for (std::size_t i = 0; i < precodeCount; ++i) {
+    reader.Refill();
+    precodeLengths[kPrecodeOrder[i]] = reader.Bits() & 7;
+    reader.Consume(3);
+  }
   Precode precode;
   if (!precode.Build(precodeLengths, kSymbolInfo.precode.data())) return false;
 
@@ -199,14 +218,15 @@ bool ReadDynamicCodes(BitReader& reader, Codes& codes) {
   const std::size_t total = litLenCount + distCount;
   for (std::size_t n = 0; n < total;) {
     if (reader.Overrun()) return false;
-    bits = reader.Peek();
+    reader.Refill();
+    bits = reader.Bits();
     const std::uint32_t entry = precode.Decode(bits);
     if (!entry) return false;
     const unsigned codeBits = entry & kBitsMask, symbol = entry >> kSymbolShift;
     bits >>= codeBits;
     if (symbol < 16) {
       lengths[n++] = static_cast<std::uint8_t>(symbol);
-      reader.Skip(codeBits);
+      reader.Consume(codeBits);
       continue;
     }
     std::uint8_t value = 0;
@@ -215,13 +235,13 @@ bool ReadDynamicCodes(BitReader& reader, Codes& codes) {
       if (n == 0) return false;
       value = lengths[n - 1];
       repeat = 3 + (bits & 3);
-      reader.Skip(codeBits + 2);
+      reader.Consume(codeBits + 2);
     } else if (symbol == 17) {
       repeat = 3 + (bits & 7);
-      reader.Skip(codeBits + 3);
+      reader.Consume(codeBits + 3);
     } else {
       repeat = 11 + (bits & 127);
-      reader.Skip(codeBits + 7);
+      reader.Consume(codeBits + 7);
     }
     if (repeat > total - n) return false;
     std::fill_n(lengths.begin() + n, repeat, value);
@@ -237,16 +257,17 @@ bool SkipSymbols(BitReader& reader, const Codes& codes) {
     // Every symbol takes at least one bit, so the walk ends within the
     // stream's bits or stops here.
     if (reader.Overrun()) return false;
-    const std::uint64_t bits = reader.Peek();
+    reader.Refill();
+    const std::uint64_t bits = reader.Bits();
     const std::uint32_t entry = codes.litLen.Decode(bits);
     if (!entry) return false;
-    std::size_t taken = entry & kBitsMask;
+    std::size_t used = entry & kBitsMask;
     if (entry & kLength) {
-      const std::uint32_t dist = codes.dist.Decode(bits >> taken);  // at most 20 bits in, 28 more
+      const std::uint32_t dist = codes.dist.Decode(bits >> used);  // at most 20 bits in, 28 more
       if (!dist) return false;
-      taken += dist & kBitsMask;
+      used += dist & kBitsMask;
     }
-    reader.Skip(taken);
+    reader.Consume(used);
     if (entry & kEnd) return !reader.Overrun();
   }
 }
@@ -258,17 +279,20 @@ std::optional<DeflateFinalBlock> FindFinalBlock(std::span<const std::uint8_t> st
   Codes dynamic;
   for (;;) {
     const std::size_t headerBit = reader.Position();
-    const std::uint64_t header = reader.Peek();
-    reader.Skip(3);
+    reader.Refill();
+    const std::uint64_t header = reader.Bits();
+    reader.Consume(3);
     if (reader.Overrun()) return std::nullopt;
     switch (header >> 1 & 3) {
       case 0: {  // stored: LEN, its complement, LEN bytes
         reader.AlignToByte();
         if (reader.BytesLeft() < 4) return std::nullopt;
-        const std::uint64_t sizes = reader.Peek();
+        reader.Refill();
+        const std::uint64_t sizes = reader.Bits();
         const std::size_t length = sizes & 0xFFFF;
         if ((sizes >> 16 & 0xFFFF) != (~length & 0xFFFF) || reader.BytesLeft() - 4 < length) return std::nullopt;
-        reader.Skip(32 + 8 * length);
+        reader.Consume(32);
+        reader.SkipBytes(length);
         break;
       }
       case 1:
