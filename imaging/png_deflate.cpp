@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -96,48 +97,6 @@ constexpr std::size_t kMinPartBytes = std::size_t{1} << 20;
 // Bytes a part may grow by when its end is opened (an empty stored block).
 constexpr std::size_t kOpenEndBytes = 5;
 
-struct Compressor {
-  UniqueCompressor compressor;
-  int level = 0;
-};
-
-struct Workspace {
-  std::mutex turn;
-  Block rows24, filteredRows, stream;
-  // One per part; the first also compresses in one call.
-  std::array<Compressor, kMaxParts> compressors;
-};
-
-Workspace& TheWorkspace() {
-  static Workspace* const workspace = [] {
-    libdeflate_set_memory_allocator(AllocateForLibrary, FreeForLibrary);
-    return new Workspace;  // kept to the end of the process
-  }();
-  return *workspace;
-}
-
-// The compressor of part `index` at `level`, or null if the library cannot
-// set one up.
-libdeflate_compressor* CompressorAt(Workspace& workspace, std::size_t index, int level) {
-  Compressor& slot = workspace.compressors[index];
-  if (!slot.compressor || slot.level != level) {
-    slot.compressor.reset();
-    slot.compressor.reset(libdeflate_alloc_compressor(level));
-    slot.level = level;
-  }
-  return slot.compressor.get();
-}
-
-std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<const std::uint8_t> data, int level) {
-  libdeflate_compressor* const compressor = CompressorAt(workspace, 0, level);
-  if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  const std::span<std::uint8_t> room = workspace.stream.Room(libdeflate_zlib_compress_bound(compressor, data.size()));
-  // The bound is the worst case, so the stream always fits.
-  const std::size_t size = libdeflate_zlib_compress(compressor, data.data(), data.size(), room.data(), room.size());
-  if (size == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  return room.first(size);
-}
-
 // The two bytes libdeflate puts in front of a zlib stream: deflate with a
 // 32 KB window, and the level as zlib's four-step hint.
 std::array<std::uint8_t, 2> ZlibHeader(int level) {
@@ -190,6 +149,108 @@ void CompressPart(DeflatePart& part) noexcept {
   part.size = part.last || size == 0 ? size : OpenEnd(part.room, size);
 }
 
+// Threads that compress parts, started by the first write in parts and
+// kept, like the compressors, for the life of the process: under Wine a
+// thread started and ended per write costs 4 to 11 ms, more than its part
+// saves, while waking a waiting one costs under a millisecond.
+class PartWorkers {
+ public:
+  PartWorkers() = default;
+  PartWorkers(const PartWorkers&) = delete;
+  PartWorkers& operator=(const PartWorkers&) = delete;
+
+  // Compresses `parts`: the first on the caller's thread, each other on a
+  // worker, or on the caller's thread where no worker can be started.
+  // Returns once every part is done.
+  void Run(std::span<DeflatePart> parts) {
+    std::size_t onWorkers = 0;
+    {
+      std::lock_guard lock(mutex_);
+      for (std::size_t i = 1; i < parts.size(); ++i, ++onWorkers) {
+        if (i > started_) {
+          try {
+            threads_[i] = std::thread(&PartWorkers::Serve, this, i);
+          } catch (...) {
+            break;
+          }
+          started_ = i;
+        }
+        work_[i] = &parts[i];
+        ++pending_;
+      }
+    }
+    wake_.notify_all();
+    for (std::size_t i = 1 + onWorkers; i < parts.size(); ++i) CompressPart(parts[i]);
+    CompressPart(parts[0]);
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return pending_ == 0; });
+  }
+
+ private:
+  void Serve(std::size_t slot) noexcept {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return work_[slot] != nullptr; });
+      DeflatePart* const part = work_[slot];
+      lock.unlock();
+      CompressPart(*part);
+      lock.lock();
+      work_[slot] = nullptr;
+      if (--pending_ == 0) done_.notify_one();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::array<std::thread, kMaxParts> threads_;  // slot i serves part i; slot 0 is the caller's
+  std::array<DeflatePart*, kMaxParts> work_{};  // each slot's part, null while it waits
+  std::size_t started_ = 0;                     // slots 1 to started_ have a thread
+  std::size_t pending_ = 0;                     // parts given to workers and not yet done
+};
+
+struct Compressor {
+  UniqueCompressor compressor;
+  int level = 0;
+};
+
+struct Workspace {
+  std::mutex turn;
+  Block rows24, filteredRows, stream;
+  // One per part; the first also compresses in one call.
+  std::array<Compressor, kMaxParts> compressors;
+  PartWorkers workers;
+};
+
+Workspace& TheWorkspace() {
+  static Workspace* const workspace = [] {
+    libdeflate_set_memory_allocator(AllocateForLibrary, FreeForLibrary);
+    return new Workspace;  // kept to the end of the process
+  }();
+  return *workspace;
+}
+
+// The compressor of part `index` at `level`, or null if the library cannot
+// set one up.
+libdeflate_compressor* CompressorAt(Workspace& workspace, std::size_t index, int level) {
+  Compressor& slot = workspace.compressors[index];
+  if (!slot.compressor || slot.level != level) {
+    slot.compressor.reset();
+    slot.compressor.reset(libdeflate_alloc_compressor(level));
+    slot.level = level;
+  }
+  return slot.compressor.get();
+}
+
+std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<const std::uint8_t> data, int level) {
+  libdeflate_compressor* const compressor = CompressorAt(workspace, 0, level);
+  if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  const std::span<std::uint8_t> room = workspace.stream.Room(libdeflate_zlib_compress_bound(compressor, data.size()));
+  // The bound is the worst case, so the stream always fits.
+  const std::size_t size = libdeflate_zlib_compress(compressor, data.data(), data.size(), room.data(), room.size());
+  if (size == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  return room.first(size);
+}
+
 // `data` in `parts` parts joined into one zlib stream, or nothing where a
 // part could not be compressed or joined.
 std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<const std::uint8_t> data, int level,
@@ -208,18 +269,7 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<co
   }
   const std::span<std::uint8_t> room = workspace.stream.Room(roomBytes);
   for (std::size_t i = 0, at = 2; i < parts; at += partRoom[i], ++i) jobs[i].room = room.subspan(at, partRoom[i]);
-  {
-    // A thread that cannot start leaves its part to this one.
-    std::array<std::jthread, kMaxParts> threads;
-    for (std::size_t i = 1; i < parts; ++i) {
-      try {
-        threads[i] = std::jthread(CompressPart, std::ref(jobs[i]));
-      } catch (...) {
-        CompressPart(jobs[i]);
-      }
-    }
-    CompressPart(jobs[0]);
-  }  // joined
+  workspace.workers.Run(std::span(jobs).first(parts));
   const std::array<std::uint8_t, 2> header = ZlibHeader(level);
   std::memcpy(room.data(), header.data(), 2);
   std::size_t size = 2;

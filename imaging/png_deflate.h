@@ -36,10 +36,10 @@ class PngWorkspace {
   // one call. A compressor the library cannot set up throws EPngError.
   std::span<const std::uint8_t> CompressZlib(std::span<const std::uint8_t> data, int level);
 
-  // The same in `parts` parts (1 to 8, at most one per byte of `data`),
-  // each compressed on a thread of its own apart from the first, which the
-  // caller's thread takes. Where a part cannot be joined or a compressor
-  // cannot be had, the whole of `data` is compressed in one call instead.
+  // The same in `parts` parts (1 to 8, at most one per byte of `data`):
+  // the first on the caller's thread, each other on a worker thread the
+  // workspace keeps. Where a part cannot be joined or a compressor cannot
+  // be had, the whole of `data` is compressed in one call instead.
   std::span<const std::uint8_t> CompressZlibInParts(std::span<const std::uint8_t> data, int level, std::size_t parts);
 
  private:
