@@ -133,18 +133,41 @@ std::size_t OpenEnd(std::span<std::uint8_t> room, std::size_t size) {
   return lengthAt + 4;
 }
 
+// A compressor kept between writes, set up afresh when the level changes.
+class Compressor {
+ public:
+  // The compressor at `level`, or null if the library cannot set one up.
+  libdeflate_compressor* At(int level) noexcept {
+    if (!compressor_ || level_ != level) {
+      compressor_.reset();
+      compressor_.reset(libdeflate_alloc_compressor(level));
+      level_ = level;
+    }
+    return compressor_.get();
+  }
+
+ private:
+  UniqueCompressor compressor_;
+  int level_ = 0;
+};
+
 struct DeflatePart {
   std::span<const std::uint8_t> input;
   std::span<std::uint8_t> room;  // its compress bound and kOpenEndBytes
-  libdeflate_compressor* compressor = nullptr;
+  // Set up on the part's own thread: in a fresh process its tables are
+  // fresh pages too.
+  Compressor* compressor = nullptr;
+  int level = 0;
   bool last = false;
   std::size_t size = 0;  // 0 until compressed and joinable
   std::uint32_t adler = 1;
 };
 
 void CompressPart(DeflatePart& part) noexcept {
+  libdeflate_compressor* const compressor = part.compressor->At(part.level);
+  if (!compressor) return;
   part.adler = libdeflate_adler32(1, part.input.data(), part.input.size());
-  const std::size_t size = libdeflate_deflate_compress(part.compressor, part.input.data(), part.input.size(),
+  const std::size_t size = libdeflate_deflate_compress(compressor, part.input.data(), part.input.size(),
                                                        part.room.data(), part.room.size() - kOpenEndBytes);
   part.size = part.last || size == 0 ? size : OpenEnd(part.room, size);
 }
@@ -208,11 +231,6 @@ class PartWorkers {
   std::size_t pending_ = 0;                     // parts given to workers and not yet done
 };
 
-struct Compressor {
-  UniqueCompressor compressor;
-  int level = 0;
-};
-
 struct Workspace {
   std::mutex turn;
   Block rows24, filteredRows, stream;
@@ -229,20 +247,8 @@ Workspace& TheWorkspace() {
   return *workspace;
 }
 
-// The compressor of part `index` at `level`, or null if the library cannot
-// set one up.
-libdeflate_compressor* CompressorAt(Workspace& workspace, std::size_t index, int level) {
-  Compressor& slot = workspace.compressors[index];
-  if (!slot.compressor || slot.level != level) {
-    slot.compressor.reset();
-    slot.compressor.reset(libdeflate_alloc_compressor(level));
-    slot.level = level;
-  }
-  return slot.compressor.get();
-}
-
 std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<const std::uint8_t> data, int level) {
-  libdeflate_compressor* const compressor = CompressorAt(workspace, 0, level);
+  libdeflate_compressor* const compressor = workspace.compressors[0].At(level);
   if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
   const std::span<std::uint8_t> room = workspace.stream.Room(libdeflate_zlib_compress_bound(compressor, data.size()));
   // The bound is the worst case, so the stream always fits.
@@ -260,11 +266,12 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<co
   std::size_t roomBytes = 2 + 4;  // the zlib header and trailer
   for (std::size_t i = 0; i < parts; ++i) {
     DeflatePart& job = jobs[i];
-    job.compressor = CompressorAt(workspace, i, level);
-    if (!job.compressor) return {};
+    job.compressor = &workspace.compressors[i];
+    job.level = level;
     job.input = data.subspan(data.size() * i / parts, data.size() * (i + 1) / parts - data.size() * i / parts);
     job.last = i + 1 == parts;
-    partRoom[i] = libdeflate_deflate_compress_bound(job.compressor, job.input.size()) + kOpenEndBytes;
+    // The bound of any compressor: this one may not be set up yet.
+    partRoom[i] = libdeflate_deflate_compress_bound(nullptr, job.input.size()) + kOpenEndBytes;
     roomBytes += partRoom[i];
   }
   const std::span<std::uint8_t> room = workspace.stream.Room(roomBytes);
