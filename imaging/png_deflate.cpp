@@ -3,9 +3,14 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <thread>
 
+#include "imaging/deflate_blocks.h"
 #include "imaging/pixel_buffer.h"
 #include "imaging/png_writer.h"
 
@@ -81,11 +86,157 @@ class Block {
 // day.
 constexpr std::size_t kKeptBytes = std::size_t{40} << 20;
 
+// Rows compressed in parts: at most one part per core and eight in all,
+// none smaller than a megabyte. Each part starts without the window of the
+// one before and with fresh Huffman codes, which costs a few bytes in a
+// thousand at this size; smaller parts cost more and gain little, since a
+// megabyte takes a few milliseconds.
+constexpr std::size_t kMaxParts = 8;
+constexpr std::size_t kMinPartBytes = std::size_t{1} << 20;
+
+// Bytes a part may grow by when its end is opened (an empty stored block).
+constexpr std::size_t kOpenEndBytes = 5;
+
+// The two bytes libdeflate puts in front of a zlib stream: deflate with a
+// 32 KB window, and the level as zlib's four-step hint.
+std::array<std::uint8_t, 2> ZlibHeader(int level) {
+  const unsigned hint = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+  unsigned header = 0x7800 | hint << 6;
+  header |= 31 - header % 31;
+  return {static_cast<std::uint8_t>(header >> 8), static_cast<std::uint8_t>(header)};
+}
+
+// The Adler-32 of two pieces in a row from the Adler-32 of each, the
+// second `secondBytes` long.
+std::uint32_t CombineAdler32(std::uint32_t first, std::uint32_t second, std::size_t secondBytes) {
+  constexpr std::uint64_t kBase = 65521;
+  const std::uint64_t firstSum = first & 0xFFFF, length = secondBytes % kBase;
+  const std::uint64_t sum = (firstSum + (second & 0xFFFF) + kBase - 1) % kBase;
+  const std::uint64_t sumOfSums = ((first >> 16) + (second >> 16) + length * (firstSum + kBase - 1)) % kBase;
+  return static_cast<std::uint32_t>(sumOfSums << 16 | sum);
+}
+
+// Makes the raw deflate stream in `room`'s first `size` bytes continuable:
+// its final block becomes an ordinary one, followed by an empty stored
+// block that ends on a byte. The new size, or 0 where the stream's blocks
+// cannot be followed.
+std::size_t OpenEnd(std::span<std::uint8_t> room, std::size_t size) {
+  const std::optional<DeflateFinalBlock> final = FindFinalBlock(room.first(size));
+  if (!final || (final->endBit + 7) / 8 != size || room.size() < size + kOpenEndBytes) return 0;
+  room[final->headerBit / 8] &= static_cast<std::uint8_t>(~(1u << final->headerBit % 8));
+  // The stored block's three header bits are zero, like the padding after.
+  const std::size_t lengthAt = (final->endBit + 3 + 7) / 8;
+  room[final->endBit / 8] &= static_cast<std::uint8_t>((1u << final->endBit % 8) - 1);
+  std::fill(room.begin() + final->endBit / 8 + 1, room.begin() + lengthAt, 0);
+  const std::uint8_t emptyLength[4] = {0x00, 0x00, 0xFF, 0xFF};  // LEN 0, and its complement
+  std::memcpy(room.data() + lengthAt, emptyLength, 4);
+  return lengthAt + 4;
+}
+
+// A compressor kept between writes, set up afresh when the level changes.
+class Compressor {
+ public:
+  // The compressor at `level`, or null if the library cannot set one up.
+  libdeflate_compressor* At(int level) noexcept {
+    if (!compressor_ || level_ != level) {
+      compressor_.reset();
+      compressor_.reset(libdeflate_alloc_compressor(level));
+      level_ = level;
+    }
+    return compressor_.get();
+  }
+
+ private:
+  UniqueCompressor compressor_;
+  int level_ = 0;
+};
+
+struct DeflatePart {
+  std::span<const std::uint8_t> input;
+  std::span<std::uint8_t> room;  // its compress bound and kOpenEndBytes
+  // Set up on the part's own thread: in a fresh process its tables are
+  // fresh pages too.
+  Compressor* compressor = nullptr;
+  int level = 0;
+  bool last = false;
+  std::size_t size = 0;  // 0 until compressed and joinable
+  std::uint32_t adler = 1;
+};
+
+void CompressPart(DeflatePart& part) noexcept {
+  libdeflate_compressor* const compressor = part.compressor->At(part.level);
+  if (!compressor) return;
+  part.adler = libdeflate_adler32(1, part.input.data(), part.input.size());
+  const std::size_t size = libdeflate_deflate_compress(compressor, part.input.data(), part.input.size(),
+                                                       part.room.data(), part.room.size() - kOpenEndBytes);
+  part.size = part.last || size == 0 ? size : OpenEnd(part.room, size);
+}
+
+// Threads that compress parts, started by the first write in parts and
+// kept, like the compressors, for the life of the process: under Wine a
+// thread started and ended per write costs 4 to 11 ms, more than its part
+// saves, while waking a waiting one costs under a millisecond.
+class PartWorkers {
+ public:
+  PartWorkers() = default;
+  PartWorkers(const PartWorkers&) = delete;
+  PartWorkers& operator=(const PartWorkers&) = delete;
+
+  // Compresses `parts`: the first on the caller's thread, each other on a
+  // worker, or on the caller's thread where no worker can be started.
+  // Returns once every part is done.
+  void Run(std::span<DeflatePart> parts) {
+    std::size_t onWorkers = 0;
+    {
+      std::lock_guard lock(mutex_);
+      for (std::size_t i = 1; i < parts.size(); ++i, ++onWorkers) {
+        if (i > started_) {
+          try {
+            threads_[i] = std::thread(&PartWorkers::Serve, this, i);
+          } catch (...) {
+            break;
+          }
+          started_ = i;
+        }
+        work_[i] = &parts[i];
+        ++pending_;
+      }
+    }
+    wake_.notify_all();
+    for (std::size_t i = 1 + onWorkers; i < parts.size(); ++i) CompressPart(parts[i]);
+    CompressPart(parts[0]);
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return pending_ == 0; });
+  }
+
+ private:
+  void Serve(std::size_t slot) noexcept {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return work_[slot] != nullptr; });
+      DeflatePart* const part = work_[slot];
+      lock.unlock();
+      CompressPart(*part);
+      lock.lock();
+      work_[slot] = nullptr;
+      if (--pending_ == 0) done_.notify_one();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::array<std::thread, kMaxParts> threads_;  // slot i serves part i; slot 0 is the caller's
+  std::array<DeflatePart*, kMaxParts> work_{};  // each slot's part, null while it waits
+  std::size_t started_ = 0;                     // slots 1 to started_ have a thread
+  std::size_t pending_ = 0;                     // parts given to workers and not yet done
+};
+
 struct Workspace {
   std::mutex turn;
   Block rows24, filteredRows, stream;
-  UniqueCompressor compressor;
-  int level = 0;
+  // One per part; the first also compresses in one call.
+  std::array<Compressor, kMaxParts> compressors;
+  PartWorkers workers;
 };
 
 Workspace& TheWorkspace() {
@@ -94,6 +245,50 @@ Workspace& TheWorkspace() {
     return new Workspace;  // kept to the end of the process
   }();
   return *workspace;
+}
+
+std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<const std::uint8_t> data, int level) {
+  libdeflate_compressor* const compressor = workspace.compressors[0].At(level);
+  if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  const std::span<std::uint8_t> room = workspace.stream.Room(libdeflate_zlib_compress_bound(compressor, data.size()));
+  // The bound is the worst case, so the stream always fits.
+  const std::size_t size = libdeflate_zlib_compress(compressor, data.data(), data.size(), room.data(), room.size());
+  if (size == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
+  return room.first(size);
+}
+
+// `data` in `parts` parts joined into one zlib stream, or nothing where a
+// part could not be compressed or joined.
+std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<const std::uint8_t> data, int level,
+                                              std::size_t parts) {
+  std::array<DeflatePart, kMaxParts> jobs;
+  std::array<std::size_t, kMaxParts> partRoom{};
+  std::size_t roomBytes = 2 + 4;  // the zlib header and trailer
+  for (std::size_t i = 0; i < parts; ++i) {
+    DeflatePart& job = jobs[i];
+    job.compressor = &workspace.compressors[i];
+    job.level = level;
+    job.input = data.subspan(data.size() * i / parts, data.size() * (i + 1) / parts - data.size() * i / parts);
+    job.last = i + 1 == parts;
+    // The bound of any compressor: this one may not be set up yet.
+    partRoom[i] = libdeflate_deflate_compress_bound(nullptr, job.input.size()) + kOpenEndBytes;
+    roomBytes += partRoom[i];
+  }
+  const std::span<std::uint8_t> room = workspace.stream.Room(roomBytes);
+  for (std::size_t i = 0, at = 2; i < parts; at += partRoom[i], ++i) jobs[i].room = room.subspan(at, partRoom[i]);
+  workspace.workers.Run(std::span(jobs).first(parts));
+  const std::array<std::uint8_t, 2> header = ZlibHeader(level);
+  std::memcpy(room.data(), header.data(), 2);
+  std::size_t size = 2;
+  std::uint32_t adler = 1;
+  for (std::size_t i = 0; i < parts; ++i) {
+    if (jobs[i].size == 0) return {};
+    std::memmove(room.data() + size, jobs[i].room.data(), jobs[i].size);
+    size += jobs[i].size;
+    adler = CombineAdler32(adler, jobs[i].adler, jobs[i].input.size());
+  }
+  for (int shift = 24; shift >= 0; shift -= 8) room[size++] = static_cast<std::uint8_t>(adler >> shift);
+  return room.first(size);
 }
 
 }  // namespace
@@ -118,20 +313,19 @@ std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
 }
 
 std::span<const std::uint8_t> PngWorkspace::CompressZlib(std::span<const std::uint8_t> data, int level) {
+  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, kMaxParts);
+  return CompressZlibInParts(data, level, std::min(cores, data.size() / kMinPartBytes));
+}
+
+std::span<const std::uint8_t> PngWorkspace::CompressZlibInParts(std::span<const std::uint8_t> data, int level,
+                                                                std::size_t parts) {
   Workspace& workspace = TheWorkspace();
-  if (!workspace.compressor || workspace.level != level) {
-    workspace.compressor.reset();
-    workspace.compressor.reset(libdeflate_alloc_compressor(level));
-    workspace.level = level;
+  parts = std::min({parts, kMaxParts, data.size()});
+  if (parts > 1) {
+    const std::span<const std::uint8_t> stream = CompressInParts(workspace, data, level, parts);
+    if (!stream.empty()) return stream;
   }
-  if (!workspace.compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  const std::span<std::uint8_t> room =
-      workspace.stream.Room(libdeflate_zlib_compress_bound(workspace.compressor.get(), data.size()));
-  // The bound is the worst case, so the stream always fits.
-  const std::size_t size =
-      libdeflate_zlib_compress(workspace.compressor.get(), data.data(), data.size(), room.data(), room.size());
-  if (size == 0) throw EPngError(std::string(kPngFileTexts.cannotWrite));
-  return room.first(size);
+  return CompressInOneCall(workspace, data, level);
 }
 
 }  // namespace tessory

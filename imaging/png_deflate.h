@@ -1,6 +1,6 @@
 // The PNG writer's working memory and compression: room for the capture's
 // 24-bit rows and for the filtered rows, and those rows as one zlib stream
-// compressed by libdeflate in a single call.
+// compressed by libdeflate, in one call or in parts across the cores.
 #pragma once
 
 #include <cstddef>
@@ -31,9 +31,16 @@ class PngWorkspace {
 
   // `data` as a zlib stream (window 32 KB, Adler-32 trailer) at `level`
   // (libdeflate's scale: 1 fastest, 6 zlib's default, 12 smallest), valid
-  // until the next call. A compressor the library cannot set up throws
-  // EPngError.
+  // until the next call. Rows of a megabyte or more are compressed in
+  // parts, one per core (at most 8), that join into one stream; less in
+  // one call. A compressor the library cannot set up throws EPngError.
   std::span<const std::uint8_t> CompressZlib(std::span<const std::uint8_t> data, int level);
+
+  // The same in `parts` parts (1 to 8, at most one per byte of `data`):
+  // the first on the caller's thread, each other on a worker thread the
+  // workspace keeps. Where a part cannot be joined or a compressor cannot
+  // be had, the whole of `data` is compressed in one call instead.
+  std::span<const std::uint8_t> CompressZlibInParts(std::span<const std::uint8_t> data, int level, std::size_t parts);
 
  private:
   std::unique_lock<std::mutex> turn_;

@@ -1,9 +1,13 @@
 // Every writer fed small fuzzed images at every colour depth, each output
 // read back by an independent decoder: BMP by its header fields, PNG by
 // libpng's pixels, JPEG by libjpeg's size, GIF by the tests' own reader
-// against the indexed image the reduction made.
+// against the indexed image the reduction made. The PNG writer's deflate
+// in parts gets the raw input too: joined, it inflates (zlib) to the input,
+// and its block walker, fed the input as a stream, stays inside it.
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <utility>
@@ -17,8 +21,10 @@
 #include "gif/gif_decoder.h"
 #include "gif/gif_image.h"
 #include "imaging/bmp_writer.h"
+#include "imaging/deflate_blocks.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_deflate.h"
 #include "imaging/png_writer.h"
 
 using namespace tessory;
@@ -40,7 +46,8 @@ CaptureImage FuzzedImage(fuzz::InputBytes& input) {
   PixelBuffer rows(stride * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     for (std::size_t x = 0; x < static_cast<std::size_t>(width) * 3; ++x) {
-      rows[stride * static_cast<std::size_t>(y) + x] = colours[(static_cast<std::size_t>(y) * width * 3 + x) % colours.size()];
+      rows[stride * static_cast<std::size_t>(y) + x] =
+          colours[(static_cast<std::size_t>(y) * width * 3 + x) % colours.size()];
     }
   }
   return CaptureImage(width, height, PixelFormat::Bits24, std::move(rows));
@@ -80,12 +87,27 @@ void CheckPng(const CaptureImage& image, std::uint32_t key) {
   }
 }
 
+void CheckDeflateParts(std::span<const std::uint8_t> data) {
+  if (const std::optional<DeflateFinalBlock> final = FindFinalBlock(data)) {
+    FUZZ_CHECK(final->headerBit < final->endBit && final->endBit <= data.size() * 8);
+  }
+  if (data.empty()) return;
+  PngWorkspace workspace;
+  const std::span<const std::uint8_t> stream = workspace.CompressZlibInParts(data, 5, 1 + data[0] % 8);
+  Bytes inflated(data.size());
+  uLongf size = inflated.size();
+  FUZZ_CHECK(uncompress(inflated.data(), &size, stream.data(), stream.size()) == Z_OK);
+  FUZZ_CHECK(size == data.size() && std::equal(data.begin(), data.end(), inflated.begin()));
+}
+
 struct JpegErrors {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
 };
 
-[[noreturn]] void OnJpegError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1); }
+[[noreturn]] void OnJpegError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
 
 // The decoded header's size; no object with a destructor lives in this
 // frame, so the library's jump skips no clean-up.
@@ -130,12 +152,14 @@ void CheckGif(CaptureImage& image, std::uint8_t ditherStyle) {
   FUZZ_CHECK(decoded.frames.size() == 1);
   const IndexedImage& indexed = gif.Images()[0]->Bitmap();
   FUZZ_CHECK(std::ranges::equal(decoded.frames[0].indices, indexed.pixels));
-  for (std::size_t i = 0; i < indexed.palette.size(); ++i) FUZZ_CHECK(decoded.frames[0].localTable.at(i) == indexed.palette[i]);
+  for (std::size_t i = 0; i < indexed.palette.size(); ++i)
+    FUZZ_CHECK(decoded.frames[0].localTable.at(i) == indexed.palette[i]);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  CheckDeflateParts({data, size});
   fuzz::InputBytes input(data, size);
   static constexpr int kDepths[] = {8, 16, 24, 32};
   const int depth = kDepths[input.Next() % 4];

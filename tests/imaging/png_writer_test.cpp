@@ -5,10 +5,12 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <random>
 
 #include "imaging/codec_read_back.h"
 #include "imaging/libpng_binding.h"
 #include "imaging/pixel_formats.h"
+#include "imaging/png_deflate.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "tools/file_io.h"
@@ -53,7 +55,7 @@ std::string InflatedRows(const std::vector<Chunk>& chunks) {
   for (const Chunk& c : chunks) {
     if (c.type == "IDAT") deflated += c.data;
   }
-  std::string out(1 << 20, '\0');
+  std::string out(4 << 20, '\0');
   uLongf size = out.size();
   EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(deflated.data()),
                        deflated.size()),
@@ -202,9 +204,11 @@ Rgb Screen(int x, int y) {
 
 // The keyed screen makes the title bar's blue transparent; the keyed
 // "photo" (17 sampled rows of 512 pixels, nearly all of their own colour)
-// the colour of its top-left pixel.
+// the colour of its top-left pixel. The large screen's rows (2 MB) are
+// compressed in parts where the machine has more than one core.
 INSTANTIATE_TEST_SUITE_P(Content, PngRowFilter,
                          ::testing::Values(FilterCase{"screen", 640, 120, Screen, 0, clNone},
+                                           FilterCase{"large screen", 1024, 700, Screen, 0, clNone},
                                            FilterCase{"screen keyed", 640, 120, Screen, 0, 0x00D77800},
                                            FilterCase{"photo", 512, 136, test::Pattern, 1, clNone},
                                            FilterCase{"photo keyed", 512, 136, test::Pattern, 1, 0x00300000}));
@@ -288,6 +292,45 @@ TEST_F(PngWriter, WritesToNonAsciiPaths) {
   const std::string name = "Fen\xC3\xAAtre-\xE6\x97\xA5\xE6\x9C\xAC.png";
   const DecodedPng decoded = DecodePng(Write(test::MakeImage24(4, 2, test::Pattern), clNone, name));
   EXPECT_EQ(decoded.width, 4);
+}
+
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
+  return {bytes.begin(), bytes.end()};
+}
+
+// Rows compressed in parts join into one zlib stream, whatever kind of
+// blocks each part holds: stored (random bytes), fixed codes (a short
+// text), codes of its own (screen-like rows) or a mix.
+TEST(PngDeflate, PartsJoinIntoOneStreamThatInflatesToTheInput) {
+  std::mt19937 random(20);
+  std::vector<std::uint8_t> noise(150000);
+  for (std::uint8_t& byte : noise) byte = static_cast<std::uint8_t>(random());
+  std::string text;
+  for (int i = 0; i < 12; ++i) text += "Error Opening File " + std::to_string(i * 7) + ".png! ";
+  std::vector<std::uint8_t> screen;
+  for (int y = 0; y < 300; ++y) {
+    screen.push_back(0);
+    for (int x = 0; x < 640; ++x) {
+      const Rgb c = Screen(x, y);
+      screen.insert(screen.end(), {c.r, c.g, c.b});
+    }
+  }
+  std::vector<std::uint8_t> mixed = screen;
+  mixed.insert(mixed.begin() + 200000, noise.begin(), noise.end());
+  const std::vector<std::vector<std::uint8_t>> inputs = {noise, {text.begin(), text.end()}, screen, mixed};
+  for (const std::vector<std::uint8_t>& input : inputs) {
+    for (const std::size_t parts : {2, 3, 8}) {
+      PngWorkspace workspace;
+      const std::vector<std::uint8_t> oneCall = Bytes(workspace.CompressZlibInParts(input, 5, 1));
+      const std::span<const std::uint8_t> stream = workspace.CompressZlibInParts(input, 5, parts);
+      EXPECT_NE(Bytes(stream), oneCall) << "compressed in one call instead";
+      std::vector<std::uint8_t> inflated(input.size() + 1);
+      uLongf size = inflated.size();
+      ASSERT_EQ(uncompress(inflated.data(), &size, stream.data(), stream.size()), Z_OK) << input.size() << "/" << parts;
+      inflated.resize(size);
+      EXPECT_EQ(inflated, input) << input.size() << "/" << parts;
+    }
+  }
 }
 
 // The library refuses a version text other than its own release series,

@@ -7,6 +7,9 @@
 //   WriteJpegFile                        (CompressJpeg plus the file write)
 // ReadInputImage times the encoder tool's own input stage (reading the
 // PPM), which its whole-process figures include beside the writer.
+// DeflateParts/N compresses the PNG writer's filtered rows in N parts on N
+// threads (the stream's size as a counter); FindFinalBlock walks the blocks
+// of the rows compressed in one call, as every part but the last is walked.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
@@ -20,7 +23,10 @@
 // clang-format on
 
 #include "corpus.h"
+#include "imaging/deflate_blocks.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/png_deflate.h"
+#include "imaging/png_filter.h"
 #include "imaging/png_writer.h"
 #include "tools/file_io.h"
 #include "tools/image_input.h"
@@ -149,6 +155,35 @@ void BM_ReadInputImage(benchmark::State& state, const std::string& name) {
   state.SetItemsProcessed(state.iterations() * CorpusImage(name).Width() * CorpusImage(name).Height());
 }
 
+// The corpus image's rows as the PNG writer filters them (level 5 applies).
+std::vector<std::uint8_t> FilteredCorpusRows(const std::string& name) {
+  const CaptureImage& image = CorpusImage(name);
+  const PngSourceRows source{image.Rows().data(), image.Width(), image.Height(), image.Stride()};
+  std::vector<std::uint8_t> rows(FilteredRowsSize(image.Width(), image.Height(), 3));
+  FilterRows(source, std::nullopt, ChooseRowFilter(source), rows);
+  return rows;
+}
+
+void BM_DeflateParts(benchmark::State& state, const std::string& name) {
+  const std::vector<std::uint8_t> rows = FilteredCorpusRows(name);
+  PngWorkspace workspace;
+  std::size_t bytes = 0;
+  for (auto _ : state) bytes = workspace.CompressZlibInParts(rows, 5, static_cast<std::size_t>(state.range(0))).size();
+  state.counters["bytes"] = static_cast<double>(bytes);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(rows.size()));
+}
+
+void BM_FindFinalBlock(benchmark::State& state, const std::string& name) {
+  const std::vector<std::uint8_t> rows = FilteredCorpusRows(name);
+  PngWorkspace workspace;
+  const std::span<const std::uint8_t> stream = workspace.CompressZlibInParts(rows, 5, 1);
+  const std::span<const std::uint8_t> raw = stream.subspan(2, stream.size() - 6);  // less the zlib header and trailer
+  for (auto _ : state) {
+    if (!FindFinalBlock(raw)) state.SkipWithError("blocks not followed");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(raw.size()));
+}
+
 using Benchmark = void (*)(benchmark::State&, const std::string&);
 
 const bool registered = [] {
@@ -163,6 +198,15 @@ const bool registered = [] {
       benchmark::RegisterBenchmark((std::string(label) + "/" + name).c_str(), function, name)
           ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("DeflateParts/" + name).c_str(), BM_DeflateParts, name)
+        ->Arg(1)
+        ->Arg(2)
+        ->Arg(4)
+        ->Arg(8)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("FindFinalBlock/" + name).c_str(), BM_FindFinalBlock, name)
+        ->Unit(benchmark::kMillisecond);
   }
   return true;
 }();
