@@ -100,8 +100,9 @@ class Reserve {
   }
 
  private:
-  static constexpr std::size_t kKeptBlocks = 4;
-  static constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
+  // A PNG write's three blocks and a 24-bit copy of a 2560 x 1440 capture.
+  static constexpr std::size_t kKeptBlocks = 6;
+  static constexpr std::size_t kKeptBytes = std::size_t{48} << 20;
   std::mutex mutex_;
   std::array<Block, kKeptBlocks> kept_{};  // the first keptCount_, the longest-kept first
   std::size_t keptCount_ = 0;

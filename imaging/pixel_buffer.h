@@ -3,7 +3,7 @@
 // buffer of 1 MB or more is placed on a 2 MB boundary and asked for them,
 // so a 1080p capture costs a handful of page faults instead of ~1,500.
 // Blocks of 1 MB or more that are given back are kept for the next
-// pictures (a few, up to 32 MB in all): pages used before cost nothing.
+// pictures (a few, up to 48 MB in all): pages used before cost nothing.
 #pragma once
 
 #include <cstddef>

@@ -45,15 +45,13 @@ struct CompressorFree {
 };
 using UniqueCompressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
 
-// A large block, left uninitialised, that only grows.
+// A large block, left uninitialised, that only grows while a write lasts.
 class Block {
  public:
   Block() = default;
   Block(const Block&) = delete;
   Block& operator=(const Block&) = delete;
   ~Block() { Release(); }
-
-  std::size_t Capacity() const { return capacity_; }
 
   std::span<std::uint8_t> Room(std::size_t bytes) {
     if (bytes > capacity_) {
@@ -79,12 +77,6 @@ class Block {
   std::size_t capacity_ = 0;
 };
 
-// What the workspace keeps between writes at most: its three blocks for a
-// picture of about 2560 x 1440. A larger capture's blocks go back to the
-// system once it is written, so a tool that lives in the corner of the
-// screen does not hold a 4K picture's worth of memory for the rest of the
-// day.
-constexpr std::size_t kKeptBytes = std::size_t{40} << 20;
 
 // Rows compressed in parts: at most one part per core and eight in all,
 // none smaller than a megabyte. Each part starts without the window of the
@@ -296,12 +288,13 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<co
 PngWorkspace::PngWorkspace() : turn_(TheWorkspace().turn) {}
 
 PngWorkspace::~PngWorkspace() {
+  // Given back after every write: the blocks the system keeps for the next
+  // pictures (imaging/pixel_buffer.h) serve the next write, within one
+  // bound for every writer.
   Workspace& workspace = TheWorkspace();
-  if (workspace.rows24.Capacity() + workspace.filteredRows.Capacity() + workspace.stream.Capacity() > kKeptBytes) {
-    workspace.rows24.Release();
-    workspace.filteredRows.Release();
-    workspace.stream.Release();
-  }
+  workspace.rows24.Release();
+  workspace.filteredRows.Release();
+  workspace.stream.Release();
 }
 
 std::span<std::uint8_t> PngWorkspace::Rows24(std::size_t bytes) {

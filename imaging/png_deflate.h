@@ -10,12 +10,10 @@
 
 namespace tessory {
 
-// Kept from one write to the next, for the life of the process: the first
-// touch of fresh pages costs more than compressing a screenshot on some
-// systems (about 25 ms for 3.7 MB under Wine on a virtual machine), while
-// pages a write used before cost nothing. It grows to the largest picture
-// written up to a bound, past which it is given back after the write.
-// Writes take turns: an object holds the workspace while it lives.
+// One write's rows and stream, in large blocks that the next write gets
+// back where they are kept (imaging/pixel_buffer.h), and the compressors
+// and their threads, kept for the life of the process. Writes take turns:
+// an object holds the workspace while it lives.
 class PngWorkspace {
  public:
   PngWorkspace();
