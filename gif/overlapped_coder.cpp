@@ -1,7 +1,5 @@
 #include "gif/overlapped_coder.h"
 
-#include <system_error>
-
 #include "gif/color_map.h"
 #include "gif/lzw_encoder.h"
 
@@ -25,10 +23,10 @@ OverlappedLzwCoder::~OverlappedLzwCoder() {
 }
 
 void OverlappedLzwCoder::Stop() noexcept {
-  if (!thread_.joinable()) return;
+  if (!thread_.Started()) return;
   // Rows not yet published will never come: a waiting coder gives up.
   if (published_ < height_) progress_.Abandon();
-  thread_.join();
+  thread_.Wait();
 }
 
 void OverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
@@ -39,37 +37,34 @@ void OverlappedLzwCoder::PaletteReady(const IndexedImage& result) {
   coded_.colorCount = map.Count();
   width_ = result.width;
   height_ = result.height;
-  try {
-    thread_ =
-        std::thread(&OverlappedLzwCoder::Code, this, std::span<const std::uint8_t>(result.pixels), width_, height_);
-  } catch (const std::system_error&) {
-    // No second thread: the frame is coded when it is written.
-  }
+  pixels_ = result.pixels;
+  // Without a second thread the frame is coded when it is written.
+  thread_.Start([this] { Code(); });
 }
 
 void OverlappedLzwCoder::RowsFinal(int rows) noexcept {
-  if (!thread_.joinable()) return;
+  if (!thread_.Started()) return;
   const std::size_t pending = static_cast<std::size_t>(rows - published_) * static_cast<std::size_t>(width_);
   if (rows < height_ && pending < kBlockPixels) return;
   published_ = rows;
   progress_.Publish(rows);
 }
 
-void OverlappedLzwCoder::Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept {
+void OverlappedLzwCoder::Code() noexcept {
   try {
     // Room for one byte a pixel up front: more than most frames' codes
     // take, so the buffer seldom moves while it fills.
-    coded_.data.reserve(pixels.size());
+    coded_.data.reserve(pixels_.size());
     AppendingSink sink(coded_.data);
     TLZWEncoder encoder;
-    encoder.EncodeFrame(sink, coded_.bitsPerPixel, width, height, pixels, coded_.colorCount, &progress_);
+    encoder.EncodeFrame(sink, coded_.bitsPerPixel, width_, height_, pixels_, coded_.colorCount, &progress_);
   } catch (...) {
     failure_ = std::current_exception();
   }
 }
 
 std::optional<CodedFrame> OverlappedLzwCoder::Finish() {
-  if (!thread_.joinable()) return std::nullopt;
+  if (!thread_.Started()) return std::nullopt;
   Stop();
   if (failure_) std::rethrow_exception(failure_);
   return std::move(coded_);

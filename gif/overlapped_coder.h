@@ -6,11 +6,11 @@
 #include <exception>
 #include <optional>
 #include <span>
-#include <thread>
 #include <vector>
 
 #include "gif/color_reduction.h"
 #include "gif/row_progress.h"
+#include "imaging/kept_threads.h"
 #include "imaging/pixel_buffer.h"
 #include "imaging/byte_sink.h"
 
@@ -32,8 +32,9 @@ struct CodedFrame {
 //   IndexedImage image = ReduceToPalette(source, 7, 1, 8, &coder);
 //   std::optional<CodedFrame> coded = coder.Finish();
 //
-// The thread never outlives the object: leaving the scope early (the
-// reduction failed) stops it and joins it.
+// The coding never outlives the object: leaving the scope early (the
+// reduction failed) stops it and waits for it. The thread is one the
+// process keeps.
 class OverlappedLzwCoder final : public ReductionObserver {
  public:
   OverlappedLzwCoder() = default;
@@ -56,11 +57,12 @@ class OverlappedLzwCoder final : public ReductionObserver {
   // thread is woken a few dozen times per frame, not once per row.
   static constexpr std::size_t kBlockPixels = std::size_t{1} << 16;
 
-  void Code(std::span<const std::uint8_t> pixels, int width, int height) noexcept;
+  void Code() noexcept;
   void Stop() noexcept;
 
   RowProgress progress_;
-  std::thread thread_;
+  KeptThreadTask thread_;
+  std::span<const std::uint8_t> pixels_;
   CodedFrame coded_;
   std::exception_ptr failure_;
   int width_ = 0;

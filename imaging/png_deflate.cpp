@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <thread>
 
 #include "imaging/deflate_blocks.h"
+#include "imaging/kept_threads.h"
 #include "imaging/pixel_buffer.h"
 #include "imaging/png_writer.h"
 
@@ -164,71 +164,24 @@ void CompressPart(DeflatePart& part) noexcept {
   part.size = part.last || size == 0 ? size : OpenEnd(part.room, size);
 }
 
-// Threads that compress parts, started by the first write in parts and
-// kept, like the compressors, for the life of the process: under Wine a
-// thread started and ended per write costs 4 to 11 ms, more than its part
-// saves, while waking a waiting one costs under a millisecond.
-class PartWorkers {
- public:
-  PartWorkers() = default;
-  PartWorkers(const PartWorkers&) = delete;
-  PartWorkers& operator=(const PartWorkers&) = delete;
-
-  // Compresses `parts`: the first on the caller's thread, each other on a
-  // worker, or on the caller's thread where no worker can be started.
-  // Returns once every part is done.
-  void Run(std::span<DeflatePart> parts) {
-    std::size_t onWorkers = 0;
-    {
-      std::lock_guard lock(mutex_);
-      for (std::size_t i = 1; i < parts.size(); ++i, ++onWorkers) {
-        if (i > started_) {
-          try {
-            threads_[i] = std::thread(&PartWorkers::Serve, this, i);
-          } catch (...) {
-            break;
-          }
-          started_ = i;
-        }
-        work_[i] = &parts[i];
-        ++pending_;
-      }
-    }
-    wake_.notify_all();
-    for (std::size_t i = 1 + onWorkers; i < parts.size(); ++i) CompressPart(parts[i]);
-    CompressPart(parts[0]);
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return pending_ == 0; });
+// Compresses `parts`: the first on the caller's thread, each other on a
+// kept thread, or on the caller's thread where no thread can be had.
+// Returns once every part is done.
+void CompressParts(std::span<DeflatePart> parts) noexcept {
+  std::array<KeptThreadTask, kMaxParts> tasks;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    DeflatePart* const part = &parts[i];
+    if (!tasks[i].Start([part] { CompressPart(*part); })) CompressPart(*part);
   }
-
- private:
-  void Serve(std::size_t slot) noexcept {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return work_[slot] != nullptr; });
-      DeflatePart* const part = work_[slot];
-      lock.unlock();
-      CompressPart(*part);
-      lock.lock();
-      work_[slot] = nullptr;
-      if (--pending_ == 0) done_.notify_one();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_, done_;
-  std::array<std::thread, kMaxParts> threads_;  // slot i serves part i; slot 0 is the caller's
-  std::array<DeflatePart*, kMaxParts> work_{};  // each slot's part, null while it waits
-  std::size_t started_ = 0;                     // slots 1 to started_ have a thread
-  std::size_t pending_ = 0;                     // parts given to workers and not yet done
-};
+  CompressPart(parts[0]);
+  for (KeptThreadTask& task : tasks) task.Wait();
+}
 
 struct Workspace {
   std::mutex turn;
   Block rows24, filteredRows, stream;
   // One per part; the first also compresses in one call.
   std::array<Compressor, kMaxParts> compressors;
-  PartWorkers workers;
 };
 
 Workspace& TheWorkspace() {
@@ -268,7 +221,7 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<co
   }
   const std::span<std::uint8_t> room = workspace.stream.Room(roomBytes);
   for (std::size_t i = 0, at = 2; i < parts; at += partRoom[i], ++i) jobs[i].room = room.subspan(at, partRoom[i]);
-  workspace.workers.Run(std::span(jobs).first(parts));
+  CompressParts(std::span(jobs).first(parts));
   const std::array<std::uint8_t, 2> header = ZlibHeader(level);
   std::memcpy(room.data(), header.data(), 2);
   std::size_t size = 2;
