@@ -78,6 +78,9 @@ def logged_steps(start):
             text = log.read().decode()
     except FileNotFoundError:
         return [], start
+    # The program may be writing as the log is read: a last line without
+    # its end is left for the next read.
+    text = text[:text.rfind("\n") + 1]
     steps = []
     for line in text.splitlines():
         stamp, name = line.split(" ", 1)
