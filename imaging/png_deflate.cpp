@@ -145,6 +145,11 @@ class Compressor {
 
 struct DeflatePart {
   std::span<const std::uint8_t> input;
+  // Where the part's rows are still to be written: by `fill`, before the
+  // part is compressed.
+  const PngWorkspace::RowFill* fill = nullptr;
+  std::span<std::uint8_t> unfilled;
+  std::size_t firstRow = 0, rowCount = 0;
   std::span<std::uint8_t> room;  // its compress bound and kOpenEndBytes
   // Set up on the part's own thread: in a fresh process its tables are
   // fresh pages too.
@@ -156,6 +161,9 @@ struct DeflatePart {
 };
 
 void CompressPart(DeflatePart& part) noexcept {
+  // Filled whatever follows, so that a failed part leaves whole rows for
+  // the one call that takes over.
+  if (part.fill) (*part.fill)(static_cast<int>(part.firstRow), static_cast<int>(part.rowCount), part.unfilled);
   libdeflate_compressor* const compressor = part.compressor->At(part.level);
   if (!compressor) return;
   part.adler = libdeflate_adler32(1, part.input.data(), part.input.size());
@@ -202,10 +210,22 @@ std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<
   return room.first(size);
 }
 
-// `data` in `parts` parts joined into one zlib stream, or nothing where a
-// part could not be compressed or joined.
-std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<const std::uint8_t> data, int level,
+// The rows a compression in parts reads, and how they are made.
+struct PartRows {
+  std::span<const std::uint8_t> data;
+  std::size_t rowBytes = 1;
+  // Where given, each part's rows are written by `fill` into `writable`
+  // (the same bytes as `data`) before they are compressed.
+  std::uint8_t* writable = nullptr;
+  const PngWorkspace::RowFill* fill = nullptr;
+};
+
+// The rows in `parts` parts, split between rows, joined into one zlib
+// stream; nothing where a part could not be compressed or joined, its rows
+// filled all the same.
+std::span<const std::uint8_t> CompressInParts(Workspace& workspace, const PartRows& rows, int level,
                                               std::size_t parts) {
+  const std::size_t rowCount = rows.data.size() / rows.rowBytes;
   std::array<DeflatePart, kMaxParts> jobs;
   std::array<std::size_t, kMaxParts> partRoom{};
   std::size_t roomBytes = 2 + 4;  // the zlib header and trailer
@@ -213,7 +233,14 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, std::span<co
     DeflatePart& job = jobs[i];
     job.compressor = &workspace.compressors[i];
     job.level = level;
-    job.input = data.subspan(data.size() * i / parts, data.size() * (i + 1) / parts - data.size() * i / parts);
+    job.firstRow = rowCount * i / parts;
+    job.rowCount = rowCount * (i + 1) / parts - job.firstRow;
+    const std::size_t at = rows.rowBytes * job.firstRow, bytes = rows.rowBytes * job.rowCount;
+    job.input = rows.data.subspan(at, bytes);
+    if (rows.fill) {
+      job.fill = rows.fill;
+      job.unfilled = {rows.writable + at, bytes};
+    }
     job.last = i + 1 == parts;
     // The bound of any compressor: this one may not be set up yet.
     partRoom[i] = libdeflate_deflate_compress_bound(nullptr, job.input.size()) + kOpenEndBytes;
@@ -258,20 +285,31 @@ std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
   return TheWorkspace().filteredRows.Room(bytes);
 }
 
-std::span<const std::uint8_t> PngWorkspace::CompressZlib(std::span<const std::uint8_t> data, int level) {
-  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, kMaxParts);
-  return CompressZlibInParts(data, level, std::min(cores, data.size() / kMinPartBytes));
-}
-
 std::span<const std::uint8_t> PngWorkspace::CompressZlibInParts(std::span<const std::uint8_t> data, int level,
                                                                 std::size_t parts) {
   Workspace& workspace = TheWorkspace();
   parts = std::min({parts, kMaxParts, data.size()});
   if (parts > 1) {
-    const std::span<const std::uint8_t> stream = CompressInParts(workspace, data, level, parts);
+    const std::span<const std::uint8_t> stream = CompressInParts(workspace, {data}, level, parts);
     if (!stream.empty()) return stream;
   }
   return CompressInOneCall(workspace, data, level);
+}
+
+std::span<const std::uint8_t> PngWorkspace::FillAndCompress(std::span<std::uint8_t> rows, int rowCount, int level,
+                                                            const RowFill& fill) {
+  Workspace& workspace = TheWorkspace();
+  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, kMaxParts);
+  const std::size_t parts =
+      rowCount > 1 ? std::min({cores, rows.size() / kMinPartBytes, static_cast<std::size_t>(rowCount)}) : 1;
+  if (parts > 1) {
+    const PartRows parted{rows, rows.size() / static_cast<std::size_t>(rowCount), rows.data(), &fill};
+    const std::span<const std::uint8_t> stream = CompressInParts(workspace, parted, level, parts);
+    if (!stream.empty()) return stream;
+  } else {
+    fill(0, rowCount, rows);
+  }
+  return CompressInOneCall(workspace, rows, level);
 }
 
 }  // namespace tessory

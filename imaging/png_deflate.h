@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 
@@ -27,17 +28,26 @@ class PngWorkspace {
   std::span<std::uint8_t> Rows24(std::size_t bytes);
   std::span<std::uint8_t> FilteredRows(std::size_t bytes);
 
-  // `data` as a zlib stream (window 32 KB, Adler-32 trailer) at `level`
-  // (libdeflate's scale: 1 fastest, 6 zlib's default, 12 smallest), valid
-  // until the next call. Rows of a megabyte or more are compressed in
-  // parts, one per core (at most 8), that join into one stream; less in
-  // one call. A compressor the library cannot set up throws EPngError.
-  std::span<const std::uint8_t> CompressZlib(std::span<const std::uint8_t> data, int level);
+  // Writes rows [first, first + count) of the picture into `out`.
+  using RowFill = std::function<void(int first, int count, std::span<std::uint8_t> out)>;
 
-  // The same in `parts` parts (1 to 8, at most one per byte of `data`):
-  // the first on the caller's thread, each other on a worker thread the
-  // workspace keeps. Where a part cannot be joined or a compressor cannot
-  // be had, the whole of `data` is compressed in one call instead.
+  // `rows` (`rowCount` rows of equal length, written by `fill`) as a zlib
+  // stream (window 32 KB, Adler-32 trailer) at `level` (libdeflate's
+  // scale: 1 fastest, 6 zlib's default, 12 smallest), valid until the next
+  // call. Rows of 2 MB or more are compressed in parts between rows, one
+  // per core (at most 8, none under 1 MB), that join into one stream; each
+  // part's rows are written on the thread that compresses them, so `fill`
+  // runs on several threads at once, for rows that do not overlap. Less is
+  // written and compressed in one call. A compressor the library cannot
+  // set up throws EPngError.
+  std::span<const std::uint8_t> FillAndCompress(std::span<std::uint8_t> rows, int rowCount, int level,
+                                                const RowFill& fill);
+
+  // `data`, written already, as a zlib stream in `parts` parts (1 to 8, at
+  // most one per byte): the first on the caller's thread, each other on a
+  // thread the process keeps. Where a part cannot be joined or a
+  // compressor cannot be had, the whole of `data` is compressed in one
+  // call instead.
   std::span<const std::uint8_t> CompressZlibInParts(std::span<const std::uint8_t> data, int level, std::size_t parts);
 
  private:

@@ -81,6 +81,12 @@ void FilterAllRows(const PngSourceRows& rows, std::uint32_t key, std::uint8_t* o
 
 }  // namespace
 
+PngSourceRows RowsFrom(const PngSourceRows& rows, int first, int count) {
+  // Stored bottom up: the top row of the range lies highest in memory.
+  const std::size_t lowest = static_cast<std::size_t>(rows.height - first - count);
+  return {rows.data + lowest * rows.stride, rows.width, count, rows.stride};
+}
+
 PngRowFilter ChooseRowFilter(const PngSourceRows& rows) {
   ColorCounter colors;
   for (int y = 0; y < rows.height; y += kSampleRowStep) {

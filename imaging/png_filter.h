@@ -18,6 +18,10 @@ struct PngSourceRows {
   std::size_t stride = 0;
 };
 
+// Rows [first, first + count) of `rows`, counted from the top, as rows of
+// their own.
+PngSourceRows RowsFrom(const PngSourceRows& rows, int first, int count);
+
 // PNG filter type 0 (samples as they are) and 1 (each sample less the one a
 // pixel to its left).
 enum class PngRowFilter : std::uint8_t { None = 0, Sub = 1 };

@@ -50,13 +50,17 @@ void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transpare
   const PngRowFilter filter = ChooseRowFilter(source);
   const std::span<std::uint8_t> rows =
       workspace.FilteredRows(FilteredRowsSize(source.width, source.height, keyed ? 4 : 3));
-  FilterRows(source, keyed ? std::optional<std::uint32_t>(transparentColor & 0xFFFFFF) : std::nullopt, filter, rows);
+  const std::optional<std::uint32_t> key =
+      keyed ? std::optional<std::uint32_t>(transparentColor & 0xFFFFFF) : std::nullopt;
+  const auto fill = [&](int first, int count, std::span<std::uint8_t> out) {
+    FilterRows(RowsFrom(source, first, count), key, filter, out);
+  };
 
   pnglib::PngPicture picture;
   picture.width = static_cast<std::uint32_t>(source.width);
   picture.height = static_cast<std::uint32_t>(source.height);
   picture.colorType = keyed ? pnglib::kColorTypeRgbAlpha : pnglib::kColorTypeRgb;
-  picture.imageData = workspace.CompressZlib(rows, DeflateLevel(rows.size()));
+  picture.imageData = workspace.FillAndCompress(rows, source.height, DeflateLevel(rows.size()), fill);
   // A missing write context counts as a failure too: an empty file must
   // not pass for a written picture.
   if (pnglib::WritePicture(sink, picture) != pnglib::WriteResult::Written) {
