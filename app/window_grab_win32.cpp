@@ -123,6 +123,27 @@ bool Covers(const std::vector<RECT>& parts, const RECT& rect) {
 // parts off the screen included (Windows 8.1 and later).
 constexpr UINT kRenderFullContent = 0x2;  // PW_RENDERFULLCONTENT
 
+// Fills the `width` x `height` pixels of `memory` with kOffScreenFill.
+void FillOffScreen(HDC memory, int width, int height) {
+  UniqueHbrush fill(CreateSolidBrush(kOffScreenFill));
+  RECT whole{0, 0, width, height};
+  FillRect(memory, &whole, fill.get());
+}
+
+// Copies each of `parts` (screen pixels, on a monitor) from the screen into
+// `memory`, whose pixel (0, 0) is the screen point `origin`.
+void CopyFromScreen(HDC memory, POINT origin, const std::vector<RECT>& parts) {
+  const WindowDc screen = ScreenDc();
+  if (!screen) throw Error("Canvas does not allow drawing");
+  for (const RECT& part : parts) {
+    const int partWidth = part.right - part.left, partHeight = part.bottom - part.top;
+    if (!StretchBlt(memory, part.left - origin.x, part.top - origin.y, partWidth, partHeight, screen.get(), part.left,
+                    part.top, partWidth, partHeight, SRCCOPY)) {
+      throw Error("Canvas does not allow drawing");
+    }
+  }
+}
+
 // Copies the window at `rect` (screen pixels) into `memory`. A window wholly
 // on the monitors comes from `windowDc` when there is one, else from the
 // screen. A window reaching past the monitors is first filled with the
@@ -138,11 +159,7 @@ void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& c
     }
     return;
   }
-  {
-    UniqueHbrush fill(CreateSolidBrush(kOffScreenFill));
-    RECT whole{0, 0, width, height};
-    FillRect(memory, &whole, fill.get());
-  }
+  FillOffScreen(memory, width, height);
   if (compositor.Enabled() && !Covers(parts, rect)) {
     RECT outer;
     GetWindowRect(target, &outer);  // PrintWindow draws from the outer corner
@@ -151,15 +168,7 @@ void CopyWindow(HWND target, const RECT& rect, HDC windowDc, const Compositor& c
     PrintWindow(target, memory, kRenderFullContent);
     SetViewportOrgEx(memory, previous.x, previous.y, nullptr);
   }
-  const WindowDc screen = ScreenDc();
-  if (!screen) throw Error("Canvas does not allow drawing");
-  for (const RECT& part : parts) {
-    const int partWidth = part.right - part.left, partHeight = part.bottom - part.top;
-    if (!StretchBlt(memory, part.left - rect.left, part.top - rect.top, partWidth, partHeight, screen.get(), part.left,
-                    part.top, partWidth, partHeight, SRCCOPY)) {
-      throw Error("Canvas does not allow drawing");
-    }
-  }
+  CopyFromScreen(memory, {rect.left, rect.top}, parts);
 }
 
 }  // namespace
@@ -224,28 +233,16 @@ CaptureImage GrabScreenParts(const std::vector<RECT>& parts, const GrabOptions& 
   for (const RECT& part : parts) UnionRect(&bounds, &bounds, &part);
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return CaptureImage();
-  Compositor().Flush();  // let the screen lose what was just hidden
+  TheCompositor().Flush();  // let the screen lose what was just hidden
   auto bitmap = CreateScreenBitmap(width, height);
   {
     const WindowDc screen = ScreenDc();
     if (!screen) throw Error("Canvas does not allow drawing");
     UniqueHdc memory(CreateCompatibleDC(screen.get()));
-    if (!memory) throw EOutOfResources("Out of system resources");
+    if (!memory) throw EOutOfResources(kOutOfResourcesText);
     SelectedObject selected(memory.get(), bitmap->Handle());
-    {
-      UniqueHbrush fill(CreateSolidBrush(kOffScreenFill));
-      RECT whole{0, 0, width, height};
-      FillRect(memory.get(), &whole, fill.get());
-    }
-    for (const RECT& part : parts) {
-      for (const RECT& shown : OnScreenParts(part)) {
-        const int partWidth = shown.right - shown.left, partHeight = shown.bottom - shown.top;
-        if (!BitBlt(memory.get(), shown.left - bounds.left, shown.top - bounds.top, partWidth, partHeight,
-                    screen.get(), shown.left, shown.top, SRCCOPY)) {
-          throw Error("Canvas does not allow drawing");
-        }
-      }
-    }
+    FillOffScreen(memory.get(), width, height);
+    for (const RECT& part : parts) CopyFromScreen(memory.get(), {bounds.left, bounds.top}, OnScreenParts(part));
     if (options.drawPointer) DrawPointer(memory.get(), {bounds.left, bounds.top});
   }
   return CaptureImage(width, height, std::move(bitmap));

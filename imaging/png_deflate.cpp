@@ -187,7 +187,7 @@ void CompressParts(std::span<DeflatePart> parts) noexcept {
 
 struct Workspace {
   std::mutex turn;
-  Block rows24, filteredRows, stream;
+  Block filteredRows, stream;
   // One per part; the first also compresses in one call.
   std::array<Compressor, kMaxParts> compressors;
 };
@@ -272,13 +272,8 @@ PngWorkspace::~PngWorkspace() {
   // pictures (imaging/pixel_buffer.h) serve the next write, within one
   // bound for every writer.
   Workspace& workspace = TheWorkspace();
-  workspace.rows24.Release();
   workspace.filteredRows.Release();
   workspace.stream.Release();
-}
-
-std::span<std::uint8_t> PngWorkspace::Rows24(std::size_t bytes) {
-  return TheWorkspace().rows24.Room(bytes);
 }
 
 std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {

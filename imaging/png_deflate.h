@@ -1,5 +1,5 @@
-// The PNG writer's working memory and compression: room for the capture's
-// 24-bit rows and for the filtered rows, and those rows as one zlib stream
+// The PNG writer's working memory and compression: room for the filtered
+// rows, and those rows as one zlib stream
 // compressed by libdeflate, in one call or in parts across the cores.
 #pragma once
 
@@ -22,10 +22,8 @@ class PngWorkspace {
   PngWorkspace(const PngWorkspace&) = delete;
   PngWorkspace& operator=(const PngWorkspace&) = delete;
 
-  // Room for `bytes` bytes of 24-bit rows, or of filtered rows; what it
-  // held before is undefined. Memory that cannot be had throws
-  // EOutOfResources.
-  std::span<std::uint8_t> Rows24(std::size_t bytes);
+  // Room for `bytes` bytes of filtered rows; what it held before is
+  // undefined. Memory that cannot be had throws EOutOfResources.
   std::span<std::uint8_t> FilteredRows(std::size_t bytes);
 
   // Writes rows [first, first + count) of the picture into `out`.

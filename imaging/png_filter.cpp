@@ -103,10 +103,7 @@ PngRowFilter ChooseRowFilter(const PngSourceRows& rows) {
 }
 
 std::size_t FilteredRowsSize(int width, int height, int channels) {
-  return PictureBytes(1 + static_cast<std::size_t>(width) * static_cast<std::size_t>(channels), height);
-}
-
-std::size_t PictureBytes(std::size_t rowBytes, int height) {
+  const std::size_t rowBytes = 1 + static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
   if (height > 0 && rowBytes > std::numeric_limits<std::size_t>::max() / static_cast<std::size_t>(height)) {
     throw EOutOfResources(kOutOfResourcesText);
   }

@@ -34,11 +34,9 @@ enum class PngRowFilter : std::uint8_t { None = 0, Sub = 1 };
 PngRowFilter ChooseRowFilter(const PngSourceRows& rows);
 
 // Bytes of the filtered rows of a `width` x `height` picture with
-// `channels` samples per pixel: a filter byte and the samples per row.
+// `channels` samples per pixel: a filter byte and the samples per row; a
+// size past the address space throws EOutOfResources.
 std::size_t FilteredRowsSize(int width, int height, int channels);
-// Bytes of `height` rows of `rowBytes` each; a size past the address space
-// throws EOutOfResources.
-std::size_t PictureBytes(std::size_t rowBytes, int height);
 
 // Writes the picture as PNG rows into `out` (FilteredRowsSize bytes), top
 // row first: the filter byte, then red, green, blue, with `colorKey` an

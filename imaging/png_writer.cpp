@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "imaging/libpng_binding.h"
-#include "imaging/pixel_formats.h"
 #include "imaging/png_deflate.h"
 #include "imaging/png_filter.h"
+#include "imaging/rows24_view.h"
 
 namespace tessory {
 namespace {
@@ -25,28 +25,14 @@ int DeflateLevel(std::size_t filteredBytes) {
   return filteredBytes <= kSmallPictureBytes ? kSmallPictureLevel : kLevel;
 }
 
-// The capture's pixels as 24-bit rows: a 24-bit image in place, a fresh
-// capture read into the workspace, any other depth through a copy that
-// `converted` holds.
-PngSourceRows SourceRows(const CaptureImage& image, PngWorkspace& workspace, CaptureImage& converted) {
-  if (image.Format() == PixelFormat::Device) {
-    const std::size_t stride = RowStride(image.Width(), 24);
-    const std::span<std::uint8_t> rows = workspace.Rows24(PictureBytes(stride, image.Height()));
-    image.Device()->ReadRows24(rows);
-    return {rows.data(), image.Width(), image.Height(), stride};
-  }
-  const CaptureImage* rows24 = &image;
-  if (image.Format() != PixelFormat::Bits24) rows24 = &(converted = CopyAtDepth24(image));
-  return {rows24->Rows().data(), rows24->Width(), rows24->Height(), rows24->Stride()};
-}
-
 }  // namespace
 
 void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transparentColor) {
   const bool keyed = transparentColor != clNone;
   PngWorkspace workspace;
-  CaptureImage converted;
-  const PngSourceRows source = SourceRows(image, workspace, converted);
+  const Rows24View view(image);
+  const CaptureImage& rows24 = view.Image();
+  const PngSourceRows source{rows24.Rows().data(), rows24.Width(), rows24.Height(), rows24.Stride()};
   const PngRowFilter filter = ChooseRowFilter(source);
   const std::span<std::uint8_t> rows =
       workspace.FilteredRows(FilteredRowsSize(source.width, source.height, keyed ? 4 : 3));
