@@ -47,7 +47,7 @@ std::string PreviewFileName(const CaptureSettings& settings, std::string_view pa
   const std::optional<ImageKind> type = AsImageKind(settings.ImageType);
   const std::string number = settings.SequentialFileNames ? FormatSequenceNumber(0) : FormatRandomNumber(0x1A3F);
   if (TrimControls(pattern).empty()) return InsertExtension(fields.base + number, type);
-  return SafeFileName(ExpandNamePattern(pattern, fields, number), ExtensionForType(type), 0, fields.base);
+  return PatternFileName(pattern, fields, number, ExtensionForType(type), 0, fields.base);
 }
 
 std::string InsertExtension(std::string candidate, std::optional<ImageKind> type) {

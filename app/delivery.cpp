@@ -25,9 +25,11 @@ class HourglassScope {
   DeliveryPlatform& platform_;
 };
 
-// Random names draw from 10000 numbers; past this many draws every one of
-// them is taken (or nearly), and the search gives up instead of spinning.
-constexpr int kMaxRandomDraws = 200000;
+// Random names draw from 10000 numbers, and a pattern whose own text fills
+// the path leaves no room for its number: past this many candidates every
+// name is taken (or nearly), and the search gives up rather than keep the
+// window waiting.
+constexpr int kMaxCandidates = 5000;
 
 // Makes the auto-save folder, and the folders above it, where it is missing.
 void EnsureFolder(const std::string& folder) {
@@ -198,14 +200,20 @@ std::string CaptureDelivery::NextCandidate(const std::string& folder, std::optio
     tail = CopySuffix(attempt + 1) + tail;
   }
   const std::string prefix = NamePrefix(folder, "");
-  return prefix + SafeFileName(ExpandNamePattern(pattern, Fields(), number), tail, Utf16Length(prefix), AutoSaveBase());
+  return prefix + PatternFileName(pattern, Fields(), number, tail, Utf16Length(prefix), AutoSaveBase());
+}
+
+std::string CaptureDelivery::NoFreeNameText(const std::string& folder) const {
+  const std::string names = UsesPattern() ? "File name pattern: " + c_.settings.FileNamePattern
+                                          : "Names: " + AutoSaveBase() + " and a random number";
+  return "No free file name in " + folder + "\n" + names;
 }
 
 std::string CaptureDelivery::ProposedFileName(std::optional<ImageKind> type) {
   const std::string folder = FolderOf(c_.saveDialog.FileName);
   c_.sequenceCounter = 0;
   std::string candidate;
-  for (int attempt = 0; attempt < kMaxRandomDraws; ++attempt) {
+  for (int attempt = 0; attempt < kMaxCandidates; ++attempt) {
     candidate = NextCandidate(folder, type, attempt);
     if (folder.empty() || !c_.platform.NameTaken(candidate)) break;
   }
@@ -225,16 +233,13 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   // without a file format writes nothing, so it takes no file either.
   const bool writes = !ExtensionForType(kind).empty();
   if (writes) EnsureFolder(folder);
-  // Numbers without end find a free name in the end; random draws, or a
-  // pattern whose number a long name cuts off, may not.
+  // Numbers without end find a free name in the end; random draws and
+  // pattern names are bounded.
   const bool endless = c_.settings.SequentialFileNames && !UsesPattern();
   std::unique_ptr<OutputFile> file;
   std::string candidate;
   for (int attempt = 0;; ++attempt) {
-    if (!endless && attempt == kMaxRandomDraws) {
-      throw EFCreateError(
-          FormatText("Cannot create file %s", UsesPattern() ? candidate : NamePrefix(folder, AutoSaveBase())));
-    }
+    if (!endless && attempt == kMaxCandidates) throw EFCreateError(NoFreeNameText(folder));
     candidate = NextCandidate(folder, kind, attempt);
     if (c_.platform.NameTaken(candidate)) continue;
     if (!writes) break;

@@ -115,6 +115,9 @@ class CaptureDelivery {
   // The `attempt`th name tried in `folder` (0 the first): today's base and
   // number, or the pattern's name with a new number or a " (n)" suffix.
   std::string NextCandidate(const std::string& folder, std::optional<ImageKind> type, int attempt);
+  // The error text when every candidate in `folder` was taken: the folder
+  // and the names tried (the pattern, or the base and its number).
+  std::string NoFreeNameText(const std::string& folder) const;
   // The pattern's first free name in the folder of the save dialog's last
   // file, offered by the dialog.
   std::string ProposedFileName(std::optional<ImageKind> type);

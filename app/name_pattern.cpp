@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "framework/file_names.h"
 
@@ -50,13 +51,33 @@ std::string_view CutToUnits(std::string_view text, std::size_t units) {
   return text.substr(0, at);
 }
 
+// The names the system takes for a device in every folder, whatever
+// extension follows: CON, PRN, AUX, NUL, CONIN$, CONOUT$, and COM or LPT
+// with a digit from 0 to 9 or a superscript one, two or three.
 bool IsDeviceName(std::string_view name) {
-  static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+  static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  static constexpr std::array<std::string_view, 3> kSuperscripts = {"\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
   std::string upper(name);
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (std::ranges::find(kPlain, upper) != kPlain.end()) return true;
-  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
-         upper[3] <= '9';
+  if (!upper.starts_with("COM") && !upper.starts_with("LPT")) return false;
+  const std::string_view number = std::string_view(upper).substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
+         std::ranges::find(kSuperscripts, number) != kSuperscripts.end();
+}
+
+// The UTF-16 characters a file name's stem may take before `tail`, in a
+// folder path of `folderLength`.
+std::size_t StemRoom(std::string_view tail, std::size_t folderLength) {
+  const std::size_t room = std::min(kMaxNameChars, kMaxPathChars - std::min(kMaxPathChars, folderLength));
+  const std::size_t tailLength = Utf16Length(tail);
+  return room > tailLength ? room - tailLength : 0;
+}
+
+std::size_t Occurrences(std::string_view text, std::string_view part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
 }
 
 void TrimEndDotsAndSpaces(std::string& text) {
@@ -111,20 +132,46 @@ std::string SafeNameText(std::string_view text) {
 
 std::string SafeFileName(std::string_view stem, std::string_view tail, std::size_t folderLength,
                          std::string_view fallback) {
-  const std::size_t room = std::min(kMaxNameChars, kMaxPathChars - std::min(kMaxPathChars, folderLength));
-  const std::size_t tailLength = Utf16Length(tail);
-  const std::size_t stemRoom = room > tailLength ? room - tailLength : 0;
+  const std::size_t stemRoom = StemRoom(tail, folderLength);
   std::string safe = SafeNameText(CutToUnits(stem, stemRoom));
   TrimEndDotsAndSpaces(safe);
   if (safe.empty()) safe = SafeNameText(CutToUnits(fallback, stemRoom));
   TrimEndDotsAndSpaces(safe);
   if (safe.empty()) safe.assign(1, '_');
-  // The system takes "NUL" or "com1.x" for a device in every folder.
+  // The system takes "NUL" or "com1.x" for a device in every folder: a
+  // mark after the device's name makes it an ordinary one, and stays
+  // within the stem's room even when the stem fills it.
   std::string_view device(safe);
   device = device.substr(0, device.find('.'));
   while (!device.empty() && device.back() == ' ') device.remove_suffix(1);
-  if (IsDeviceName(device)) safe.insert(device.size(), 1, '_');
+  if (IsDeviceName(device)) {
+    const std::size_t room = std::max<std::size_t>(stemRoom, 1) - 1;
+    const std::string head(CutToUnits(device, room));
+    const std::string rest = std::string(safe).substr(device.size());
+    safe = head + "_" + std::string(CutToUnits(rest, room - Utf16Length(head)));
+    TrimEndDotsAndSpaces(safe);
+  }
   return safe + std::string(tail);
+}
+
+std::string PatternFileName(std::string_view pattern, const NameFields& fields, std::string_view number,
+                            std::string_view tail, std::size_t folderLength, std::string_view fallback) {
+  const std::size_t stemRoom = StemRoom(tail, folderLength);
+  NameFields fitted = fields;
+  std::string stem = ExpandNamePattern(pattern, fitted, number);
+  // Each field is shortened by its share of the excess, once for every
+  // place the pattern names it, and loses the spaces its cut leaves at its end.
+  for (auto [field, text] : {std::pair{"{title}", &fitted.window.title}, {"{process}", &fitted.window.process}}) {
+    const std::size_t length = Utf16Length(stem);
+    const std::size_t places = Occurrences(pattern, field);
+    if (length <= stemRoom || places == 0) continue;
+    const std::size_t cut = (length - stemRoom + places - 1) / places;
+    const std::size_t keep = Utf16Length(*text) > cut ? Utf16Length(*text) - cut : 0;
+    *text = std::string(CutToUnits(*text, keep));
+    while (!text->empty() && text->back() == ' ') text->pop_back();
+    stem = ExpandNamePattern(pattern, fitted, number);
+  }
+  return SafeFileName(stem, tail, folderLength, fallback);
 }
 
 std::string CopySuffix(int copy) {

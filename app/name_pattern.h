@@ -53,6 +53,15 @@ std::string SafeNameText(std::string_view text);
 std::string SafeFileName(std::string_view stem, std::string_view tail, std::size_t folderLength,
                          std::string_view fallback);
 
+// The name `pattern` gives a file in a folder path of `folderLength`
+// UTF-16 characters: its fields replaced (`number` for {number}), followed
+// by `tail`, and made safe as SafeFileName makes it. When the whole name
+// would not fit, the window's title is cut first, then the program's name,
+// so that the number, the pattern's own text and the tail stay and two
+// numbers still give two names.
+std::string PatternFileName(std::string_view pattern, const NameFields& fields, std::string_view number,
+                            std::string_view tail, std::size_t folderLength, std::string_view fallback);
+
 // " (2)", " (3)" ...: what makes a taken name new when it has no number.
 std::string CopySuffix(int copy);
 

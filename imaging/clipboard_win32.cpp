@@ -54,16 +54,14 @@ std::string CannotOpenText() {
   return text;
 }
 
-// The clipboard, open for the length of a scope. Its owner is the
-// application window or, without one, a hidden window of its own.
+// The clipboard, open for the length of a scope, for `owner`. Without an
+// owner the system still opens it and lets it be emptied, but then refuses
+// every block: the user's clipboard would be lost for nothing, so no open
+// is tried at all.
 class ClipboardSession {
  public:
-  ClipboardSession() {
-    HWND owner = Application::Instance().Handle();
-    if (!owner) {
-      ownWindow_.reset(CreateHiddenOwner());
-      owner = ownWindow_.get();
-    }
+  explicit ClipboardSession(HWND owner) {
+    if (!owner) throw Error("Cannot open clipboard");
     bool opened = OpenClipboard(owner);
     for (int attempt = 1; !opened && attempt < kOpenAttempts; ++attempt) {
       Sleep(kOpenRetryMs);
@@ -83,9 +81,6 @@ class ClipboardSession {
     if (!SetClipboardData(format, data.get())) throw Error("Cannot set clipboard data");
     (void)data.release();
   }
-
- private:
-  UniqueHwnd ownWindow_;  // the hidden owner, when it is one of ours; destroyed after the close
 };
 
 // A copy of `image` as a bitmap compatible with the screen.
@@ -120,6 +115,16 @@ SelectableBitmap SelectableBitmapOf(const CaptureImage& image) {
 }
 
 void CopyToClipboard(const ClipboardContent& content) {
+  HWND owner = Application::Instance().Handle();
+  UniqueHwnd hiddenOwner;  // destroyed after the clipboard is closed again
+  if (!owner) {
+    hiddenOwner.reset(CreateHiddenOwner());
+    owner = hiddenOwner.get();
+  }
+  CopyToClipboardOwnedBy(owner, content);
+}
+
+void CopyToClipboardOwnedBy(HWND owner, const ClipboardContent& content) {
   // Everything is made before the clipboard is opened: other programs wait
   // for it no longer than the placing takes, and a failure here leaves the
   // clipboard as it was.
@@ -136,7 +141,7 @@ void CopyToClipboard(const ClipboardContent& content) {
   }
   if (content.text) text = TextBlockOf(*content.text);
 
-  ClipboardSession clipboard;
+  ClipboardSession clipboard(owner);
   clipboard.Empty();
   if (bitmap) {
     clipboard.Place(CF_BITMAP, bitmap);

@@ -22,6 +22,10 @@ namespace tessory {
 // tells it, and the clipboard's contents stay as they were. A block the
 // system refuses raises "Cannot set clipboard data".
 void CopyToClipboard(const ClipboardContent& content);
+// The same for the clipboard window `owner`. Without one (nullptr) it raises
+// "Cannot open clipboard" before the clipboard is opened, so that what the
+// user had copied stays.
+void CopyToClipboardOwnedBy(HWND owner, const ClipboardContent& content);
 // The same with the image alone.
 void CopyImageToClipboard(const CaptureImage& image);
 

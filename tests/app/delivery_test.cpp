@@ -340,6 +340,36 @@ TEST_F(PatternDelivery, TakenNameWithANumberGetsTheNextNumber) {
   EXPECT_TRUE(IsPng("2026-12-09 shot 0001 6x4.png"));
 }
 
+TEST_F(PatternDelivery, LongTitlesInALongFolderStillGiveANewNameEachCapture) {
+  settings.SequentialFileNames = true;
+  settings.TempFolder = dir.File(std::string(95 - dir.Path().size(), 'f'));
+  for (int i = 0; i < 3; ++i) {
+    CaptureDelivery route = PatternRoute("{title} {number}");
+    route.SetCapturedWindow({std::string(158, 'T'), "browser", {}});
+    route.DeliverToAutoSaveFile();
+  }
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(settings.TempFolder)) {
+    names.insert(entry.path().filename().string());
+  }
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_TRUE(names.begin()->ends_with("T 0000.png"));
+  EXPECT_TRUE(names.rbegin()->ends_with("T 0002.png"));
+}
+
+TEST_F(PatternDelivery, WhenEveryNameIsTakenTheSearchEndsAndNamesFolderAndPattern) {
+  platform.exists = [](const std::string&) { return true; };
+  try {
+    PatternRoute("{title}").DeliverToAutoSaveFile();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), ("No free file name in " + dir.Path() + "\nFile name pattern: {title}").c_str());
+  }
+  EXPECT_LE(platform.existsTests, 5000);
+  EXPECT_TRUE(platform.sounds.empty());
+  ExpectHourglassBalanced();
+}
+
 TEST_F(PatternDelivery, SaveDialogProposesThePatternsNameInItsLastFolder) {
   dialog.FileName = dir.File("old.png");
   Touch("notepad.png");

@@ -101,3 +101,24 @@ def base_name_no_file_may_have_is_refused_at_ok():
     finally:
         app.close()
     "Base File Name sz shot" in probe("reg-dump").get("value", []) or fail("the corrected name was not kept")
+
+
+@test
+def a_long_title_in_a_long_folder_gives_each_capture_its_own_file():
+    folder_name = "C:\\e2e-long-titles-" + "f" * 75 + "\\"  # 95 characters
+    folder = fresh_folder(folder_name)
+    app = Tessory(autosave_settings(folder_name, [("File Name Pattern", "sz", "{title} {number}"),
+                                                  ("Image Type", "dword", 3)]))
+    target = Target(extra=("--title", "T" * 300))
+    try:
+        for number in ("0000", "0001", "0002"):
+            app.capture(target.quadrant_point(3))
+            app.wait_shown(timeout=60)
+            wait_for(lambda: any(p.name.endswith(f"T {number}.png") for p in folder.iterdir()), timeout=60,
+                     what=f"the file numbered {number}")
+        names = sorted(p.name for p in folder.iterdir())
+        len(names) == 3 or fail(f"files {names}")
+        all(len(folder_name) + len(name) == 259 for name in names) or fail(f"names not fitted to the path: {names}")
+    finally:
+        target.close()
+        app.close()

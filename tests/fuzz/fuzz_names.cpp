@@ -1,7 +1,7 @@
 // File names built from outside text: a stored pattern, another program's
 // window title and program name. Whatever they hold, the name is safe for
 // a file (no forbidden or control character, no dot or space at its end),
-// and fits the path limit.
+// and fits the name and path limits exactly.
 #include <string>
 
 #include "app/name_pattern.h"
@@ -29,15 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fields.window.process = ProgramNameOf(Text(input));
   const std::string pattern = Text(input);
   const std::string tail = input.Next() & 1 ? CopySuffix(input.Next()) + ".png" : ".png";
-  const std::string name =
-      SafeFileName(ExpandNamePattern(pattern, fields, Text(input)), tail, folderLength, fields.base);
+  const std::string number = Text(input);
+  const std::string name = PatternFileName(pattern, fields, number, tail, folderLength, fields.base);
 
   FUZZ_CHECK(name.size() > tail.size() && name.ends_with(tail));
   const std::string stem = name.substr(0, name.size() - tail.size());
   FUZZ_CHECK(!HasForbiddenChars(stem));
   FUZZ_CHECK(stem.back() != '.' && stem.back() != ' ');
   if (folderLength + 16 < kMaxPathChars) {
-    FUZZ_CHECK(Utf16Length(name) <= kMaxNameChars + 1 && folderLength + Utf16Length(name) <= kMaxPathChars + 1);
+    FUZZ_CHECK(Utf16Length(name) <= kMaxNameChars && folderLength + Utf16Length(name) <= kMaxPathChars);
   }
   return 0;
 }

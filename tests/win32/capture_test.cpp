@@ -312,6 +312,16 @@ TEST_F(WindowTest, BusyClipboardIsReportedAndKeepsItsContents) {
   EXPECT_TRUE(ClipboardHasText());
 }
 
+TEST_F(WindowTest, ClipboardWithoutAnOwnerKeepsTheUsersContents) {
+  PutClipboardText(L"kept");
+  const CaptureImage image = CaptureImage(1, 1, PixelFormat::Bits24, PixelBuffer(4));
+  ClipboardContent content;
+  content.image = &image;
+  EXPECT_THROW(CopyToClipboardOwnedBy(nullptr, content), Error);
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+  EXPECT_TRUE(ClipboardHasText());
+}
+
 TEST_F(WindowTest, FormatPromptResults) {
   TImageTypeForm prompt(nullptr);
   // OK after choosing "PNG Image".
