@@ -12,6 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/build.sh" native asan windows || exit 1
 
 status=0
+started=$(date +%s)
 run() {
   local name=$1; shift
   echo "== $name tests"
@@ -39,5 +40,10 @@ run windows xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -k
   exit $status' "$root" "$@"
 
+# The end-to-end runner keeps the scenarios that passed only on a retry.
+retried="$root/build/windows/e2e-retried.txt"
+if [ -f "$retried" ] && [ "$(stat -c %Y "$retried")" -ge "$started" ]; then
+  echo "== end-to-end scenarios that passed only on a retry: $(tr '\n' ' ' <"$retried" | sed 's/ *$//;s/^$/none/')"
+fi
 if [ $status -eq 0 ]; then echo "== all tests passed"; else echo "== some tests FAILED"; fi
 exit $status

@@ -43,13 +43,42 @@ def probe(*args, check=True):
 
 
 def wait_for(condition, timeout=20.0, what="condition"):
+    """Polls `condition` until it gives a true value, which it returns. The
+    condition is asked once more at the deadline, however long each asking
+    took; a time-out names what the screen showed then."""
     end = time.time() + timeout
     while time.time() < end:
         value = condition()
         if value:
             return value
         time.sleep(0.2)
-    raise AssertionError(f"timed out waiting for {what}")
+    value = condition()
+    if value:
+        return value
+    raise AssertionError(f"timed out waiting for {what}\n{desktop_report()}")
+
+
+FAILURES = BUILD / "e2e-failures"  # a screenshot for each time-out
+
+
+def desktop_report():
+    """The visible windows, topmost first, and a screenshot of the screen,
+    as text for a failure's message. Never raises: it only explains."""
+    lines = []
+    try:
+        result = subprocess.run([WINE, str(PROBE), "windows", "foreground"], capture_output=True, text=True,
+                                timeout=60)
+        lines += result.stdout.splitlines()
+    except Exception as error:  # the report must not hide the failure it explains
+        lines.append(f"(no window list: {error})")
+    try:
+        FAILURES.mkdir(exist_ok=True)
+        picture = FAILURES / f"{time.strftime('%H%M%S')}-{len(list(FAILURES.iterdir())) + 1}.png"
+        subprocess.run(f"xwd -root -silent | convert xwd:- png:{picture}", shell=True, check=True, timeout=60)
+        lines.append(f"screen: {picture}")
+    except Exception as error:
+        lines.append(f"(no screenshot: {error})")
+    return "\n".join("  " + line for line in lines)
 
 
 def window_info(title):
@@ -237,13 +266,17 @@ class Tessory:
     window (something comes first): call wait_started() once it may show."""
 
     def __init__(self, settings=(), exe=TESSORY, position=(100, 100), shown=True):
-        commands = ["reg-clear"]
+        # Its own settings, and file dialogs that remember no earlier folder.
+        commands = ["reg-clear", "forget-dialogs"]
         if position:
             commands += ["reg-dword", "Last X-Pos", str(position[0]), "reg-dword", "Last Y-Pos", str(position[1])]
         for name, kind, value in settings:
             commands += [f"reg-{kind}", name, str(value)]
         probe(*commands)
-        self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Started in C:\ so that a file dialog with no folder to remember opens
+        # there, the same on every machine, not in the test tree.
+        self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        cwd=PREFIX / "drive_c")
         if shown:
             self.wait_started()
 

@@ -4,7 +4,10 @@
 //   window TITLE              rectangle, client origin and size, visible, topmost
 //                             ("form:TITLE" looks only at the program's own forms)
 //   class NAME                the first window of that class: "text TEXT", then as window
-//   dialog TITLE              a dialog box of that caption: "dialog LINE" per line of its message
+//   dialog TITLE              a message box of that caption: "dialog LINE" per line of its message
+//   text TITLE ID             the text of a control of that window
+//   windows                   "shown CLASS "TITLE" L T R B [disabled] [says: TEXT]" per
+//                             visible top-level window, topmost first
 //   foreground                the caption of the window that has the keyboard
 //   close TITLE               asks the window to close
 //   clipboard-bmp FILE        the clipboard's bitmap as a 24-bit BMP file
@@ -21,6 +24,7 @@
 //   hold-hotkey MODS VK SECONDS  takes a system-wide hotkey (MOD_ flags, virtual key)
 //                             and keeps it (prints "holding" first, or "refused")
 //   reg-clear                 deletes the settings key
+//   forget-dialogs            deletes the file dialogs' memory of each program's last folder
 //   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
 //   reg-sz NAME TEXT          stores a REG_SZ under the settings key
 //   reg-dump                  every value of the settings key: "value NAME TYPE DATA"
@@ -33,12 +37,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr wchar_t kKey[] = L"Software\\Morrowlin, Inc.\\Tessory";
+// Where the file dialogs keep each program's last folder.
+constexpr wchar_t kFileDialogKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32";
 
 std::string Utf8(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -77,9 +84,32 @@ int WindowOfClass(const std::wstring& name) {
   return Window(window);
 }
 
+// The visible message box of that caption. A file dialog and the question
+// it asks share their caption, and which of them comes first in the
+// stacking order is not fixed: the message box is the one with a text.
+HWND MessageBoxTitled(const std::wstring& title) {
+  struct Search {
+    const std::wstring& title;
+    HWND found = nullptr;
+  } search{title};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(data);
+        wchar_t className[64] = L"", text[512] = L"";
+        GetClassNameW(window, className, 64);
+        GetWindowTextW(window, text, 512);
+        if (std::wcscmp(className, L"#32770") != 0 || search.title != text || !IsWindowVisible(window)) return TRUE;
+        if (!GetDlgItem(window, 0xFFFF)) return TRUE;
+        search.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 int Dialog(const std::wstring& title) {
-  HWND dialog = FindWindowW(L"#32770", title.c_str());
-  if (!dialog || !IsWindowVisible(dialog)) {
+  HWND dialog = MessageBoxTitled(title);
+  if (!dialog) {
     std::printf("nodialog\n");
     return 1;
   }
@@ -93,6 +123,42 @@ int Dialog(const std::wstring& title) {
     std::printf("dialog %s\n", Utf8(line).c_str());
   }
   std::printf("dialog %s\n", Utf8(rest).c_str());
+  return 0;
+}
+
+// The text of a control of the window of that caption (an edit box, a label).
+int ControlText(const std::wstring& title, int id) {
+  HWND control = GetDlgItem(FindByTitle(title), id);
+  if (!control) {
+    std::printf("missing\n");
+    return 1;
+  }
+  // A combo box keeps its text in the edit box inside it.
+  if (HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr)) control = edit;
+  wchar_t text[1024] = L"";
+  SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  std::printf("text %s\n", Utf8(text).c_str());
+  return 0;
+}
+
+// Every visible top-level window, topmost first: what a failed scenario
+// left on the screen.
+int Windows() {
+  EnumWindows(
+      [](HWND window, LPARAM) -> BOOL {
+        if (!IsWindowVisible(window)) return TRUE;
+        wchar_t className[64] = L"", title[256] = L"", message[512] = L"";
+        GetClassNameW(window, className, 64);
+        GetWindowTextW(window, title, 256);
+        GetDlgItemTextW(window, 0xFFFF, message, 512);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        std::printf("shown %s \"%s\" %ld %ld %ld %ld%s%s%s\n", Utf8(className).c_str(), Utf8(title).c_str(), rect.left,
+                    rect.top, rect.right, rect.bottom, IsWindowEnabled(window) ? "" : " disabled",
+                    *message ? " says: " : "", Utf8(message).c_str());
+        return TRUE;
+      },
+      0);
   return 0;
 }
 
@@ -384,6 +450,11 @@ int main() {
       status = WindowOfClass(next());
     } else if (command == L"dialog") {
       status = Dialog(next());
+    } else if (command == L"text") {
+      const std::wstring title = next();
+      status = ControlText(title, std::stoi(next(), nullptr, 0));
+    } else if (command == L"windows") {
+      status = Windows();
     } else if (command == L"foreground") {
       status = Foreground();
     } else if (command == L"close") {
@@ -417,6 +488,8 @@ int main() {
       status = HoldHotkey(modifiers, key, std::stoi(next()));
     } else if (command == L"reg-clear") {
       RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    } else if (command == L"forget-dialogs") {
+      RegDeleteTreeW(HKEY_CURRENT_USER, kFileDialogKey);
     } else if (command == L"reg-dword") {
       const std::wstring name = next();
       const DWORD value = static_cast<DWORD>(std::stol(next()));

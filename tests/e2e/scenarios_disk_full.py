@@ -12,7 +12,7 @@ import time
 
 from pathlib import Path
 
-from e2e_support import (BUILD, PREFIX, Tessory, Target, fail, key, probe, test, wait_for)
+from e2e_support import (BUILD, PREFIX, Tessory, Target, desktop_report, drag, fail, key, probe, test, wait_for)
 
 TYPES = [(0, "bmp"), (1, "jpg"), (2, "gif"), (3, "png")]
 FIRST_LINE = {"png": "Error Writing PNG File!"}  # the others: the file layer's "Stream write error"
@@ -117,17 +117,31 @@ def full_drive_autosave_leaves_no_broken_file_and_says_where_and_why():
         drive.close()
 
 
+NAME_BOX = 0x47C  # the file dialog's file name box
+
+
 def save_as(path):
-    """Answers the save dialog: the name typed in, then yes to replacing it."""
+    """Answers the save dialog as a user does: a click in the file name box,
+    the name typed in (checked before it is sent), then yes to replacing it."""
     wait_for(lambda: probe("foreground").get("foreground") == ["Save Window Image"], timeout=60,
              what="the save dialog")
-    time.sleep(0.5)
-    key("ctrl+a")
-    subprocess.run(["xdotool", "type", "--delay", "60", path], check=True)
+    box = probe("control", "Save Window Image", str(NAME_BOX))["control"][0].split()
+    left, top, right, bottom = (int(v) for v in box)
+    for attempt in (1, 2, 3):
+        drag(((left + right) // 2, (top + bottom) // 2), ((left + right) // 2, (top + bottom) // 2))
+        key("ctrl+a")
+        subprocess.run(["xdotool", "type", "--delay", "60", path], check=True)
+        deadline = time.time() + 15
+        while (typed := probe("text", "Save Window Image", str(NAME_BOX)).get("text")) != [path] and \
+                time.time() < deadline:
+            time.sleep(0.3)
+        if typed == [path]:
+            break
+        attempt < 3 or fail(f"the name box holds {typed}, not {path}\n{desktop_report()}")
     key("Return")
     # The question has the dialog's title; its text tells them apart.
     wait_for(lambda: "already exists" in " ".join(probe("dialog", "Save Window Image", check=False).get("dialog", [])),
-             what="the overwrite question")
+             timeout=60, what="the overwrite question")
     time.sleep(0.5)
     key("Return")  # the question's default answer is yes
 
