@@ -324,7 +324,7 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
 
 bool TMainForm::Busy() const {
   // A modal dialog or message box of the program disables this window.
-  return busy_ > 0 || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
+  return busy_ > 0 || menuOpen_ || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
 }
 
 void TMainForm::StartKeyboardPick() {
@@ -504,6 +504,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != CaptureCountdown::kTimerId) break;
       CountdownTick();
       return 0;
+    // A menu of this window (its own or the system menu) runs a loop that
+    // would run a hotkey's capture and hide the menu's owner: while it is
+    // open the window counts as busy, as during a dialog.
+    case WM_ENTERMENULOOP: menuOpen_ = true; break;
+    case WM_EXITMENULOOP: menuOpen_ = false; break;
     case CaptureCountdown::kCancelMessage: countdown_.reset(); return 0;
     case KeyboardPick::kKeyMessage: KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam)); return 0;
     case kStartPickMessage: StartKeyboardPick(); return 0;

@@ -49,8 +49,8 @@ class TMainForm final : public Form, public MainWindowValues {
   // The "More Options" dialog (hotkeys, countdown, pointer), from the menus.
   void ShowMoreOptions();
   void UpdateCaptureHint();
-  // A capture hotkey arrived; while a capture, a dialog or a drag is in
-  // progress it does nothing. With a "Capture Delay" it starts the
+  // A capture hotkey arrived; while a capture, a dialog, a menu of this
+  // window or a drag is in progress it does nothing. With a "Capture Delay" it starts the
   // countdown, or starts it again.
   void HotkeyPressed(HotkeyAction action);
   // The countdown in progress, or null.
@@ -148,6 +148,7 @@ class TMainForm final : public Form, public MainWindowValues {
   std::optional<HotkeyRegistration> hotkeys_;  // made with the window
   std::vector<HotkeyFailure> untakenHotkeys_;
   int busy_ = 0;  // captures and dialogs in progress
+  bool menuOpen_ = false;  // a menu of this window (its own or the system menu) is tracked
   std::unique_ptr<CaptureCountdown> countdown_;
   HotkeyAction countdownLookup_ = HotkeyAction::PointerWindow;
   std::unique_ptr<KeyboardPick> pick_;  // after the outline it borrows

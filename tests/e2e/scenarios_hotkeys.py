@@ -11,6 +11,7 @@ NOTEPAD = "Untitled - Notepad"
 FOLDER = "C:\\e2e-hotkey\\"
 MOD_ALT = 0x1
 VK_SNAPSHOT = 0x2C
+CTRL_SHIFT_F9 = (2 | 1) << 8 | 0x78  # HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F9
 
 
 def saved_files(folder, count=1):
@@ -245,3 +246,27 @@ def more_options_from_the_window_menu_are_stored_at_close():
     dump = probe("reg-dump").get("value", [])
     for value in ["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"]:
         value in dump or fail(f"'{value}' not stored: {dump}")
+
+
+def menu_shown():
+    return probe("class", "#32768", check=False).get("visible") == ["1"]
+
+
+@test
+def hotkey_pressed_while_the_window_menu_is_open_does_nothing():
+    with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", CTRL_SHIFT_F9)]) as (folder, target):
+        x, y, w, h = window_info("form:Tessory")["client"]
+        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
+        wait_for(menu_shown, what="the window's menu")
+        move_to(target.quadrant_point(1))
+        key("ctrl+shift+F9")
+        key("Escape")
+        # The menu handles the press before the Escape that closes it.
+        wait_for(lambda: not menu_shown(), what="the menu to close")
+        list(folder.iterdir()) and fail("the hotkey captured while the menu was open")
+        window_info("form:Tessory")["visible"] or fail("the menu's owner is hidden")
+        key("ctrl+shift+F9")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+
