@@ -372,6 +372,7 @@ void TMainForm::ShowOptsBtnClick() {
     BusyScope busy(busy_);
     TOptionsForm options(settings_);
     options.SetMoreOptionsApplied([this] { return HotkeysApplied(); });
+    options.SetMoreOptionsHotkeyCheck(HotkeyChoiceProblem);
     options.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     options.ShowModal();  // OK has updated the settings itself
   }
@@ -383,6 +384,7 @@ void TMainForm::ShowMoreOptions() {
     BusyScope busy(busy_);
     TMoreOptionsForm more(settings_, Application::Instance().Handle());
     more.SetApplied([this] { return HotkeysApplied(); });
+    more.SetHotkeyCheck(HotkeyChoiceProblem);
     more.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     more.ShowModal();
   }
