@@ -121,7 +121,9 @@ std::string HotkeyActionName(HotkeyAction action) {
   return "Pick a window with the keyboard";
 }
 
-bool IsReservedHotkey(std::int32_t value) { return ReservedHotkeyReason(value).has_value(); }
+bool IsReservedHotkey(std::int32_t value) {
+  return ReservedHotkeyReason(value).has_value();
+}
 
 std::optional<std::string> ReservedHotkeyReason(std::int32_t value) {
   const Hotkey hotkey = DecodeHotkey(value);
@@ -160,9 +162,13 @@ std::optional<std::string> HotkeyChoiceProblem(const CaptureSettings& chosen) {
   return text + (lines.size() == 1 ? "Choose another key." : "Choose other keys.");
 }
 
-std::string HotkeyFailureText(const std::vector<HotkeyFailure>& failures) { return FailureText(failures, false); }
+std::string HotkeyFailureText(const std::vector<HotkeyFailure>& failures) {
+  return FailureText(failures, false);
+}
 
-bool IsRetried(const HotkeyFailure& failure) { return !IsReservedHotkey(failure.value); }
+bool IsRetried(const HotkeyFailure& failure) {
+  return !IsReservedHotkey(failure.value);
+}
 
 std::string StartupHotkeyFailureText(const std::vector<HotkeyFailure>& failures) {
   return FailureText(failures, true);

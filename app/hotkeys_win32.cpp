@@ -29,9 +29,9 @@ bool HotkeyRegistration::Take(const CaptureSettings& settings, HotkeyAction acti
   const std::int32_t value = HotkeyValue(settings, action);
   const Hotkey hotkey = DecodeHotkey(value);
   if (hotkey.key == 0 || Holds(action)) return true;
-  if (IsReservedHotkey(value) || !RegisterHotKey(window_, static_cast<int>(action),
-                                                 SystemModifiers(hotkey) | MOD_NOREPEAT,
-                                                 static_cast<UINT>(hotkey.key))) {
+  if (IsReservedHotkey(value) ||
+      !RegisterHotKey(window_, static_cast<int>(action), SystemModifiers(hotkey) | MOD_NOREPEAT,
+                      static_cast<UINT>(hotkey.key))) {
     return false;
   }
   held_.push_back(action);

@@ -36,8 +36,8 @@ TEST(Hotkeys, FailureTextNamesEachKeyAndItsAction) {
 // What OK in More Options refuses, naming the key and its actions.
 TEST(Hotkeys, ChoiceOfAKeyForTwoActionsOrAKeyWindowsKeepsIsRefused) {
   CaptureSettings chosen;
-  chosen.HotkeyActiveWindow = 0x0378;         // Ctrl+Shift+F9
-  chosen.HotkeyPointerWindow = 0x0B78;        // the same, with the extended-key flag
+  chosen.HotkeyActiveWindow = 0x0378;   // Ctrl+Shift+F9
+  chosen.HotkeyPointerWindow = 0x0B78;  // the same, with the extended-key flag
   chosen.HotkeyKeyboardPick = 0;
   EXPECT_EQ(HotkeyChoiceProblem(chosen),
             "Ctrl+Shift+F9 is given to two actions: Capture active window and Capture window under pointer.\n"

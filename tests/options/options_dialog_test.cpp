@@ -415,7 +415,7 @@ TEST_F(OptionsDialogTest, MoreOptionsRefusesAKeyForTwoActionsAndF12) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return true;
   };
-  test::Watcher user({[&] { return choose(0x042C, 0); },  // Alt+PrtScn, the active window's key too
+  test::Watcher user({[&] { return choose(0x042C, 0); },       // Alt+PrtScn, the active window's key too
                       [&] { return choose(0x062C, 0x007B); },  // F12
                       [&] {
                         HWND dialog = test::WaitForWindow(L"TessoryForm", L"More Options");
