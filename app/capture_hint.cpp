@@ -33,6 +33,13 @@ std::string HintWithActiveWindowHotkey(const std::string& hint, const std::strin
   return hint + " (" + hotkeyName + ": active window)";
 }
 
+std::string HintWithUntakenHotkeys(const std::string& hint, const std::vector<std::string>& hotkeyNames) {
+  if (hotkeyNames.empty()) return hint;
+  std::string warning = hotkeyNames.size() == 1 ? " - hotkey not available: " : " - hotkeys not available: ";
+  for (std::size_t i = 0; i < hotkeyNames.size(); ++i) warning += (i > 0 ? ", " : "") + hotkeyNames[i];
+  return hint + warning;
+}
+
 bool IsReleaseOverWindow(int x, int y, int clientWidth, int clientHeight) {
   return x >= 0 && x <= clientWidth && y >= 0 && y <= clientHeight;
 }

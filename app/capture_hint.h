@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 
@@ -17,6 +18,10 @@ std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind>
 // The hint with the active-window hotkey's name added, when there is one:
 // "Capture to: Clipboard (Alt+PrtScn: active window)".
 std::string HintWithActiveWindowHotkey(const std::string& hint, const std::string& hotkeyName);
+
+// The hint with a warning naming the hotkeys that could not be taken, when
+// there are any: "Capture to: Clipboard - hotkeys not available: Alt+PrtScn, F12".
+std::string HintWithUntakenHotkeys(const std::string& hint, const std::vector<std::string>& hotkeyNames);
 
 // Whether a release at (x, y), measured from the target icon's top-left
 // corner, lies over the main window itself: 0 <= x <= clientWidth and

@@ -14,20 +14,28 @@ UINT SystemModifiers(const Hotkey& hotkey) {
 
 std::vector<HotkeyFailure> HotkeyRegistration::Register(const CaptureSettings& settings) {
   Unregister();
+  return Retry(settings);
+}
+
+std::vector<HotkeyFailure> HotkeyRegistration::Retry(const CaptureSettings& settings) {
   std::vector<HotkeyFailure> failures;
   for (HotkeyAction action : kHotkeyActions) {
-    const std::int32_t value = HotkeyValue(settings, action);
-    const Hotkey hotkey = DecodeHotkey(value);
-    if (hotkey.key == 0) continue;
-    if (!IsReservedHotkey(value) &&
-        RegisterHotKey(window_, static_cast<int>(action), SystemModifiers(hotkey) | MOD_NOREPEAT,
-                       static_cast<UINT>(hotkey.key))) {
-      held_.push_back(action);
-    } else {
-      failures.push_back({action, value});
-    }
+    if (!Take(settings, action)) failures.push_back({action, HotkeyValue(settings, action)});
   }
   return failures;
+}
+
+bool HotkeyRegistration::Take(const CaptureSettings& settings, HotkeyAction action) {
+  const std::int32_t value = HotkeyValue(settings, action);
+  const Hotkey hotkey = DecodeHotkey(value);
+  if (hotkey.key == 0 || Holds(action)) return true;
+  if (IsReservedHotkey(value) ||
+      !RegisterHotKey(window_, static_cast<int>(action), SystemModifiers(hotkey) | MOD_NOREPEAT,
+                      static_cast<UINT>(hotkey.key))) {
+    return false;
+  }
+  held_.push_back(action);
+  return true;
 }
 
 void HotkeyRegistration::Unregister() {

@@ -21,11 +21,18 @@ class HotkeyRegistration {
   // could not be taken (held by another program, or reserved), in action
   // order. A hotkey set to none is not registered.
   std::vector<HotkeyFailure> Register(const CaptureSettings& settings);
+  // Tries again the hotkeys of `settings` not held now, keeping the ones
+  // held; what is still not taken, as Register returns it.
+  std::vector<HotkeyFailure> Retry(const CaptureSettings& settings);
   void Unregister();
   // Whether the hotkey of `action` is registered now.
   bool Holds(HotkeyAction action) const;
 
  private:
+  // Takes the hotkey of `action` unless it is none or held; false when it
+  // could not be taken.
+  bool Take(const CaptureSettings& settings, HotkeyAction action);
+
   HWND window_;
   std::vector<HotkeyAction> held_;
 };

@@ -28,6 +28,8 @@ constexpr int kHelpContext = 1000;
 constexpr UINT kMoreOptionsCommand = 0x0110;
 constexpr UINT kHelpCommand = 0x0120;
 constexpr UINT kFirstHotkeyCommand = 0x0130;  // one a hotkey, shown but not chosen
+// Tries again the hotkeys another program held (the countdown's timer is 21).
+constexpr UINT_PTR kHotkeyRetryTimer = 22;
 // Sent by the focused target icon on Enter or Space.
 constexpr UINT kStartPickMessage = WM_APP + 23;
 
@@ -137,20 +139,43 @@ void TMainForm::RefreshSystemMenu() {
 }
 
 std::string TMainForm::ShownHint() const {
-  if (!hotkeys_->Holds(HotkeyAction::ActiveWindow)) return hint_;
-  return HintWithActiveWindowHotkey(hint_, HotkeyName(settings_.HotkeyActiveWindow));
+  std::string shown = hint_;
+  if (hotkeys_->Holds(HotkeyAction::ActiveWindow)) {
+    shown = HintWithActiveWindowHotkey(shown, HotkeyName(settings_.HotkeyActiveWindow));
+  }
+  std::vector<std::string> untaken;
+  for (const HotkeyFailure& failure : untakenHotkeys_) untaken.push_back(HotkeyName(failure.value));
+  return HintWithUntakenHotkeys(shown, untaken);
 }
 
 std::vector<HotkeyFailure> TMainForm::RegisterHotkeys() {
   untakenHotkeys_ = hotkeys_->Register(settings_);
   RefreshSystemMenu();
+  if (std::ranges::any_of(untakenHotkeys_, IsRetried) && GetTickCount64() - createdAt_ < kHotkeyRetryPeriodMs) {
+    SetTimer(Handle(), kHotkeyRetryTimer, kHotkeyRetryIntervalMs, nullptr);
+  }
   return untakenHotkeys_;
+}
+
+// Taking a key changes nothing the user is in the middle of, so a retry
+// may come during a capture, a dialog, a drag or a menu: the system menu's
+// items are named anew as it opens.
+void TMainForm::RetryHotkeys() {
+  if (std::ranges::none_of(untakenHotkeys_, IsRetried)) return;
+  untakenHotkeys_ = hotkeys_->Retry(settings_);
+  UpdateCaptureHint();
+}
+
+void TMainForm::HotkeyRetryTick() {
+  const bool inPeriod = GetTickCount64() - createdAt_ < kHotkeyRetryPeriodMs;
+  if (inPeriod) RetryHotkeys();
+  if (!inPeriod || std::ranges::none_of(untakenHotkeys_, IsRetried)) KillTimer(Handle(), kHotkeyRetryTimer);
 }
 
 void TMainForm::TellUntakenHotkeys() {
   if (untakenHotkeys_.empty()) return;
   BusyScope busy(busy_);
-  Application::Instance().ShowError(HotkeyFailureText(untakenHotkeys_));
+  Application::Instance().ShowError(StartupHotkeyFailureText(untakenHotkeys_));
 }
 
 int TMainForm::Left() const {
@@ -324,7 +349,7 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
 
 bool TMainForm::Busy() const {
   // A modal dialog or message box of the program disables this window.
-  return busy_ > 0 || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
+  return busy_ > 0 || menuOpen_ || drag_ || pick_ || !IsWindowEnabled(Handle()) || !IsWindowVisible(Handle());
 }
 
 void TMainForm::StartKeyboardPick() {
@@ -372,6 +397,8 @@ void TMainForm::ShowOptsBtnClick() {
     BusyScope busy(busy_);
     TOptionsForm options(settings_);
     options.SetMoreOptionsApplied([this] { return HotkeysApplied(); });
+    options.SetMoreOptionsOpening([this] { RetryHotkeys(); });
+    options.SetMoreOptionsHotkeyCheck(HotkeyChoiceProblem);
     options.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     options.ShowModal();  // OK has updated the settings itself
   }
@@ -383,6 +410,8 @@ void TMainForm::ShowMoreOptions() {
     BusyScope busy(busy_);
     TMoreOptionsForm more(settings_, Application::Instance().Handle());
     more.SetApplied([this] { return HotkeysApplied(); });
+    more.SetOpening([this] { RetryHotkeys(); });
+    more.SetHotkeyCheck(HotkeyChoiceProblem);
     more.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
     more.ShowModal();
   }
@@ -418,13 +447,27 @@ void TMainForm::AddMenuItems(HMENU menu, bool systemMenu) {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   UINT command = kFirstHotkeyCommand;
   for (HotkeyAction action : {HotkeyAction::ActiveWindow, HotkeyAction::PointerWindow}) {
-    std::string name = HotkeyName(HotkeyValue(settings_, action));
-    if (name.empty()) name = "no hotkey";
-    else if (!hotkeys_->Holds(action)) name += " (not available)";
-    const std::string item = HotkeyActionName(action) + "\t" + name;
-    AppendMenuW(menu, MF_STRING | MF_GRAYED, command, Widen(item).c_str());
+    AppendMenuW(menu, MF_STRING | MF_GRAYED, command, Widen(HotkeyMenuText(action)).c_str());
     command += 0x10;
   }
+}
+
+void TMainForm::RetitleHotkeyItems(HMENU menu) {
+  UINT command = kFirstHotkeyCommand;
+  for (HotkeyAction action : {HotkeyAction::ActiveWindow, HotkeyAction::PointerWindow}) {
+    // Only once RefreshSystemMenu has added the items.
+    if (GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+      ModifyMenuW(menu, command, MF_BYCOMMAND | MF_STRING | MF_GRAYED, command, Widen(HotkeyMenuText(action)).c_str());
+    }
+    command += 0x10;
+  }
+}
+
+std::string TMainForm::HotkeyMenuText(HotkeyAction action) const {
+  std::string name = HotkeyName(HotkeyValue(settings_, action));
+  if (name.empty()) name = "no hotkey";
+  else if (!hotkeys_->Holds(action)) name += " (not available)";
+  return HotkeyActionName(action) + "\t" + name;
 }
 
 void TMainForm::ShowContextMenu(POINT at) {
@@ -501,9 +544,21 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_HOTKEY: HotkeyPressed(static_cast<HotkeyAction>(wParam)); return 0;
     case WM_TIMER:
+      if (wParam == kHotkeyRetryTimer) {
+        HotkeyRetryTick();
+        return 0;
+      }
       if (wParam != CaptureCountdown::kTimerId) break;
       CountdownTick();
       return 0;
+    // A menu of this window (its own or the system menu) runs a loop that
+    // would run a hotkey's capture and hide the menu's owner: while it is
+    // open the window counts as busy, as during a dialog.
+    case WM_ENTERMENULOOP: menuOpen_ = true; break;
+    case WM_EXITMENULOOP: menuOpen_ = false; break;
+    case WM_INITMENUPOPUP:
+      if (HIWORD(lParam)) RetitleHotkeyItems(GetSystemMenu(Handle(), FALSE));  // the system menu opens
+      break;
     case CaptureCountdown::kCancelMessage: countdown_.reset(); return 0;
     case KeyboardPick::kKeyMessage: KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam)); return 0;
     case kStartPickMessage: StartKeyboardPick(); return 0;

@@ -49,8 +49,8 @@ class TMainForm final : public Form, public MainWindowValues {
   // The "More Options" dialog (hotkeys, countdown, pointer), from the menus.
   void ShowMoreOptions();
   void UpdateCaptureHint();
-  // A capture hotkey arrived; while a capture, a dialog or a drag is in
-  // progress it does nothing. With a "Capture Delay" it starts the
+  // A capture hotkey arrived; while a capture, a dialog, a menu of this
+  // window or a drag is in progress it does nothing. With a "Capture Delay" it starts the
   // countdown, or starts it again.
   void HotkeyPressed(HotkeyAction action);
   // The countdown in progress, or null.
@@ -61,10 +61,16 @@ class TMainForm final : public Form, public MainWindowValues {
   // The keyboard pick in progress, or null.
   const KeyboardPick* Pick() const { return pick_.get(); }
   // Takes the hotkeys of the settings anew; the ones that could not be
-  // taken, also kept for TellUntakenHotkeys.
+  // taken, also kept for TellUntakenHotkeys and the hint. In the first
+  // kHotkeyRetryPeriodMs after the window's creation, the ones another
+  // program may hold are tried again every kHotkeyRetryIntervalMs.
   std::vector<HotkeyFailure> RegisterHotkeys();
-  // The start-up message naming each hotkey that could not be taken; none
-  // when every one was.
+  // Tries again the hotkeys not taken that another program may hold,
+  // keeping the ones held (every few seconds at first, and as More Options
+  // opens); the hint follows.
+  void RetryHotkeys();
+  // The start-up message naming each hotkey that could not be taken, and
+  // saying which will be tried again; none when every one was taken.
   void TellUntakenHotkeys();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
@@ -72,7 +78,8 @@ class TMainForm final : public Form, public MainWindowValues {
   // The drag in progress, or null between drags.
   const DragSession* Drag() const { return drag_.get(); }
   const std::string& Hint() const { return hint_; }
-  // The hint as the tool window shows it: with the active-window hotkey.
+  // The hint as the tool window shows it: with the active-window hotkey,
+  // and a warning naming the hotkeys not taken.
   std::string ShownHint() const;
   const HotkeyRegistration& Hotkeys() const { return *hotkeys_; }
   CaptureImage& Image() { return image_; }
@@ -118,6 +125,10 @@ class TMainForm final : public Form, public MainWindowValues {
   void KeyboardPickRequest(KeyboardPick::Request request);
   bool Busy() const;
   void AddMenuItems(HMENU menu, bool systemMenu);
+  // The hotkey items of `menu` named as the hotkeys are held now.
+  void RetitleHotkeyItems(HMENU menu);
+  std::string HotkeyMenuText(HotkeyAction action) const;
+  void HotkeyRetryTick();
   void RefreshSystemMenu();
   void ShowContextMenu(POINT at);
   bool MenuCommand(UINT id);
@@ -148,6 +159,8 @@ class TMainForm final : public Form, public MainWindowValues {
   std::optional<HotkeyRegistration> hotkeys_;  // made with the window
   std::vector<HotkeyFailure> untakenHotkeys_;
   int busy_ = 0;  // captures and dialogs in progress
+  bool menuOpen_ = false;  // a menu of this window (its own or the system menu) is tracked
+  ULONGLONG createdAt_ = GetTickCount64();  // when the hotkey retries began
   std::unique_ptr<CaptureCountdown> countdown_;
   HotkeyAction countdownLookup_ = HotkeyAction::PointerWindow;
   std::unique_ptr<KeyboardPick> pick_;  // after the outline it borrows

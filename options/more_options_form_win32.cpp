@@ -137,6 +137,7 @@ void TMoreOptionsForm::CreateButtons(int top) {
 }
 
 void TMoreOptionsForm::FormShow() {
+  if (opening_) opening_();
   SetHotkeyOf(kActiveWindowKey, settings_.HotkeyActiveWindow);
   SetHotkeyOf(kPointerWindowKey, settings_.HotkeyPointerWindow);
   SetHotkeyOf(kKeyboardPickKey, settings_.HotkeyKeyboardPick);
@@ -169,10 +170,18 @@ int TMoreOptionsForm::DelaySeconds() const {
   return static_cast<int>(std::clamp<long>(seconds, 0, kMaxCaptureDelay));
 }
 
-void TMoreOptionsForm::OKBtnClick() {
-  settings_.HotkeyActiveWindow = HotkeyOf(kActiveWindowKey);
-  settings_.HotkeyPointerWindow = HotkeyOf(kPointerWindowKey);
-  settings_.HotkeyKeyboardPick = HotkeyOf(kKeyboardPickKey);
+bool TMoreOptionsForm::OKBtnClick() {
+  CaptureSettings chosen = settings_;
+  chosen.HotkeyActiveWindow = HotkeyOf(kActiveWindowKey);
+  chosen.HotkeyPointerWindow = HotkeyOf(kPointerWindowKey);
+  chosen.HotkeyKeyboardPick = HotkeyOf(kKeyboardPickKey);
+  if (const auto problem = hotkeyCheck_ ? hotkeyCheck_(chosen) : std::nullopt) {
+    Application::Instance().ShowError(*problem);
+    return false;
+  }
+  settings_.HotkeyActiveWindow = chosen.HotkeyActiveWindow;
+  settings_.HotkeyPointerWindow = chosen.HotkeyPointerWindow;
+  settings_.HotkeyKeyboardPick = chosen.HotkeyKeyboardPick;
   settings_.CaptureDelay = DelaySeconds();
   settings_.CapturePointer = Checked(kPointerChk);
   settings_.FileNamePattern = ControlText(kPatternTxt);
@@ -180,9 +189,10 @@ void TMoreOptionsForm::OKBtnClick() {
   settings_.CopyFileAfterSave = Checked(kCopyFileChk);
   settings_.CopyPathAfterSave = Checked(kCopyPathChk);
   settings_.NotifyAfterSave = Checked(kNotifyChk);
-  if (!applied_) return;
+  if (!applied_) return true;
   const std::string untaken = applied_();
   if (!untaken.empty()) Application::Instance().ShowError(untaken);
+  return true;
 }
 
 void TMoreOptionsForm::PatternTxtChange() {
@@ -205,8 +215,7 @@ void TMoreOptionsForm::OnCommand(int id, int notification, HWND control) {
     return;
   }
   if (id == kOKBtn && notification == BN_CLICKED) {
-    OKBtnClick();
-    SetModalResult(kModalOk);
+    if (OKBtnClick()) SetModalResult(kModalOk);
     return;
   }
   Form::OnCommand(id, notification, control);

@@ -3,13 +3,15 @@
 // capture hotkeys, the countdown before a capture and whether the pointer
 // is drawn into the image. The file names section holds the file name
 // pattern, with a line showing the name it gives, and what follows a saved
-// file. OK writes the settings at once and has the hotkeys taken anew;
-// Cancel writes nothing.
+// file. OK refuses hotkeys that cannot be taken together (see
+// SetHotkeyCheck); otherwise it writes the settings at once and has the
+// hotkeys taken anew. Cancel writes nothing.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/settings.h"
@@ -52,12 +54,23 @@ class TMoreOptionsForm final : public Form {
   // returns what the user must be told of keys that could not be taken
   // ("" for nothing). The dialog shows it.
   void SetApplied(std::function<std::string()> applied) { applied_ = std::move(applied); }
+  // Run as the dialog shows, before it reads the settings: tries again the
+  // hotkeys not taken.
+  void SetOpening(std::function<void()> opening) { opening_ = std::move(opening); }
+  // Why the hotkeys of the settings as OK would write them cannot be kept
+  // (none when they can). OK then shows it, writes nothing and leaves the
+  // dialog open.
+  void SetHotkeyCheck(std::function<std::optional<std::string>(const CaptureSettings&)> check) {
+    hotkeyCheck_ = std::move(check);
+  }
   // The name a file name pattern gives the next capture, shown below the
   // pattern as the user types; without it no name is shown.
   void SetNamePreview(std::function<std::string(const std::string&)> preview) { preview_ = std::move(preview); }
 
   void FormShow() override;
-  void OKBtnClick();
+  // Writes the settings and has the hotkeys taken anew; false, with
+  // nothing written, when the hotkey check refuses them.
+  bool OKBtnClick();
   void PatternTxtChange();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
@@ -78,6 +91,8 @@ class TMoreOptionsForm final : public Form {
   void CreateButtons(int top);
 
   CaptureSettings& settings_;
+  std::function<void()> opening_;
+  std::function<std::optional<std::string>(const CaptureSettings&)> hotkeyCheck_;
   std::function<std::string()> applied_;
   std::function<std::string(const std::string&)> preview_;
 };

@@ -139,6 +139,8 @@ void TOptionsForm::PlayBtnClick() {
 void TOptionsForm::MoreBtnClick() {
   TMoreOptionsForm more(settings_, Handle());
   more.SetApplied(moreOptionsApplied_);
+  more.SetOpening(moreOptionsOpening_);
+  more.SetHotkeyCheck(moreOptionsHotkeyCheck_);
   more.SetNamePreview(namePreview_);
   more.ShowModal();
 }

@@ -101,6 +101,12 @@ class TOptionsForm final : public Form {
   // What OK in the "More Options" dialog runs after writing the settings
   // (see TMoreOptionsForm::SetApplied).
   void SetMoreOptionsApplied(std::function<std::string()> applied) { moreOptionsApplied_ = std::move(applied); }
+  // What the "More Options" dialog runs as it opens, and its hotkey check
+  // (see TMoreOptionsForm::SetOpening and SetHotkeyCheck).
+  void SetMoreOptionsOpening(std::function<void()> opening) { moreOptionsOpening_ = std::move(opening); }
+  void SetMoreOptionsHotkeyCheck(std::function<std::optional<std::string>(const CaptureSettings&)> check) {
+    moreOptionsHotkeyCheck_ = std::move(check);
+  }
   // The name preview of the "More Options" dialog (see TMoreOptionsForm::SetNamePreview).
   void SetNamePreview(std::function<std::string(const std::string&)> preview) { namePreview_ = std::move(preview); }
 
@@ -138,6 +144,8 @@ class TOptionsForm final : public Form {
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;
   std::function<std::string()> moreOptionsApplied_;
+  std::function<void()> moreOptionsOpening_;
+  std::function<std::optional<std::string>(const CaptureSettings&)> moreOptionsHotkeyCheck_;
   std::function<std::string(const std::string&)> namePreview_;
 };
 

@@ -24,6 +24,14 @@ TEST(CaptureHint, ValuesOutsideTheirRangesAddNothing) {
   EXPECT_EQ(CaptureHint(AutoSave, std::nullopt), "Capture to: Autosave File");
 }
 
+TEST(CaptureHint, WarningNamesTheHotkeysNotTaken) {
+  EXPECT_EQ(HintWithUntakenHotkeys("Capture to: Clipboard", {}), "Capture to: Clipboard");
+  EXPECT_EQ(HintWithUntakenHotkeys("Capture to: Clipboard", {"Alt+PrtScn"}),
+            "Capture to: Clipboard - hotkey not available: Alt+PrtScn");
+  EXPECT_EQ(HintWithUntakenHotkeys("Capture to: Clipboard", {"Alt+PrtScn", "Ctrl+Alt+PrtScn"}),
+            "Capture to: Clipboard - hotkeys not available: Alt+PrtScn, Ctrl+Alt+PrtScn");
+}
+
 TEST(TargetRelease, InsideTestIsInclusiveFromTheIconCorner) {
   // A 74 x 18 client: the icon's corner is at (2, 3), so a release up to 2
   // pixels right of and 3 below the client area still counts as inside.

@@ -33,5 +33,53 @@ TEST(Hotkeys, FailureTextNamesEachKeyAndItsAction) {
             "Choose other keys under Options, More... (or the window's menu, More options...).");
 }
 
+// What OK in More Options refuses, naming the key and its actions.
+TEST(Hotkeys, ChoiceOfAKeyForTwoActionsOrAKeyWindowsKeepsIsRefused) {
+  CaptureSettings chosen;
+  chosen.HotkeyActiveWindow = 0x0378;   // Ctrl+Shift+F9
+  chosen.HotkeyPointerWindow = 0x0B78;  // the same, with the extended-key flag
+  chosen.HotkeyKeyboardPick = 0;
+  EXPECT_EQ(HotkeyChoiceProblem(chosen),
+            "Ctrl+Shift+F9 is given to two actions: Capture active window and Capture window under pointer.\n"
+            "Choose another key.");
+  chosen.HotkeyKeyboardPick = 0x0378;
+  EXPECT_EQ(HotkeyChoiceProblem(chosen),
+            "Ctrl+Shift+F9 is given to three actions: Capture active window, Capture window under pointer and "
+            "Pick a window with the keyboard.\nChoose another key.");
+  chosen = {};
+  chosen.HotkeyActiveWindow = 0x027B;   // Ctrl+F12
+  chosen.HotkeyPointerWindow = 0x065B;  // Ctrl+Alt+Left Win
+  chosen.HotkeyKeyboardPick = 0;
+  EXPECT_EQ(HotkeyChoiceProblem(chosen),
+            "Ctrl+F12 (Capture active window) cannot be a hotkey: Windows keeps F12 for debuggers.\n"
+            "Ctrl+Alt+Left Win (Capture window under pointer) cannot be a hotkey: Windows keeps the Windows keys "
+            "and their combinations for itself.\n"
+            "Choose other keys.");
+  EXPECT_TRUE(IsReservedHotkey(0x005C));  // Right Win
+  // Distinct keys, and "none" twice, are kept.
+  chosen = {};
+  chosen.HotkeyPointerWindow = 0;
+  chosen.HotkeyKeyboardPick = 0;
+  EXPECT_EQ(HotkeyChoiceProblem(chosen), std::nullopt);
+  chosen.HotkeyKeyboardPick = 0x064B;  // Ctrl+Alt+K
+  EXPECT_EQ(HotkeyChoiceProblem(chosen), std::nullopt);
+}
+
+TEST(Hotkeys, StartupTextSaysHeldKeysAreTriedAgainAndWhyReservedOnesAreNot) {
+  const std::vector<HotkeyFailure> failures{{HotkeyAction::ActiveWindow, 0x042C},
+                                            {HotkeyAction::PointerWindow, 0x007B}};
+  EXPECT_TRUE(IsRetried(failures[0]));
+  EXPECT_FALSE(IsRetried(failures[1]));
+  EXPECT_EQ(StartupHotkeyFailureText(failures),
+            "This hotkey could not be taken; another program may be using it:\n"
+            "Alt+PrtScn (Capture active window)\n"
+            "Tessory will try it again every few seconds for two minutes, then each time More Options opens.\n"
+            "F12 (Capture window under pointer) cannot be a hotkey: Windows keeps F12 for debuggers.\n"
+            "Choose other keys under Options, More... (or the window's menu, More options...).");
+  EXPECT_EQ(HotkeyFailureText({failures[1]}),
+            "F12 (Capture window under pointer) cannot be a hotkey: Windows keeps F12 for debuggers.\n"
+            "Choose other keys under Options, More... (or the window's menu, More options...).");
+}
+
 }  // namespace
 }  // namespace tessory

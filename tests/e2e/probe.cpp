@@ -23,6 +23,10 @@
 //   screen-bmp FILE L T R B   what the screen shows over that rectangle, as a 24-bit BMP file
 //   hold-hotkey MODS VK SECONDS  takes a system-wide hotkey (MOD_ flags, virtual key)
 //                             and keeps it (prints "holding" first, or "refused")
+//   hold-hotkey-until-told MODS VK  the same, kept until a line arrives on
+//                             the standard input; then "released"
+//   tooltip TITLE             the hint last shown by the tooltip of that window:
+//                             "text TEXT", "visible 0|1"
 //   reg-clear                 deletes the settings key
 //   forget-dialogs            deletes the file dialogs' memory of each program's last folder
 //   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
@@ -361,6 +365,7 @@ int HoldClipboard(double seconds) {
   return 0;
 }
 
+// Holds the hotkey for `seconds`, or (negative) until a line arrives on stdin.
 int HoldHotkey(UINT modifiers, UINT key, int seconds) {
   if (!RegisterHotKey(nullptr, 1, modifiers, key)) {
     std::printf("refused\n");
@@ -368,8 +373,30 @@ int HoldHotkey(UINT modifiers, UINT key, int seconds) {
   }
   std::printf("holding\n");
   std::fflush(stdout);
-  Sleep(static_cast<DWORD>(seconds) * 1000);
+  if (seconds >= 0) {
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+  } else {
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin)) line[0] = 0;
+  }
   UnregisterHotKey(nullptr, 1);
+  std::printf("released\n");
+  return 0;
+}
+
+// The tooltip control owned by the window: its text is the hint it showed last.
+int Tooltip(HWND owner) {
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) && GetWindow(tip, GW_OWNER) != owner) {
+  }
+  if (!owner || !tip) {
+    std::printf("missing\n");
+    return 1;
+  }
+  wchar_t text[1024] = L"";
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(tip, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+  std::printf("text %s\nvisible %d\n", Utf8(text).c_str(), IsWindowVisible(tip) ? 1 : 0);
   return 0;
 }
 
@@ -486,6 +513,11 @@ int main() {
       const UINT modifiers = static_cast<UINT>(std::stoul(next(), nullptr, 0));
       const UINT key = static_cast<UINT>(std::stoul(next(), nullptr, 0));
       status = HoldHotkey(modifiers, key, std::stoi(next()));
+    } else if (command == L"hold-hotkey-until-told") {
+      const UINT modifiers = static_cast<UINT>(std::stoul(next(), nullptr, 0));
+      status = HoldHotkey(modifiers, static_cast<UINT>(std::stoul(next(), nullptr, 0)), -1);
+    } else if (command == L"tooltip") {
+      status = Tooltip(FindByTitle(next()));
     } else if (command == L"reg-clear") {
       RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
     } else if (command == L"forget-dialogs") {

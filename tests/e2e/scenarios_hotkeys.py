@@ -10,7 +10,9 @@ from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
 NOTEPAD = "Untitled - Notepad"
 FOLDER = "C:\\e2e-hotkey\\"
 MOD_ALT = 0x1
+MOD_CONTROL = 0x2
 VK_SNAPSHOT = 0x2C
+CTRL_SHIFT_F9 = (2 | 1) << 8 | 0x78  # HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F9
 
 
 def saved_files(folder, count=1):
@@ -245,3 +247,72 @@ def more_options_from_the_window_menu_are_stored_at_close():
     dump = probe("reg-dump").get("value", [])
     for value in ["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"]:
         value in dump or fail(f"'{value}' not stored: {dump}")
+
+
+def menu_shown():
+    return probe("class", "#32768", check=False).get("visible") == ["1"]
+
+
+@test
+def hotkey_pressed_while_the_window_menu_is_open_does_nothing():
+    with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", CTRL_SHIFT_F9)]) as (folder, target):
+        x, y, w, h = window_info("form:Tessory")["client"]
+        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
+        wait_for(menu_shown, what="the window's menu")
+        move_to(target.quadrant_point(1))
+        key("ctrl+shift+F9")
+        key("Escape")
+        # The menu handles the press before the Escape that closes it.
+        wait_for(lambda: not menu_shown(), what="the menu to close")
+        list(folder.iterdir()) and fail("the hotkey captured while the menu was open")
+        window_info("form:Tessory")["visible"] or fail("the menu's owner is hidden")
+        key("ctrl+shift+F9")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+
+
+def shown_hint(client):
+    """The main window's hint as the tooltip shows it, with the pointer brought onto the Options button."""
+    x, y, w, h = client
+    move_to((x + w * 3 // 4, y + h + 200))
+    move_to((x + w * 3 // 4, y + h // 2))
+    found = wait_for(lambda: (t := probe("tooltip", "form:Tessory", check=False)).get("visible") == ["1"] and t,
+                     what="the hint")
+    return found["text"][0]
+
+
+@test
+def key_held_at_start_is_taken_once_free_and_leaves_the_hint():
+    folder = fresh_folder(FOLDER)
+    holder = subprocess.Popen([WINE, str(PROBE), "hold-hotkey-until-told", str(MOD_CONTROL | MOD_ALT), str(VK_SNAPSHOT)],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    app = target = None
+    try:
+        holder.stdout.readline() == "holding\n" or fail("the helper could not take Ctrl+Alt+PrtScn")
+        app = Tessory(autosave_settings(FOLDER), shown=False)
+        lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
+        "Ctrl+Alt+PrtScn (Capture window under pointer)" in lines or fail(f"the message says {lines}")
+        any("try it again" in line for line in lines) or fail(f"no word of trying again: {lines}")
+        wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
+        key("Return")
+        app.wait_started()
+        hint = shown_hint(app.client)
+        "not available: Ctrl+Alt+PrtScn" in hint or fail(f"the hint says {hint!r}")
+        holder.stdin.write("\n")
+        holder.stdin.flush()
+        holder.stdout.readline() == "released\n" or fail("the helper did not release the key")
+        wait_for(lambda: "Ctrl+Alt+PrtScn" not in shown_hint(app.client), timeout=60, what="the hint to drop the key")
+        target = Target()
+        move_to(target.quadrant_point(2))
+        key("ctrl+alt+Print")
+        (file,) = saved_files(folder)
+        width, height, _, pixel = read_bmp(file)
+        target.check_image(width, height, pixel)
+    finally:
+        holder.kill()
+        holder.wait(timeout=10)
+        if target:
+            target.close()
+        if app:
+            app.close()

@@ -18,6 +18,7 @@
 #include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 #include "options/window_watcher.h"
+#include "support/memory_registry.h"
 #include "support/temp_dir.h"
 
 namespace tessory {
@@ -389,6 +390,50 @@ TEST_F(OptionsDialogTest, MoreOptionsPreviewFollowsThePatternAndOkStoresTheNames
   EXPECT_TRUE(settings.CopyFileAfterSave);
   EXPECT_FALSE(settings.CopyPathAfterSave);
   EXPECT_TRUE(settings.NotifyAfterSave);
+}
+
+// OK in More Options, opened from the main window, refuses one key for two
+// actions and a key Windows keeps, says why, and stays open; the settings
+// and the keys held stay as they were.
+TEST_F(OptionsDialogTest, MoreOptionsRefusesAKeyForTwoActionsAndF12) {
+  using More = TMoreOptionsForm;
+  test::MemoryRegistry store;
+  TMainForm main(store);
+  std::vector<std::wstring> told;
+  // Sets the hotkeys of the open dialog, presses OK, and keeps what the error box says.
+  const auto choose = [&](std::int32_t pointerWindow, std::int32_t keyboardPick) {
+    HWND dialog = test::WaitForWindow(L"TessoryForm", L"More Options");
+    if (!dialog) return false;
+    SendMessageW(GetDlgItem(dialog, More::kPointerWindowKey), HKM_SETHOTKEY, pointerWindow, 0);
+    SendMessageW(GetDlgItem(dialog, More::kKeyboardPickKey), HKM_SETHOTKEY, keyboardPick, 0);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    HWND box = test::WaitForWindow(L"#32770", nullptr);
+    if (!box) return false;
+    wchar_t text[1024] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    told.push_back(text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+  test::Watcher user({[&] { return choose(0x042C, 0); },       // Alt+PrtScn, the active window's key too
+                      [&] { return choose(0x062C, 0x007B); },  // F12
+                      [&] {
+                        HWND dialog = test::WaitForWindow(L"TessoryForm", L"More Options");
+                        if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                        return dialog != nullptr;
+                      }});
+  main.ShowMoreOptions();
+  user.Join();
+  ASSERT_EQ(user.Done(), 3);
+  EXPECT_EQ(Narrow(told.at(0)),
+            "Alt+PrtScn is given to two actions: Capture active window and Capture window under pointer.\n"
+            "Choose another key.");
+  EXPECT_EQ(Narrow(told.at(1)),
+            "F12 (Pick a window with the keyboard) cannot be a hotkey: Windows keeps F12 for debuggers.\n"
+            "Choose another key.");
+  EXPECT_EQ(main.Settings().HotkeyPointerWindow, 0x062C);
+  EXPECT_EQ(main.Settings().HotkeyKeyboardPick, 0);
+  EXPECT_TRUE(main.Hotkeys().Holds(HotkeyAction::ActiveWindow));
 }
 
 }  // namespace

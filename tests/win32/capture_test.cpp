@@ -388,6 +388,24 @@ TEST_F(MainFormTest, HintNamesTheHeldHotkeyAndTheIconIsAKeyboardStopWithAName) {
   EXPECT_STREQ(name, L"Drag and drop on a window to capture; Enter picks a window with the keyboard");
 }
 
+// A key another window holds is named in the hint's warning, and a retry
+// once it is free takes it and clears the warning.
+TEST_F(MainFormTest, HotkeyHeldElsewhereIsWarnedOfUntilARetryTakesIt) {
+  KnownWindow holder;
+  ASSERT_TRUE(RegisterHotKey(holder.Handle(), 7, MOD_CONTROL | MOD_SHIFT, VK_F10));
+  test::MemoryRegistry store;
+  store.PutInteger("Hotkey Active Window", 0);
+  store.PutInteger("Hotkey Pointer Window", 0x0379);  // Ctrl+Shift+F10
+  TMainForm form(store);
+  EXPECT_EQ(form.ShownHint(), "Capture to: Clipboard - hotkey not available: Ctrl+Shift+F10");
+  form.RetryHotkeys();
+  EXPECT_FALSE(form.Hotkeys().Holds(HotkeyAction::PointerWindow));
+  UnregisterHotKey(holder.Handle(), 7);
+  form.RetryHotkeys();
+  EXPECT_TRUE(form.Hotkeys().Holds(HotkeyAction::PointerWindow));
+  EXPECT_EQ(form.ShownHint(), "Capture to: Clipboard");
+}
+
 TEST_F(MainFormTest, SavedPositionIsAppliedOnlyOnAMonitor) {
   test::MemoryRegistry store;
   store.PutInteger("Last X-Pos", 120);
