@@ -43,7 +43,7 @@ struct Pool {
   std::vector<KeptThread*> threads;
 
   // A free thread, taken; a new one where none is free. Null when no
-  // thread can be started.
+  // thread can be started, or when kMaxKeptThreads are kept and busy.
   KeptThread* Take() noexcept {
     std::lock_guard lock(mutex);
     for (KeptThread* thread : threads) {
@@ -52,6 +52,7 @@ struct Pool {
         return thread;
       }
     }
+    if (threads.size() >= kMaxKeptThreads) return nullptr;
     try {
       threads.reserve(threads.size() + 1);
       auto* thread = new KeptThread;

@@ -134,4 +134,16 @@ void Free(void* block, std::size_t bytes) noexcept {
   reserve.Keep({block, reserve.CapacityOf(block, Capacity(bytes))});
 }
 
+void* AllocateApart(std::size_t bytes) {
+  return bytes < kThreshold ? ::operator new(bytes) : AllocateFresh(Capacity(bytes));
+}
+
+void FreeApart(void* block, std::size_t bytes) noexcept {
+  if (bytes < kThreshold) {
+    ::operator delete(block);
+  } else {
+    FreeFresh(block);
+  }
+}
+
 }  // namespace tessory::large_block

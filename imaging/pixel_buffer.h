@@ -4,6 +4,8 @@
 // so a 1080p capture costs a handful of page faults instead of ~1,500.
 // Blocks of 1 MB or more that are given back are kept for the next
 // pictures (a few, up to 48 MB in all): pages used before cost nothing.
+// Memory held past one picture (a compressor's tables) takes blocks apart
+// from those, so that it keeps none of them from the next pictures.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,11 @@ inline constexpr std::size_t kSize = std::size_t{2} << 20;
 inline constexpr std::size_t kThreshold = std::size_t{1} << 20;
 void* Allocate(std::size_t bytes);
 void Free(void* block, std::size_t bytes) noexcept;
+// A block of its own, large pages and all, for memory held past one
+// picture: never a kept block, never kept when it is given back, and
+// never holding one of the records of the blocks lent out.
+void* AllocateApart(std::size_t bytes);
+void FreeApart(void* block, std::size_t bytes) noexcept;
 }  // namespace large_block
 
 template <class T>

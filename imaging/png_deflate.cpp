@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <thread>
+#include <utility>
 
 #include "imaging/deflate_blocks.h"
 #include "imaging/kept_threads.h"
@@ -20,13 +22,15 @@ namespace {
 // libdeflate's own memory (about 0.5 to 1 MB of match-finder tables at
 // the levels used here) comes from large blocks: where the system offers
 // large pages, a fresh process touches one instead of about 150 small ones.
-// The block's size sits in front of it, since the library frees by address.
+// They are blocks apart from the pictures' kept blocks, held as long as
+// their compressor is kept. The block's size sits in front of it, since
+// the library frees by address.
 constexpr std::size_t kSizeField = alignof(std::max_align_t);
 
 void* AllocateForLibrary(std::size_t bytes) noexcept {
   try {
     const std::size_t size = std::max(bytes + kSizeField, large_block::kThreshold);
-    auto* block = static_cast<unsigned char*>(large_block::Allocate(size));
+    auto* block = static_cast<unsigned char*>(large_block::AllocateApart(size));
     *reinterpret_cast<std::size_t*>(block) = size;
     return block + kSizeField;
   } catch (const std::bad_alloc&) {
@@ -37,7 +41,7 @@ void* AllocateForLibrary(std::size_t bytes) noexcept {
 void FreeForLibrary(void* memory) noexcept {
   if (!memory) return;
   auto* block = static_cast<unsigned char*>(memory) - kSizeField;
-  large_block::Free(block, *reinterpret_cast<std::size_t*>(block));
+  large_block::FreeApart(block, *reinterpret_cast<std::size_t*>(block));
 }
 
 struct CompressorFree {
@@ -83,7 +87,7 @@ class Block {
 // one before and with fresh Huffman codes, which costs a few bytes in a
 // thousand at this size; smaller parts cost more and gain little, since a
 // megabyte takes a few milliseconds.
-constexpr std::size_t kMaxParts = 8;
+constexpr std::size_t kMaxParts = PngWorkspace::kMaxParts;
 constexpr std::size_t kMinPartBytes = std::size_t{1} << 20;
 
 // Bytes a part may grow by when its end is opened (an empty stored block).
@@ -125,6 +129,9 @@ std::size_t OpenEnd(std::span<std::uint8_t> room, std::size_t size) {
   return lengthAt + 4;
 }
 
+// Compressors the process has set up, in all.
+std::atomic<std::size_t> compressorsSetUp{0};
+
 // A compressor kept between writes, set up afresh when the level changes.
 class Compressor {
  public:
@@ -134,13 +141,53 @@ class Compressor {
       compressor_.reset();
       compressor_.reset(libdeflate_alloc_compressor(level));
       level_ = level;
+      if (compressor_) ++compressorsSetUp;
     }
     return compressor_.get();
   }
 
+  bool SetUpAt(int level) const { return compressor_ && level_ == level; }
+  bool SetUp() const { return compressor_ != nullptr; }
+
  private:
   UniqueCompressor compressor_;
   int level_ = 0;
+};
+
+// The compressors kept between writes: one per part and one more, so that
+// the small pictures' level and the parts' level are both kept. A write
+// takes those set up at its level first; the others it takes are the ones
+// longest untaken, set up afresh where they are used. Their memory is
+// bounded by their number and the largest level's tables.
+class KeptCompressors {
+ public:
+  // `count` (at most kMaxParts) compressors for a write at `level`.
+  std::array<Compressor*, kMaxParts> Take(int level, std::size_t count) {
+    std::array<Kept*, PngWorkspace::kKeptCompressors> order;
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = &kept_[i];
+    std::ranges::stable_sort(
+        order, {}, [level](const Kept* kept) { return std::pair(!kept->compressor.SetUpAt(level), kept->lastTaken); });
+    ++writes_;
+    std::array<Compressor*, kMaxParts> taken{};
+    for (std::size_t i = 0; i < count; ++i) {
+      order[i]->lastTaken = writes_;
+      taken[i] = &order[i]->compressor;
+    }
+    return taken;
+  }
+
+  std::size_t SetUpCount() const {
+    return static_cast<std::size_t>(
+        std::ranges::count_if(kept_, [](const Kept& kept) { return kept.compressor.SetUp(); }));
+  }
+
+ private:
+  struct Kept {
+    Compressor compressor;
+    std::uint64_t lastTaken = 0;  // the write that took it last, 0 for none
+  };
+  std::array<Kept, PngWorkspace::kKeptCompressors> kept_;
+  std::uint64_t writes_ = 0;
 };
 
 struct DeflatePart {
@@ -188,8 +235,7 @@ void CompressParts(std::span<DeflatePart> parts) noexcept {
 struct Workspace {
   std::mutex turn;
   Block filteredRows, stream;
-  // One per part; the first also compresses in one call.
-  std::array<Compressor, kMaxParts> compressors;
+  KeptCompressors compressors;
 };
 
 Workspace& TheWorkspace() {
@@ -201,7 +247,7 @@ Workspace& TheWorkspace() {
 }
 
 std::span<const std::uint8_t> CompressInOneCall(Workspace& workspace, std::span<const std::uint8_t> data, int level) {
-  libdeflate_compressor* const compressor = workspace.compressors[0].At(level);
+  libdeflate_compressor* const compressor = workspace.compressors.Take(level, 1)[0]->At(level);
   if (!compressor) throw EPngError(std::string(kPngFileTexts.cannotWrite));
   const std::span<std::uint8_t> room = workspace.stream.Room(libdeflate_zlib_compress_bound(compressor, data.size()));
   // The bound is the worst case, so the stream always fits.
@@ -229,9 +275,10 @@ std::span<const std::uint8_t> CompressInParts(Workspace& workspace, const PartRo
   std::array<DeflatePart, kMaxParts> jobs;
   std::array<std::size_t, kMaxParts> partRoom{};
   std::size_t roomBytes = 2 + 4;  // the zlib header and trailer
+  const std::array<Compressor*, kMaxParts> compressors = workspace.compressors.Take(level, parts);
   for (std::size_t i = 0; i < parts; ++i) {
     DeflatePart& job = jobs[i];
-    job.compressor = &workspace.compressors[i];
+    job.compressor = compressors[i];
     job.level = level;
     job.firstRow = rowCount * i / parts;
     job.rowCount = rowCount * (i + 1) / parts - job.firstRow;
@@ -280,14 +327,22 @@ std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
   return TheWorkspace().filteredRows.Room(bytes);
 }
 
+PngWorkspace::CompressorCount PngWorkspace::Compressors() const {
+  return {TheWorkspace().compressors.SetUpCount(), compressorsSetUp.load()};
+}
+
 std::span<const std::uint8_t> PngWorkspace::CompressZlibInParts(std::span<const std::uint8_t> data, int level,
                                                                 std::size_t parts) {
   Workspace& workspace = TheWorkspace();
   parts = std::min({parts, kMaxParts, data.size()});
   if (parts > 1) {
     const std::span<const std::uint8_t> stream = CompressInParts(workspace, {data}, level, parts);
-    if (!stream.empty()) return stream;
+    if (!stream.empty()) {
+      parts_ = parts;
+      return stream;
+    }
   }
+  parts_ = 1;
   return CompressInOneCall(workspace, data, level);
 }
 
@@ -300,10 +355,14 @@ std::span<const std::uint8_t> PngWorkspace::FillAndCompress(std::span<std::uint8
   if (parts > 1) {
     const PartRows parted{rows, rows.size() / static_cast<std::size_t>(rowCount), rows.data(), &fill};
     const std::span<const std::uint8_t> stream = CompressInParts(workspace, parted, level, parts);
-    if (!stream.empty()) return stream;
+    if (!stream.empty()) {
+      parts_ = parts;
+      return stream;
+    }
   } else {
     fill(0, rowCount, rows);
   }
+  parts_ = 1;
   return CompressInOneCall(workspace, rows, level);
 }
 

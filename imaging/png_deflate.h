@@ -17,6 +17,15 @@ namespace tessory {
 // an object holds the workspace while it lives.
 class PngWorkspace {
  public:
+  // The most parts a stream is compressed in.
+  static constexpr std::size_t kMaxParts = 8;
+  // The compressors kept between writes, each at the level it was set up
+  // at: one per part and one more, so that a switch between the small
+  // pictures' level and the parts' level sets up none afresh. A write at
+  // a level none is kept at sets up afresh those longest unused. Their
+  // memory is their own, apart from the blocks kept for the next pictures.
+  static constexpr std::size_t kKeptCompressors = kMaxParts + 1;
+
   PngWorkspace();
   ~PngWorkspace();
   PngWorkspace(const PngWorkspace&) = delete;
@@ -48,8 +57,21 @@ class PngWorkspace {
   // call instead.
   std::span<const std::uint8_t> CompressZlibInParts(std::span<const std::uint8_t> data, int level, std::size_t parts);
 
+  // The parts the last stream of this object was compressed in: 1 where
+  // it was compressed in one call, 0 before the first.
+  std::size_t Parts() const { return parts_; }
+
+  // The compressors kept now, and those the process has set up in all:
+  // for tests and benchmarks.
+  struct CompressorCount {
+    std::size_t kept = 0;
+    std::size_t setUp = 0;
+  };
+  CompressorCount Compressors() const;
+
  private:
   std::unique_lock<std::mutex> turn_;
+  std::size_t parts_ = 0;
 };
 
 }  // namespace tessory

@@ -2,8 +2,10 @@
 // read back by an independent decoder: BMP by its header fields, PNG by
 // libpng's pixels, JPEG by libjpeg's size, GIF by the tests' own reader
 // against the indexed image the reduction made. The PNG writer's deflate
-// in parts gets the raw input too: joined, it inflates (zlib) to the input,
-// and its block walker, fed the input as a stream, stays inside it.
+// in parts gets the raw input too: in as many parts as were asked for and
+// could be made (never one call in their place), joined, it inflates
+// (zlib) to the input; and its block walker, fed the input as a stream,
+// stays inside it.
 #include <png.h>
 #include <zlib.h>
 
@@ -93,7 +95,11 @@ void CheckDeflateParts(std::span<const std::uint8_t> data) {
   }
   if (data.empty()) return;
   PngWorkspace workspace;
-  const std::span<const std::uint8_t> stream = workspace.CompressZlibInParts(data, 5, 1 + data[0] % 8);
+  const std::size_t parts = 1 + data[0] % PngWorkspace::kMaxParts;
+  const std::span<const std::uint8_t> stream = workspace.CompressZlibInParts(data, 5, parts);
+  // Every part of a byte or more is joined: a fallback to one call would
+  // inflate alike and hide a part the joining could not follow.
+  FUZZ_CHECK(workspace.Parts() == std::min(parts, data.size()));
   Bytes inflated(data.size());
   uLongf size = inflated.size();
   FUZZ_CHECK(uncompress(inflated.data(), &size, stream.data(), stream.size()) == Z_OK);

@@ -4,8 +4,10 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
+#include <thread>
 
 #include "imaging/codec_read_back.h"
 #include "imaging/libpng_binding.h"
@@ -329,6 +331,46 @@ TEST(PngDeflate, PartsJoinIntoOneStreamThatInflatesToTheInput) {
       ASSERT_EQ(uncompress(inflated.data(), &size, stream.data(), stream.size()), Z_OK) << input.size() << "/" << parts;
       inflated.resize(size);
       EXPECT_EQ(inflated, input) << input.size() << "/" << parts;
+    }
+  }
+}
+
+// Rows of 2 MB or more are compressed in parts between rows, one per core
+// (at most eight, none under 1 MB), whose rows `fill` writes; less in one
+// call. A write that could be made in parts and fell back to one call
+// fails here, as well as one whose rows come out wrong.
+TEST(PngDeflate, RowsAreCompressedInAsManyPartsAsTheirSizeAndTheCoresAllow) {
+  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, PngWorkspace::kMaxParts);
+  constexpr std::size_t kMegabyte = std::size_t{1} << 20;
+  struct Size {
+    std::size_t rowBytes;
+    int rowCount;
+  };
+  // The last: two rows of 1.5 MB, two parts at most.
+  for (const Size size : {Size{3841, 200}, Size{3841, 546}, Size{3841, 547}, Size{5761, 1080}, Size{11521, 2160},
+                          Size{3 * kMegabyte, 1}, Size{3 * kMegabyte / 2, 2}}) {
+    const std::size_t bytes = size.rowBytes * static_cast<std::size_t>(size.rowCount);
+    const std::size_t expected =
+        std::max<std::size_t>(1, std::min({cores, bytes / kMegabyte, static_cast<std::size_t>(size.rowCount)}));
+    const auto byteAt = [&](std::size_t row, std::size_t column) {
+      return static_cast<std::uint8_t>(column == 0 ? 0 : (row / 8 + column / 24) % 5 == 0 ? row * column >> 4 : 250);
+    };
+    std::vector<std::uint8_t> rows(bytes);
+    PngWorkspace workspace;
+    const PngWorkspace::RowFill fill = [&](int first, int count, std::span<std::uint8_t> out) {
+      ASSERT_EQ(out.size(), size.rowBytes * static_cast<std::size_t>(count));
+      for (std::size_t y = 0; y < static_cast<std::size_t>(count); ++y) {
+        for (std::size_t x = 0; x < size.rowBytes; ++x) out[y * size.rowBytes + x] = byteAt(first + y, x);
+      }
+    };
+    const std::span<const std::uint8_t> stream = workspace.FillAndCompress(rows, size.rowCount, 5, fill);
+    EXPECT_EQ(workspace.Parts(), expected) << bytes << " bytes in rows of " << size.rowBytes;
+    std::vector<std::uint8_t> inflated(bytes + 1);
+    uLongf inflatedSize = inflated.size();
+    ASSERT_EQ(uncompress(inflated.data(), &inflatedSize, stream.data(), stream.size()), Z_OK) << bytes;
+    ASSERT_EQ(inflatedSize, bytes);
+    for (std::size_t i = 0; i < bytes; ++i) {
+      ASSERT_EQ(inflated[i], byteAt(i / size.rowBytes, i % size.rowBytes)) << "byte " << i << " of " << bytes;
     }
   }
 }
