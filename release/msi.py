@@ -161,6 +161,9 @@ def tables(folder, version, product_code, files):
             ("UpgradeCode", UPGRADE_CODE), ("Manufacturer", MANUFACTURER), ("ProductLanguage", 1033),
             # Without ALLUSERS the install is per-user and asks for no elevation.
             ("ARPNOMODIFY", 1), ("ARPNOREPAIR", 1), ("SecureCustomProperties", "OLDERFOUND;NEWERFOUND"),
+            # A file in use is replaced at the next restart, which the install
+            # never starts itself (msiexec then exits with 3010).
+            ("REBOOT", "ReallySuppress"),
         ]),
         write("Directory", [("*Directory", "s72"), ("Directory_Parent", "S72"), ("DefaultDir", "l255")], [
             ("TARGETDIR", None, "SourceDir"), ("LocalAppDataFolder", "TARGETDIR", "."),

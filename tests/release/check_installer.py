@@ -62,6 +62,7 @@ def check_tables(msi, version, release_files):
     props.get("ProductVersion") == version or fail(f"ProductVersion {props.get('ProductVersion')} is not {version}")
     props.get("UpgradeCode") == UPGRADE_CODE or fail(f"UpgradeCode {props.get('UpgradeCode')} changed")
     "ALLUSERS" not in props or fail("ALLUSERS is set: the install would not be per-user")
+    props.get("REBOOT") == "ReallySuppress" or fail("a silent install over the running program could restart Windows")
 
     directories = {row["Directory"]: row for row in table(msi, "Directory")}
     path, at = [], "INSTALLFOLDER"
