@@ -49,7 +49,8 @@ def msiexec(*arguments, log):
     """Runs msiexec silently (the menu builder off, so that nothing reaches
     the desktop outside Wine) and returns its exit code once it is done."""
     WORK.mkdir(exist_ok=True)
-    environment = dict(os.environ, WINEDLLOVERRIDES="winemenubuilder.exe=d")
+    overrides = ";".join(filter(None, [os.environ.get("WINEDLLOVERRIDES"), "winemenubuilder.exe=d"]))
+    environment = dict(os.environ, WINEDLLOVERRIDES=overrides)
     return subprocess.run([WINE, "msiexec", *arguments, "/qn", "/l*v", str(WORK / f"{log}.log")], env=environment,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300).returncode
 
