@@ -201,8 +201,8 @@ def tables(folder, version, product_code, files):
         write("RemoveFile", [("*FileKey", "s72"), ("Component_", "s72"), ("FileName", "L255"), ("DirProperty", "s72"),
                              ("InstallMode", "i2")], [("InstallFolder", "Program", None, "INSTALLFOLDER", 2),
                                                       ("LocalPrograms", "Program", None, "LocalPrograms", 2)]),
-        write("Upgrade", [("*UpgradeCode", "s38"), ("*VersionMin", "S20"), ("*VersionMax", "S20"), ("*Language", "S255"),
-                          ("*Attributes", "i4"), ("Remove", "S255"), ("ActionProperty", "s72")], [
+        write("Upgrade", [("*UpgradeCode", "s38"), ("*VersionMin", "S20"), ("*VersionMax", "S20"),
+                          ("*Language", "S255"), ("*Attributes", "i4"), ("Remove", "S255"), ("ActionProperty", "s72")], [
             (UPGRADE_CODE, None, version, None, 1, None, "OLDERFOUND"),  # 1: keep the feature states
             (UPGRADE_CODE, version, None, None, 2, None, "NEWERFOUND"),  # 2: only detect
         ]),
@@ -228,12 +228,13 @@ class CompoundFile:
         self.sector = 1 << struct.unpack_from("<H", data, 0x1E)[0]
         self.mini = 1 << struct.unpack_from("<H", data, 0x20)[0]
         fat_count, directory, _, self.cutoff, minifat, _, difat, _ = struct.unpack_from("<IIIIIIII", data, 0x2C)
-        locations = [n for n in struct.unpack_from("<109I", data, 0x4C)][:fat_count]
+        sector_words = f"<{self.sector // 4}I"  # a sector of the allocation tables
+        locations = list(struct.unpack_from("<109I", data, 0x4C))[:fat_count]
         while len(locations) < fat_count and difat < self.END:
-            words = struct.unpack_from(f"<{self.sector // 4}I", data, self.offset(difat))
+            words = struct.unpack_from(sector_words, data, self.offset(difat))
             locations += words[:-1][:fat_count - len(locations)]
             difat = words[-1]
-        self.fat = [entry for n in locations for entry in struct.unpack_from(f"<{self.sector // 4}I", data, self.offset(n))]
+        self.fat = [entry for n in locations for entry in struct.unpack_from(sector_words, data, self.offset(n))]
         self.entries = self.read_chain(directory)
         table = self.read_chain(minifat) if minifat < self.END else b""
         self.minifat = struct.unpack(f"<{len(table) // 4}I", table)

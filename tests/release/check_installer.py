@@ -72,7 +72,7 @@ def check_tables(msi, version, release_files):
     (at, path) == ("LocalAppDataFolder", ["Programs", "Tessory"]) or fail(f"installs into {at}\\{path}")
 
     files = {row["FileName"].split("|")[-1]: row for row in table(msi, "File")}
-    set(files) == set(release_files) or fail(f"the package installs {sorted(files)}, the zip has {sorted(release_files)}")
+    set(files) == set(release_files) or fail(f"the package installs {sorted(files)}, the zip {sorted(release_files)}")
     files["tessory.exe"]["Version"] == version or fail(f"tessory.exe's version {files['tessory.exe']['Version']}")
     components = {row["Component"]: row for row in table(msi, "Component")}
     all(components[row["Component_"]]["Directory_"] == "INSTALLFOLDER" for row in files.values()) or fail(
