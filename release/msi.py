@@ -337,15 +337,18 @@ def main():
     out.parent.mkdir(parents=True, exist_ok=True)
     temporary = out.with_name(out.name + ".part")
     temporary.unlink(missing_ok=True)
-    with tempfile.TemporaryDirectory() as work:
-        work = Path(work)
-        (work / CABINET).write_bytes(cabinet([(key, data) for key, _, data in files]))
-        msibuild(temporary, "-s", PRODUCT, MANUFACTURER, "x64;1033", package_code)
-        for table in tables(work, version, product_code, files):
-            msibuild(temporary, "-i", table)
-        msibuild(temporary, "-a", CABINET, work / CABINET)
-    set_word_count(temporary, 2 | 8)  # compressed, no elevation needed
-    temporary.replace(out)
+    try:
+        with tempfile.TemporaryDirectory() as work:
+            work = Path(work)
+            (work / CABINET).write_bytes(cabinet([(key, data) for key, _, data in files]))
+            msibuild(temporary, "-s", PRODUCT, MANUFACTURER, "x64;1033", package_code)
+            for table in tables(work, version, product_code, files):
+                msibuild(temporary, "-i", table)
+            msibuild(temporary, "-a", CABINET, work / CABINET)
+        set_word_count(temporary, 2 | 8)  # compressed, no elevation needed
+        temporary.replace(out)
+    finally:
+        temporary.unlink(missing_ok=True)  # nothing half-built stays behind
 
 
 if __name__ == "__main__":
