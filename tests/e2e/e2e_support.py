@@ -32,7 +32,7 @@ def unix_path(windows_path):
 
 def probe(*args, check=True):
     """Runs the probe and returns its lines as {key: [values]}."""
-    result = subprocess.run([WINE, str(PROBE), *args], capture_output=True, text=True, timeout=30)
+    result = subprocess.run([WINE, str(PROBE), *args], capture_output=True, text=True, timeout=60)
     if check and result.returncode != 0:
         raise AssertionError(f"probe {args} failed ({result.returncode}): {result.stdout}")
     found = {}
@@ -42,10 +42,12 @@ def probe(*args, check=True):
     return found
 
 
-def wait_for(condition, timeout=20.0, what="condition"):
+def wait_for(condition, timeout=60.0, what="condition"):
     """Polls `condition` until it gives a true value, which it returns. The
-    condition is asked once more at the deadline, however long each asking
-    took; a time-out names what the screen showed then."""
+    deadline is one a machine still starting up meets, not a warm one's: a
+    wait costs only what it waits for. The condition is asked once more at
+    the deadline, however long each asking took; a time-out names what the
+    screen showed then."""
     end = time.time() + timeout
     while time.time() < end:
         value = condition()
@@ -293,12 +295,20 @@ class Tessory:
     def capture(self, point, button=1):
         drag(self.icon, point, button)
 
-    def wait_shown(self, timeout=15.0):
+    def wait_shown(self, timeout=60.0):
         return wait_for(lambda: (w := window_info("form:Tessory")) and w["visible"], timeout, "the main window again")
 
     def close(self):
-        probe("close", "form:Tessory")
-        self.process.wait(timeout=20)
+        """Closes the window as a user would and waits for the program to end.
+        Whatever goes wrong, the program does not outlive its scenario: a copy
+        left running would hold the hotkeys of every scenario after it."""
+        try:
+            probe("close", "form:Tessory")
+            self.process.wait(timeout=60)
+        finally:
+            if self.process.poll() is None:
+                self.process.kill()
+                self.process.wait(timeout=20)
 
 
 def fail(message):

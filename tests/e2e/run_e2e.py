@@ -58,11 +58,13 @@ def main():
                     retried.append(name)
                 break
             except Exception as error:  # a failing check or a helper that went wrong
+                # A clean-up that fails too would hide the first failure: both are told.
+                told = f"{error}" + (f"\n  (after: {error.__context__})" if error.__context__ else "")
                 if attempt == 2:
                     failed += 1
-                    print(f"FAILED {name}: {error}")
+                    print(f"FAILED {name}: {told}")
                 else:
-                    print(f"retry  {name}: {error}")
+                    print(f"retry  {name}: {told}")
             finally:
                 sys.stdout.flush()
     subprocess.run(["wineserver", "-k"], check=False)

@@ -83,6 +83,37 @@ def pointer_hotkey_takes_the_window_under_the_pointer():
         target.check_image(width, height, pixel)
 
 
+def pointer_hotkey_saves_the_helper(folder, target, quadrant):
+    """Ctrl+Alt+PrtScn over a quadrant of the helper window saves the helper's picture."""
+    move_to(target.quadrant_point(quadrant))
+    key("ctrl+alt+Print")
+    (file,) = saved_files(folder)
+    width, height, _, pixel = read_bmp(file)
+    target.check_image(width, height, pixel)
+
+
+def end_all(holder, target, app):
+    """Ends the key's holder, the helper window and Tessory, whichever were started."""
+    holder.kill()
+    holder.wait(timeout=10)
+    if target:
+        target.close()
+    if app:
+        app.close()
+
+
+def answer_startup_message(app, named):
+    """Waits for the start-up message, checks that it names the key and action
+    `named`, answers it from the keyboard and waits for the main window: the
+    message's lines."""
+    lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
+    named in lines or fail(f"the message says {lines}")
+    wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
+    key("Return")
+    app.wait_started()
+    return lines
+
+
 @test
 def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
     folder = fresh_folder(FOLDER)
@@ -92,25 +123,12 @@ def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
     try:
         holder.stdout.readline() == "holding\n" or fail("the helper could not take Alt+PrtScn")
         app = Tessory(autosave_settings(FOLDER), shown=False)
-        lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
-        "Alt+PrtScn (Capture active window)" in lines or fail(f"the message says {lines}")
+        lines = answer_startup_message(app, "Alt+PrtScn (Capture active window)")
         any("Ctrl+Alt+PrtScn" in line for line in lines) and fail(f"a key that was taken is named: {lines}")
-        wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
-        key("Return")
-        app.wait_started()
         target = Target()
-        move_to(target.quadrant_point(1))
-        key("ctrl+alt+Print")
-        (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
+        pointer_hotkey_saves_the_helper(folder, target, 1)
     finally:
-        holder.kill()
-        holder.wait(timeout=10)
-        if target:
-            target.close()
-        if app:
-            app.close()
+        end_all(holder, target, app)
 
 
 @test
@@ -291,12 +309,8 @@ def key_held_at_start_is_taken_once_free_and_leaves_the_hint():
     try:
         holder.stdout.readline() == "holding\n" or fail("the helper could not take Ctrl+Alt+PrtScn")
         app = Tessory(autosave_settings(FOLDER), shown=False)
-        lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
-        "Ctrl+Alt+PrtScn (Capture window under pointer)" in lines or fail(f"the message says {lines}")
+        lines = answer_startup_message(app, "Ctrl+Alt+PrtScn (Capture window under pointer)")
         any("try it again" in line for line in lines) or fail(f"no word of trying again: {lines}")
-        wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
-        key("Return")
-        app.wait_started()
         hint = shown_hint(app.client)
         "not available: Ctrl+Alt+PrtScn" in hint or fail(f"the hint says {hint!r}")
         holder.stdin.write("\n")
@@ -304,15 +318,6 @@ def key_held_at_start_is_taken_once_free_and_leaves_the_hint():
         holder.stdout.readline() == "released\n" or fail("the helper did not release the key")
         wait_for(lambda: "Ctrl+Alt+PrtScn" not in shown_hint(app.client), timeout=60, what="the hint to drop the key")
         target = Target()
-        move_to(target.quadrant_point(2))
-        key("ctrl+alt+Print")
-        (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
+        pointer_hotkey_saves_the_helper(folder, target, 2)
     finally:
-        holder.kill()
-        holder.wait(timeout=10)
-        if target:
-            target.close()
-        if app:
-            app.close()
+        end_all(holder, target, app)

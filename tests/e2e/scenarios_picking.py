@@ -22,7 +22,7 @@ def outline_around(pixel, window):
 
 def outline_shown(window, shown=True):
     """Waits until the screen shows the outline around `window` (or shows none)."""
-    return wait_for(lambda: outline_around(screenshot(), window) == shown, timeout=10,
+    return wait_for(lambda: outline_around(screenshot(), window) == shown, timeout=30,
                     what="the outline to " + ("show" if shown else "go"))
 
 

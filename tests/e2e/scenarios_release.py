@@ -44,7 +44,7 @@ def unpacked_release_starts_opens_its_help_and_captures():
         wait_for(lambda: window_info("Tessory Help"), 30, "the help window (the help file beside the program)")
         probe("close", "Tessory Help")
         app.capture(target.quadrant_point(0))
-        app.wait_shown(timeout=30)
+        app.wait_shown(timeout=60)
         image = wait_for(lambda: next(iter(saved.glob("*.bmp")), None), 30, "the captured bitmap")
         width, height, _, pixel = read_bmp(image)
         target.check_image(width, height, pixel)
