@@ -40,8 +40,8 @@ def newer_package():
     version = product(cached("TESSORY_RELEASE_MSI"))[1].split(".")
     version[2] = str(int(version[2]) + 1)
     msi = WORK / f"tessory-{'.'.join(version)}-x64.msi"
-    subprocess.run([sys.executable, str(ROOT / "release" / "msi.py"), str(cached("TESSORY_RELEASE_ZIP")), str(msi),
-                    ".".join(version)], check=True)
+    subprocess.run([sys.executable, str(ROOT / "release" / "build_msi.py"), str(cached("TESSORY_RELEASE_ZIP")),
+                    str(msi), ".".join(version)], check=True)
     return msi
 
 

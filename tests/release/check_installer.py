@@ -9,6 +9,7 @@ manager requires and describes this very MSI.
     check_installer.py MSI ZIP VERSION
 """
 import hashlib
+import struct
 import subprocess
 import sys
 import tempfile
@@ -48,10 +49,17 @@ def table(msi, name):
     return [dict(zip(columns, line.split("\t"))) for line in lines[3:] if line]
 
 
+def file_version(data):
+    """The FileVersion of a program's fixed version resource, as a.b.c.d."""
+    at = data.find(struct.pack("<I", 0xFEEF04BD))
+    at >= 0 or fail("tessory.exe has no version resource")
+    ms, ls = struct.unpack_from("<II", data, at + 8)
+    return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+
+
 def check_tables(msi, version, release_files):
-    tables = set(msiinfo("tables", msi).split())
-    custom = tables & {"CustomAction", "Binary"}
-    not custom or fail(f"the package holds {sorted(custom)}: no custom action may run")
+    custom = table(msi, "CustomAction")
+    not custom or fail(f"the package holds custom actions {[row['Action'] for row in custom]}: none may run")
     suminfo = msiinfo("suminfo", msi)
     "Template: x64;1033" in suminfo or fail(f"the package is not for x64:\n{suminfo}")
     word_count = int(suminfo.partition("Source: ")[2].split()[0])
@@ -60,6 +68,8 @@ def check_tables(msi, version, release_files):
     props = {row["Property"]: row["Value"] for row in table(msi, "Property")}
     props.get("ProductName") == "Tessory" or fail(f"ProductName {props.get('ProductName')!r}, not 'Tessory'")
     props.get("ProductVersion") == version or fail(f"ProductVersion {props.get('ProductVersion')} is not {version}")
+    program = file_version(release_files.get("tessory.exe", b""))
+    program == version or fail(f"the package's version {version} is not tessory.exe's {program}")
     props.get("UpgradeCode") == UPGRADE_CODE or fail(f"UpgradeCode {props.get('UpgradeCode')} changed")
     "ALLUSERS" not in props or fail("ALLUSERS is set: the install would not be per-user")
     props.get("REBOOT") == "ReallySuppress" or fail("a silent install over the running program could restart Windows")
@@ -73,7 +83,6 @@ def check_tables(msi, version, release_files):
 
     files = {row["FileName"].split("|")[-1]: row for row in table(msi, "File")}
     set(files) == set(release_files) or fail(f"the package installs {sorted(files)}, the zip {sorted(release_files)}")
-    files["tessory.exe"]["Version"] == version or fail(f"tessory.exe's version {files['tessory.exe']['Version']}")
     components = {row["Component"]: row for row in table(msi, "Component")}
     all(components[row["Component_"]]["Directory_"] == "INSTALLFOLDER" for row in files.values()) or fail(
         "a file lies outside the install folder")
