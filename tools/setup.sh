@@ -20,7 +20,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
   wine wine64 xvfb xauth xdotool x11-apps nasm fp-utils libchm-bin
-  imagemagick libjpeg-turbo-progs netpbm python3 python3-pil
+  imagemagick libjpeg-turbo-progs netpbm python3 python3-pil python3-yaml msitools wixl
   clang libclang-rt-dev
 )
 
