@@ -43,7 +43,9 @@ run windows xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 # The end-to-end runner keeps the scenarios that passed only on a retry.
 retried="$root/build/windows/e2e-retried.txt"
 if [ -f "$retried" ] && [ "$(stat -c %Y "$retried")" -ge "$started" ]; then
-  echo "== end-to-end scenarios that passed only on a retry: $(tr '\n' ' ' <"$retried" | sed 's/ *$//;s/^$/none/')"
+  names=$(tr '\n' ' ' <"$retried")
+  names=${names% }
+  echo "== end-to-end scenarios that passed only on a retry: ${names:-none}"
 fi
 if [ $status -eq 0 ]; then echo "== all tests passed"; else echo "== some tests FAILED"; fi
 exit $status
