@@ -160,7 +160,7 @@ std::vector<std::uint8_t> FilteredCorpusRows(const std::string& name) {
   const CaptureImage& image = CorpusImage(name);
   const PngSourceRows source{image.Rows().data(), image.Width(), image.Height(), image.Stride()};
   std::vector<std::uint8_t> rows(FilteredRowsSize(image.Width(), image.Height(), 3));
-  FilterRows(source, std::nullopt, ChooseRowFilter(source), rows);
+  FilterRows(source, 0, image.Height(), std::nullopt, rows);
   return rows;
 }
 
