@@ -26,10 +26,10 @@ namespace {
 enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
 // Rows are filtered in bands of kBandRows, counted from the top of the
-// picture. Each row of a band gets the predicting filter (Sub, Up, Average
-// or Paeth) whose samples come out smallest; then the band's first
-// kTrialRows rows are estimated as deflate would code them, filtered so
-// and unfiltered, and the cheaper way holds for the whole band. Text,
+// picture. The band's first kTrialRows rows are estimated as deflate would
+// code them both ways: unfiltered, and each row with the predicting filter
+// (Sub, Up, Average or Paeth) whose samples come out smallest; the cheaper
+// way holds for the whole band. Text,
 // window edges and dithered wallpaper deflate best unfiltered, since their
 // patterns repeat exactly; gradients and photographs with a filter.
 // Unfiltered rows win a near tie: flat bands cost next to nothing either
@@ -222,27 +222,34 @@ class BandFilter {
   }
   std::uint8_t* Raw(int i) { return raw_.data() + static_cast<std::size_t>(i) * bytes_; }
 
+  // Writes band row `i` (1 for the first) to `out` with the predicting
+  // filter whose samples come out smallest.
+  void WriteFiltered(int i, std::uint8_t* out) {
+    const std::uint8_t* row = Raw(i);
+    const std::uint8_t* above = Raw(i - 1);
+    ApplyFilter<kBpp>(SmallestFilter<kBpp>(row, above, bytes_), row, above, bytes_, out);
+  }
+
   // Raw(0) holds the row above the band; on return it holds the band's
-  // last row.
+  // last row. The band's first kTrialRows rows are filtered first and
+  // estimated both ways, after the row the stream holds before the band
+  // where there is one; the rest are written the way that wins.
   std::uint8_t* WriteBand(int first, int count, std::uint8_t* out) {
     const std::size_t rowBytes = 1 + bytes_;
-    for (int i = 1; i <= count; ++i) {
-      std::uint8_t* row = Raw(i);
-      UnpackRow<kBpp>(Stored(first + i - 1), row, rows_.width, key_);
-      const std::uint8_t* above = Raw(i - 1);
-      ApplyFilter<kBpp>(SmallestFilter<kBpp>(row, above, bytes_), row, above, bytes_, out + (i - 1) * rowBytes);
-    }
-    // The band's rows are estimated both ways after the row the stream
-    // holds before the band, where there is one.
+    for (int i = 1; i <= count; ++i) UnpackRow<kBpp>(Stored(first + i - 1), Raw(i), rows_.width, key_);
+    const int trialRows = std::min(count, kTrialRows);
+    for (int i = 1; i <= trialRows; ++i) WriteFiltered(i, out + (i - 1) * rowBytes);
     const std::size_t context = out == start_ ? 0 : rowBytes;
     if (context) std::memcpy(trial_.data(), out - rowBytes, rowBytes);
-    const int trialRows = std::min(count, kTrialRows);
     for (int i = 1; i <= trialRows; ++i) ApplyFilter<kBpp>(kNone, Raw(i), nullptr, bytes_, &trial_[i * rowBytes]);
-    const std::size_t bandBytes = static_cast<std::size_t>(trialRows) * rowBytes;
-    const double unfiltered = DeflateBitsEstimate(trial_.data() + rowBytes - context, context, context + bandBytes);
-    const double filtered = DeflateBitsEstimate(out - context, context, context + bandBytes);
+    const std::size_t trialBytes = static_cast<std::size_t>(trialRows) * rowBytes;
+    const double unfiltered = DeflateBitsEstimate(trial_.data() + rowBytes - context, context, context + trialBytes);
+    const double filtered = DeflateBitsEstimate(out - context, context, context + trialBytes);
     if (unfiltered < filtered + kUnfilteredMarginBits) {
-      for (int i = 1; i <= count; ++i) ApplyFilter<kBpp>(kNone, Raw(i), nullptr, bytes_, out + (i - 1) * rowBytes);
+      std::memcpy(out, trial_.data() + rowBytes, trialBytes);
+      for (int i = trialRows + 1; i <= count; ++i) ApplyFilter<kBpp>(kNone, Raw(i), nullptr, bytes_, out + (i - 1) * rowBytes);
+    } else {
+      for (int i = trialRows + 1; i <= count; ++i) WriteFiltered(i, out + (i - 1) * rowBytes);
     }
     std::memcpy(Raw(0), Raw(count), bytes_);
     return out + static_cast<std::size_t>(count) * rowBytes;
