@@ -55,7 +55,9 @@ inline int PaethPredictor(int a, int b, int c) {
 
 // A filtered sample's distance from 0, read as a signed byte, in a form
 // the compiler turns into vector code.
-inline std::uint32_t Distance(std::uint8_t value) { return std::min<std::uint8_t>(value, static_cast<std::uint8_t>(-value)); }
+inline std::uint32_t Distance(std::uint8_t value) {
+  return std::min<std::uint8_t>(value, static_cast<std::uint8_t>(-value));
+}
 
 // The samples of each predicting filter on `row` (over `above`) summed by
 // their distance from 0, from the second pixel on, one loop a filter.
@@ -92,9 +94,7 @@ void ApplyFilter(Filter filter, const std::uint8_t* row, const std::uint8_t* abo
   *out++ = filter;
   const std::size_t first = std::min<std::size_t>(kBpp, bytes);
   switch (filter) {
-    case kNone:
-      std::memcpy(out, row, bytes);
-      break;
+    case kNone: std::memcpy(out, row, bytes); break;
     case kSub:
       std::memcpy(out, row, first);
       for (std::size_t i = first; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - row[i - kBpp]);
@@ -247,7 +247,8 @@ class BandFilter {
     const double filtered = DeflateBitsEstimate(out - context, context, context + trialBytes);
     if (unfiltered < filtered + kUnfilteredMarginBits) {
       std::memcpy(out, trial_.data() + rowBytes, trialBytes);
-      for (int i = trialRows + 1; i <= count; ++i) ApplyFilter<kBpp>(kNone, Raw(i), nullptr, bytes_, out + (i - 1) * rowBytes);
+      for (int i = trialRows + 1; i <= count; ++i)
+        ApplyFilter<kBpp>(kNone, Raw(i), nullptr, bytes_, out + (i - 1) * rowBytes);
     } else {
       for (int i = trialRows + 1; i <= count; ++i) WriteFiltered(i, out + (i - 1) * rowBytes);
     }

@@ -218,8 +218,8 @@ Rgb Screen(int x, int y) {
 
 // A wallpaper that changes smoothly in both directions, of 1024 x 640.
 Rgb Gradient(int x, int y) {
-  return {static_cast<std::uint8_t>(20 + (x + y) * 150 / 1664 + y * 40 / 640), static_cast<std::uint8_t>(60 + x * 120 / 1024),
-          static_cast<std::uint8_t>(200 - (x + y) * 120 / 1664)};
+  return {static_cast<std::uint8_t>(20 + (x + y) * 150 / 1664 + y * 40 / 640),
+          static_cast<std::uint8_t>(60 + x * 120 / 1024), static_cast<std::uint8_t>(200 - (x + y) * 120 / 1664)};
 }
 
 // The keyed screen makes the title bar's blue transparent; the keyed
@@ -264,7 +264,8 @@ std::size_t LibpngDefaultSize(const CaptureImage& image) {
   for (std::size_t y = 0; y < height; ++y) {
     rows[y] = rgb.data() + y * width * 3;
     const std::uint8_t* s = image.Rows().data() + (height - 1 - y) * image.Stride();
-    for (std::size_t x = 0; x < width; ++x) rows[y][3 * x] = s[3 * x + 2], rows[y][3 * x + 1] = s[3 * x + 1], rows[y][3 * x + 2] = s[3 * x];
+    for (std::size_t x = 0; x < width; ++x)
+      rows[y][3 * x] = s[3 * x + 2], rows[y][3 * x + 1] = s[3 * x + 1], rows[y][3 * x + 2] = s[3 * x];
   }
   return LibpngDefaultSize(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rows.data());
 }
@@ -284,7 +285,8 @@ Rgb WindowsOverGradient(int x, int y) {
   if (!front) return Gradient(x, y);
   if (y < front->top + 24) return {0, 90, 200};
   const int line = (y - front->top - 24) % 18, column = (x - front->left) % 8;
-  const std::uint32_t glyph = static_cast<std::uint32_t>((x - front->left) / 8 * 7919 + (y - front->top - 24) / 18 * 104729) % 61;
+  const std::uint32_t glyph =
+      static_cast<std::uint32_t>((x - front->left) / 8 * 7919 + (y - front->top - 24) / 18 * 104729) % 61;
   if (line >= 13 || column >= 7 || glyph >= 52) return {250, 250, 250};
   const std::uint32_t dot = (glyph * 2654435761u >> (line * 7 + column) % 29) & 7;
   const std::uint8_t level = dot < 4 ? 250 : static_cast<std::uint8_t>(250 - dot * 30);

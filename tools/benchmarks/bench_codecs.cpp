@@ -171,7 +171,8 @@ void BM_DeflateParts(benchmark::State& state, const std::string& name) {
   const std::vector<std::uint8_t> rows = FilteredCorpusRows(name);
   PngWorkspace workspace;
   std::size_t bytes = 0;
-  for (auto _ : state) bytes = workspace.CompressZlibInParts(rows, kLargePictureLevel, static_cast<std::size_t>(state.range(0))).size();
+  for (auto _ : state)
+    bytes = workspace.CompressZlibInParts(rows, kLargePictureLevel, static_cast<std::size_t>(state.range(0))).size();
   state.counters["bytes"] = static_cast<double>(bytes);
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(rows.size()));
 }
