@@ -11,14 +11,15 @@ namespace tessory {
 namespace {
 
 // libdeflate's level, measured on the corpus against libpng's defaults
-// (adaptive filter, zlib level 6): unfiltered screen content comes out at
-// about 0.8 of that size, a photograph with Sub at about 0.98, each in a
-// fifth to a third of the time. Lower levels are faster still, but a
-// screenshot grows past 0.85 of the default and a photograph past 1.0.
-// Small pictures take a slower level, whose cost there is a few
-// milliseconds and whose files are another tenth smaller.
-constexpr int kLevel = 5;
-constexpr int kSmallPictureLevel = 9;
+// (adaptive filter, zlib level 6) with the filters chosen per band of rows
+// (imaging/png_filter.h): screens of windows and text come out at about
+// 0.8 of that size, a photograph at about 0.96, windows over a gradient
+// at about 0.9, in a fifth of the time or less. Level 5 leaves gradients
+// larger than the default. Small pictures take a slower level whose files
+// are a few hundredths smaller and which still takes less time than the
+// default there; the next levels take more.
+constexpr int kLevel = 6;
+constexpr int kSmallPictureLevel = 7;
 constexpr std::size_t kSmallPictureBytes = std::size_t{256} << 10;
 
 int DeflateLevel(std::size_t filteredBytes) {
@@ -33,13 +34,12 @@ void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transpare
   const Rows24View view(image);
   const CaptureImage& rows24 = view.Image();
   const PngSourceRows source{rows24.Rows().data(), rows24.Width(), rows24.Height(), rows24.Stride()};
-  const PngRowFilter filter = ChooseRowFilter(source);
   const std::span<std::uint8_t> rows =
       workspace.FilteredRows(FilteredRowsSize(source.width, source.height, keyed ? 4 : 3));
   const std::optional<std::uint32_t> key =
       keyed ? std::optional<std::uint32_t>(transparentColor & 0xFFFFFF) : std::nullopt;
   const auto fill = [&](int first, int count, std::span<std::uint8_t> out) {
-    FilterRows(RowsFrom(source, first, count), key, filter, out);
+    FilterRows(source, first, count, key, out);
   };
 
   pnglib::PngPicture picture;
