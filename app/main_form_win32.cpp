@@ -5,14 +5,14 @@
 #include <algorithm>
 
 #include "app/capture_hint.h"
-#include "app/capture_steps.h"
-#include "app/pick_outline.h"
-#include "app/popup_windows_win32.h"
-#include "app/window_stack_win32.h"
+#include "capture/capture_steps.h"
+#include "capture/pick_outline.h"
+#include "capture/popup_windows_win32.h"
+#include "capture/window_stack_win32.h"
 #include "framework/application_win32.h"
 #include "framework/utf8.h"
 #include "help/html_help_api_win32.h"
-#include "imaging/clipboard_win32.h"
+#include "delivery/clipboard_win32.h"
 #include "options/more_options_form_win32.h"
 #include "options/options_form_win32.h"
 
@@ -310,8 +310,13 @@ void TMainForm::CaptureTarget(HWND target, bool fromHotkey) {
   CaptureDelivery delivery = Delivery();
   GrabOptions options;
   options.drawPointer = fromHotkey && settings_.CapturePointer;
-  CaptureWindow(target, {Handle(), Application::Instance().Handle(), fromHotkey ? SW_SHOWNOACTIVATE : SW_SHOW}, image_,
-                delivery, settings_.SaveOption, options);
+  CaptureWindow(
+      target, {Handle(), Application::Instance().Handle(), fromHotkey ? SW_SHOWNOACTIVATE : SW_SHOW}, image_,
+      [&](const CapturedWindow& window) {
+        delivery.SetCapturedWindow(window);
+        delivery.Deliver(settings_.SaveOption);
+      },
+      options);
 }
 
 void TMainForm::StartCountdown(HotkeyAction lookup) {
@@ -342,9 +347,13 @@ void TMainForm::CaptureAtCountdownEnd(HotkeyAction lookup) {
   }
   BusyScope busy(busy_);
   CaptureDelivery delivery = Delivery();
-  delivery.SetCapturedWindow(DescribeWindow(target));
-  CaptureWithWindowsHidden({Handle(), Application::Instance().Handle(), SW_SHOWNOACTIVATE}, image_, delivery,
-                           settings_.SaveOption, [&] { return GrabScreenParts(parts, options); });
+  CaptureWithWindowsHidden(
+      {Handle(), Application::Instance().Handle(), SW_SHOWNOACTIVATE}, image_, DescribeWindow(target),
+      [&] { return GrabScreenParts(parts, options); },
+      [&](const CapturedWindow& window) {
+        delivery.SetCapturedWindow(window);
+        delivery.Deliver(settings_.SaveOption);
+      });
 }
 
 bool TMainForm::Busy() const {

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/delivery_platform_win32.h"
-#include "app/countdown_win32.h"
-#include "app/drag_session_win32.h"
-#include "app/hotkeys_win32.h"
-#include "app/keyboard_pick_win32.h"
-#include "app/image_type_form_win32.h"
-#include "app/save_notice_win32.h"
-#include "app/settings.h"
-#include "app/window_grab_win32.h"
+#include "delivery/delivery_platform_win32.h"
+#include "capture/countdown_win32.h"
+#include "capture/drag_session_win32.h"
+#include "capture/hotkeys_win32.h"
+#include "capture/keyboard_pick_win32.h"
+#include "delivery/image_type_form_win32.h"
+#include "delivery/save_notice_win32.h"
+#include "settings/settings.h"
+#include "capture/window_grab_win32.h"
 #include "framework/form_win32.h"
 #include "framework/tooltips_win32.h"
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/main_form_win32.h"
-#include "app/registry_store_win32.h"
+#include "settings/registry_store_win32.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "help/html_help_viewer_win32.h"

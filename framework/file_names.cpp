@@ -22,4 +22,11 @@ bool HasForbiddenChars(std::string_view name) {
   return std::ranges::any_of(name, IsForbiddenInName);
 }
 
+std::string ProgramNameOf(std::string_view executablePath) {
+  const std::size_t slash = executablePath.find_last_of("\\/");
+  std::string_view name = slash == std::string_view::npos ? executablePath : executablePath.substr(slash + 1);
+  if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
+  return std::string(name);
+}
+
 }  // namespace tessory

@@ -23,4 +23,8 @@ std::string ForbiddenCharsIn(std::string_view name);
 // included.
 bool HasForbiddenChars(std::string_view name);
 
+// The program's file name without folder or extension, from the full path
+// of its executable: "C:\Windows\notepad.exe" -> "notepad".
+std::string ProgramNameOf(std::string_view executablePath);
+
 }  // namespace tessory

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "framework/form_win32.h"
 
 namespace tessory {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "framework/application_win32.h"
 #include "framework/dpi_win32.h"
 #include "framework/file_dialog_win32.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "framework/form_win32.h"
 #include "framework/tooltips_win32.h"
 #include "options/options_rules.h"

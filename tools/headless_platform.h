@@ -4,7 +4,7 @@
 // from it.
 #pragma once
 
-#include "app/delivery.h"
+#include "delivery/delivery.h"
 #include "imaging/pixel_formats.h"
 #include "tools/file_io.h"
 

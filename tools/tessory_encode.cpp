@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/delivery.h"
-#include "app/image_kinds.h"
+#include "delivery/delivery.h"
+#include "settings/image_kinds.h"
 #include "framework/error.h"
 #include "tools/headless_platform.h"
 #include "tools/image_input.h"

@@ -4,7 +4,7 @@
 // and fits the name and path limits exactly.
 #include <string>
 
-#include "app/name_pattern.h"
+#include "delivery/name_pattern.h"
 #include "framework/file_names.h"
 #include "fuzz/fuzz_support.h"
 

@@ -4,7 +4,7 @@
 // reads cleanly whatever the values before it hold.
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "framework/error.h"
 #include "fuzz/fuzz_support.h"
 #include "support/fake_window.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/delivery.h"
+#include "delivery/delivery.h"
 #include "tools/headless_platform.h"
 #include "gif/gif_decoder.h"
 #include "gif/gif_test_support.h"

@@ -1,7 +1,7 @@
 // The JPEG and PNG writers as the file routes call them.
 #include <gtest/gtest.h>
 
-#include "app/delivery.h"
+#include "delivery/delivery.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/pixel_formats.h"
 #include "imaging/png_writer.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/main_form_win32.h"
-#include "app/registry_store_win32.h"
-#include "app/settings.h"
+#include "settings/registry_store_win32.h"
+#include "settings/settings.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
 #include "framework/utf8.h"

@@ -1,7 +1,7 @@
 // The main window's stored values, held in plain fields.
 #pragma once
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace tessory::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/registry.h"
+#include "settings/registry.h"
 
 namespace tessory::test {
 

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <thread>
 
-#include "app/image_type_form_win32.h"
+#include "delivery/image_type_form_win32.h"
 #include "app/main_form_win32.h"
-#include "app/pick_outline_win32.h"
-#include "app/window_grab_win32.h"
+#include "capture/pick_outline_win32.h"
+#include "capture/window_grab_win32.h"
 #include "framework/application_win32.h"
 #include "framework/error.h"
-#include "imaging/clipboard_win32.h"
+#include "delivery/clipboard_win32.h"
 #include "imaging/pixel_formats.h"
 #include "support/memory_registry.h"
 #include "tools/headless_platform.h"
@@ -180,13 +180,20 @@ struct GrabBench {
   SaveDialogState dialog;
   FailingClipboard platform;
   CaptureDelivery delivery{{image, settings, counter, random, dialog, platform}};
+  // Delivers by `saveOption`, as the program does.
+  DeliverCapture Route(std::int32_t saveOption) {
+    return [this, saveOption](const CapturedWindow& window) {
+      delivery.SetCapturedWindow(window);
+      delivery.Deliver(saveOption);
+    };
+  }
 };
 
 TEST_F(WindowTest, FailingDeliveryShowsTheProgramsWindowsAgain) {
   KnownWindow known, mainWindow, applicationWindow;
   GrabBench bench;
   EXPECT_THROW(CaptureWindow(known.Handle(), {mainWindow.Handle(), applicationWindow.Handle()}, bench.image,
-                             bench.delivery, 0),
+                             bench.Route(0)),
                Error);
   EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
   EXPECT_TRUE(IsWindowVisible(applicationWindow.Handle()));
@@ -198,7 +205,7 @@ TEST_F(WindowTest, FailingDeliveryShowsTheProgramsWindowsAgain) {
 TEST_F(WindowTest, SaveOptionOutsideTheRoutesGrabsButDeliversNothing) {
   KnownWindow known, mainWindow;
   GrabBench bench;
-  CaptureWindow(known.Handle(), {mainWindow.Handle(), nullptr}, bench.image, bench.delivery, 7);
+  CaptureWindow(known.Handle(), {mainWindow.Handle(), nullptr}, bench.image, bench.Route(7));
   EXPECT_EQ(bench.platform.sounds, 0);
   EXPECT_TRUE(IsWindowVisible(mainWindow.Handle()));
   RECT outer;
@@ -215,7 +222,7 @@ TEST_F(WindowTest, ClosedWindowIsNotGrabbed) {
   KnownWindow mainWindow;
   GrabBench bench;
   bench.image = CaptureImage(1, 1, PixelFormat::Bits24, PixelBuffer(4));
-  EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, bench.image, bench.delivery, 0));
+  EXPECT_NO_THROW(CaptureWindow(gone, {mainWindow.Handle(), nullptr}, bench.image, bench.Route(0)));
   EXPECT_EQ(bench.image.Width(), 1);  // untouched
 }
 

@@ -1,6 +1,6 @@
 // The delivery routes on the real platform: file system, temporary folder,
 // dialog filters, and a real screen bitmap saved by the auto-save route.
-#include "app/delivery_platform_win32.h"
+#include "delivery/delivery_platform_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/image_type_form_win32.h"
+#include "delivery/image_type_form_win32.h"
 #include "app/main_form_win32.h"
-#include "app/registry_store_win32.h"
-#include "app/settings.h"
+#include "settings/registry_store_win32.h"
+#include "settings/settings.h"
 #include "framework/application_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"

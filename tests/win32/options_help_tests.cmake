@@ -7,7 +7,7 @@ add_executable(tessory_options_tests
   help/help_viewer_test.cpp
   ${PROJECT_SOURCE_DIR}/app/tessory.rc)
 target_include_directories(tessory_options_tests PRIVATE ${PROJECT_BINARY_DIR}/app ${PROJECT_SOURCE_DIR}/app)
-target_link_libraries(tessory_options_tests PRIVATE tessory_win32 tessory_test_support GTest::gtest GTest::gtest_main)
+target_link_libraries(tessory_options_tests PRIVATE tessory_test_support GTest::gtest GTest::gtest_main)
 tessory_add_wine_test(tessory_options_tests)
 
 # The compiled help file: its topics and its context map.

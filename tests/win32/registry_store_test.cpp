@@ -1,9 +1,9 @@
 // The settings store against the real registry, under a throwaway key.
-#include "app/registry_store_win32.h"
+#include "settings/registry_store_win32.h"
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "framework/error.h"
 #include "framework/utf8.h"
 #include "support/fake_window.h"

@@ -5,7 +5,7 @@ add_executable(tessory_win32_tests
   win32/screen_bitmap_test.cpp
   win32/delivery_platform_test.cpp
   win32/capture_test.cpp)
-target_link_libraries(tessory_win32_tests PRIVATE tessory_win32 tessory_test_support GTest::gtest GTest::gtest_main)
+target_link_libraries(tessory_win32_tests PRIVATE tessory_test_support GTest::gtest GTest::gtest_main)
 tessory_add_wine_test(tessory_win32_tests)
 
 # The options dialog, folder browser and help viewer keep their own list.
@@ -27,7 +27,7 @@ set_tests_properties(tessory_e2e PROPERTIES LABELS e2e TIMEOUT 1500 DEPENDS "tes
 # The three windows' layouts at 96, 120 and 144 DPI, in a prefix of their own.
 add_executable(tessory_layout_tests win32/layout_test.cpp ${PROJECT_SOURCE_DIR}/app/tessory.rc)
 target_include_directories(tessory_layout_tests PRIVATE ${PROJECT_BINARY_DIR}/app ${PROJECT_SOURCE_DIR}/app)
-target_link_libraries(tessory_layout_tests PRIVATE tessory_win32 tessory_test_support GTest::gtest GTest::gtest_main)
+target_link_libraries(tessory_layout_tests PRIVATE tessory_test_support GTest::gtest GTest::gtest_main)
 add_test(NAME tessory_layout_tests
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/dpi_layout_test.sh $<TARGET_FILE:tessory_layout_tests>
                  ${PROJECT_BINARY_DIR}/wineprefix-dpi)

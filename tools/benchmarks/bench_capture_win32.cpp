@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/delivery_platform_win32.h"
-#include "app/window_grab_win32.h"
+#include "delivery/delivery_platform_win32.h"
+#include "capture/window_grab_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/utf8.h"
 #include "gif/gif_image.h"

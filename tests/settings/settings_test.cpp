@@ -1,0 +1,229 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/error.h"
+#include "support/fake_window.h"
+#include "support/memory_registry.h"
+
+namespace tessory {
+namespace {
+
+using test::MemoryRegistry;
+
+using test::FakeWindow;
+
+class SettingsStore : public ::testing::Test {
+ protected:
+  void SetUp() override { SetDefaultSettings(settings, counter, "/tmp/"); }
+  void ExpectDefaults() const {
+    EXPECT_EQ(settings.SaveOption, 0);
+    EXPECT_EQ(settings.ImageType, 0);
+    EXPECT_EQ(settings.ImageQuality, 3);
+    EXPECT_EQ(settings.TempFolder, "/tmp/");
+    EXPECT_FALSE(settings.SequentialFileNames);
+    EXPECT_EQ(settings.BaseFileName, "");
+    EXPECT_EQ(settings.CaptureSound, "");
+    EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);   // Alt+PrtScn
+    EXPECT_EQ(settings.HotkeyPointerWindow, 0x062C);  // Ctrl+Alt+PrtScn
+    EXPECT_EQ(settings.HotkeyKeyboardPick, 0);
+    EXPECT_EQ(settings.CaptureDelay, 0);
+    EXPECT_FALSE(settings.CapturePointer);
+  }
+  void ExpectLoadError(const std::string& message) {
+    try {
+      LoadSettings(registry, settings, window);
+      FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+    EXPECT_FALSE(registry.IsOpen()) << "the key stays open after a failed load";
+  }
+
+  CaptureSettings settings;
+  std::int32_t counter = 7;
+  FakeWindow window;
+  MemoryRegistry registry;
+};
+
+TEST(StoredNumbers, DecodeToTheirEnumerationsOrToNone) {
+  EXPECT_EQ(AsSaveRoute(0), SaveRoute::CopyToClipboard);
+  EXPECT_EQ(AsSaveRoute(2), SaveRoute::AutoSave);
+  EXPECT_EQ(AsImageKind(0), ImageKind::Bitmap);
+  EXPECT_EQ(AsImageKind(4), ImageKind::PromptAtSave);
+  for (std::int32_t n : {-1, 3, INT32_MIN}) EXPECT_EQ(AsSaveRoute(n), std::nullopt) << n;
+  for (std::int32_t n : {-1, 5, INT32_MAX}) EXPECT_EQ(AsImageKind(n), std::nullopt) << n;
+}
+
+TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
+  EXPECT_EQ(counter, 0);
+  LoadSettings(registry, settings, window);
+  ExpectDefaults();
+  EXPECT_EQ(window.left, -1);
+
+  window.left = 120, window.top = 45;
+  SaveSettings(registry, settings, window);
+  const std::vector<std::string> order = {"Last X-Pos",
+                                          "Last Y-Pos",
+                                          "Save Option",
+                                          "Image Quality",
+                                          "Image Type",
+                                          "Show Options",
+                                          "Temp Folder",
+                                          "Sequential File Names",
+                                          "Base File Name",
+                                          "Capture Sound",
+                                          "Hotkey Active Window",
+                                          "Hotkey Pointer Window",
+                                          "Hotkey Keyboard Pick",
+                                          "Capture Delay",
+                                          "Capture Pointer",
+                                          "File Name Pattern",
+                                          "Copy Image After Save",
+                                          "Copy File After Save",
+                                          "Copy Path After Save",
+                                          "Notify After Save"};
+  EXPECT_EQ(registry.WriteOrder(), order);
+  const auto& values = registry.Values();
+  EXPECT_EQ(values.at("Last X-Pos").integer, 120);
+  EXPECT_EQ(values.at("Image Quality").integer, 3);
+  EXPECT_EQ(values.at("Show Options").integer, 0);
+  EXPECT_EQ(values.at("Temp Folder").type, RegistryType::String);
+  EXPECT_EQ(values.at("Temp Folder").text, "/tmp/");
+  EXPECT_EQ(values.at("Sequential File Names").type, RegistryType::Integer);
+  EXPECT_FALSE(registry.IsOpen());
+}
+
+TEST_F(SettingsStore, StoredValuesRoundTrip) {
+  settings = {2,      4, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
+              0x0120, 7, true, "{date} {title}", true, false,   true,           true};
+  window.left = -300, window.top = 20;  // a monitor left of the primary
+  window.down = true;
+  SaveSettings(registry, settings, window);
+
+  CaptureSettings loaded;
+  std::int32_t loadedCounter = 0;
+  SetDefaultSettings(loaded, loadedCounter, "/tmp/");
+  FakeWindow loadedWindow;
+  LoadSettings(registry, loaded, loadedWindow);
+  EXPECT_EQ(loaded.SaveOption, 2);
+  EXPECT_EQ(loaded.ImageType, 4);
+  EXPECT_EQ(loaded.ImageQuality, 77);
+  EXPECT_EQ(loaded.TempFolder, "D:\\shots\\");
+  EXPECT_TRUE(loaded.SequentialFileNames);
+  EXPECT_EQ(loaded.BaseFileName, " pic ");
+  EXPECT_EQ(loaded.CaptureSound, "C:\\ding.wav");
+  EXPECT_EQ(loaded.HotkeyActiveWindow, 0) << "a hotkey set to none stays none";
+  EXPECT_EQ(loaded.HotkeyPointerWindow, 0x0378);
+  EXPECT_EQ(loaded.HotkeyKeyboardPick, 0x0120);
+  EXPECT_EQ(loaded.CaptureDelay, 7);
+  EXPECT_TRUE(loaded.CapturePointer);
+  EXPECT_EQ(loaded.FileNamePattern, "{date} {title}");
+  EXPECT_TRUE(loaded.CopyImageAfterSave);
+  EXPECT_FALSE(loaded.CopyFileAfterSave);
+  EXPECT_TRUE(loaded.CopyPathAfterSave);
+  EXPECT_TRUE(loaded.NotifyAfterSave);
+  EXPECT_EQ(loadedWindow.left, -300);
+  EXPECT_EQ(loadedWindow.top, 20);
+  EXPECT_TRUE(loadedWindow.down);
+}
+
+TEST_F(SettingsStore, PositionNeedsBothCoordinates) {
+  registry.PutInteger("Last X-Pos", 300);
+  registry.PutInteger("Image Type", 3);
+  LoadSettings(registry, settings, window);
+  EXPECT_EQ(window.left, -1);
+  EXPECT_EQ(window.top, -1);
+  EXPECT_EQ(settings.ImageType, 3);
+}
+
+TEST_F(SettingsStore, EmptyTempFolderReplacesTheDefaultAndIsStoredAgain) {
+  registry.PutString("Temp Folder", "");
+  LoadSettings(registry, settings, window);
+  EXPECT_EQ(settings.TempFolder, "");
+  SaveSettings(registry, settings, window);
+  EXPECT_EQ(registry.Values().at("Temp Folder").text, "");
+}
+
+TEST_F(SettingsStore, ExpandableTextIsTakenUnexpandedAndNonZeroIsTrue) {
+  registry.PutString("Capture Sound", "%SystemRoot%\\Media\\ding.wav", RegistryType::ExpandString);
+  registry.PutInteger("Sequential File Names", 42);
+  LoadSettings(registry, settings, window);
+  EXPECT_EQ(settings.CaptureSound, "%SystemRoot%\\Media\\ding.wav");
+  EXPECT_TRUE(settings.SequentialFileNames);
+}
+
+TEST_F(SettingsStore, WrongTypeKeepsThatDefaultAndEveryOtherValueIsRead) {
+  registry.PutInteger("Last X-Pos", 10);
+  registry.PutInteger("Last Y-Pos", 20);
+  registry.PutString("Save Option", "2");  // 4 bytes of UTF-16 text
+  registry.PutInteger("Image Quality", 4);
+  registry.PutInteger("Image Type", 2);
+  registry.PutString("Capture Sound", "C:\\ding.wav");
+  ExpectLoadError("Invalid data type for 'Save Option'");
+  EXPECT_EQ(window.left, 10);
+  EXPECT_EQ(window.top, 20);
+  EXPECT_EQ(settings.SaveOption, 0);
+  EXPECT_EQ(settings.ImageQuality, 4);
+  EXPECT_EQ(settings.ImageType, 2);
+  EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
+}
+
+TEST_F(SettingsStore, WronglyTypedHotkeyKeepsItsDefaultAndTheOthersLoad) {
+  registry.PutString("Hotkey Active Window", "Alt+PrtScn");
+  registry.PutInteger("Hotkey Pointer Window", 0x0278);
+  registry.PutInteger("Capture Delay", 3);
+  ExpectLoadError("Failed to get data for 'Hotkey Active Window'");
+  EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);
+  EXPECT_EQ(settings.HotkeyPointerWindow, 0x0278);
+  EXPECT_EQ(settings.CaptureDelay, 3);
+}
+
+TEST_F(SettingsStore, IntegerLongerThanFourBytesFailsToGetData) {
+  registry.PutInteger("Save Option", 1);
+  registry.PutRaw("Image Quality", {RegistryType::Binary, 8, 0, {}});
+  ExpectLoadError("Failed to get data for 'Image Quality'");
+  EXPECT_EQ(settings.SaveOption, 1);
+  EXPECT_EQ(settings.ImageQuality, 3);
+}
+
+// Text where a number belongs and the other way round; a position needs
+// both coordinates read.
+TEST_F(SettingsStore, SeveralBadValuesMakeOneErrorOfALineEachInLoadOrder) {
+  registry.PutString("Last X-Pos", "a long text");
+  registry.PutInteger("Last Y-Pos", 20);
+  registry.PutString("Image Type", "a long text");  // more than four bytes: the read fails first
+  registry.PutInteger("Base File Name", 5);
+  registry.PutString("Capture Sound", "C:\\ding.wav");
+  ExpectLoadError(
+      "Failed to get data for 'Last X-Pos'\nFailed to get data for 'Image Type'\n"
+      "Invalid data type for 'Base File Name'");
+  EXPECT_EQ(window.left, -1);
+  EXPECT_EQ(window.top, -1);
+  EXPECT_EQ(settings.ImageType, 0);
+  EXPECT_EQ(settings.BaseFileName, "");
+  EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
+}
+
+TEST_F(SettingsStore, UnopenableKeyKeepsEveryDefault) {
+  registry.PutInteger("Save Option", 2);
+  registry.SetUnopenable();
+  LoadSettings(registry, settings, window);
+  ExpectDefaults();
+}
+
+TEST_F(SettingsStore, FailingWriteStopsTheStoreAtThatValue) {
+  registry.FailWritesOf("Image Type");
+  try {
+    SaveSettings(registry, settings, window);
+    FAIL() << "no error";
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'Image Type'");
+  }
+  const std::vector<std::string> written = {"Last X-Pos", "Last Y-Pos", "Save Option", "Image Quality"};
+  EXPECT_EQ(registry.WriteOrder(), written);
+  EXPECT_FALSE(registry.IsOpen());
+}
+
+}  // namespace
+}  // namespace tessory
