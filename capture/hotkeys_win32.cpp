@@ -14,10 +14,29 @@ UINT SystemModifiers(const Hotkey& hotkey) {
 
 std::vector<HotkeyFailure> HotkeyRegistration::Register(const CaptureSettings& settings) {
   Unregister();
-  return Retry(settings);
+  untaken_ = TakeMissing(settings);
+  if (std::ranges::any_of(untaken_, IsRetried) && InRetryPeriod()) {
+    SetTimer(window_, kRetryTimer, kHotkeyRetryIntervalMs, nullptr);
+  }
+  return untaken_;
 }
 
-std::vector<HotkeyFailure> HotkeyRegistration::Retry(const CaptureSettings& settings) {
+// Taking a key changes nothing the user is in the middle of, so a retry
+// may come during a capture, a dialog, a drag or a menu.
+bool HotkeyRegistration::Retry(const CaptureSettings& settings) {
+  if (std::ranges::none_of(untaken_, IsRetried)) return false;
+  untaken_ = TakeMissing(settings);
+  return true;
+}
+
+bool HotkeyRegistration::RetryTick(const CaptureSettings& settings) {
+  const bool inPeriod = InRetryPeriod();
+  const bool retried = inPeriod && Retry(settings);
+  if (!inPeriod || std::ranges::none_of(untaken_, IsRetried)) KillTimer(window_, kRetryTimer);
+  return retried;
+}
+
+std::vector<HotkeyFailure> HotkeyRegistration::TakeMissing(const CaptureSettings& settings) {
   std::vector<HotkeyFailure> failures;
   for (HotkeyAction action : kHotkeyActions) {
     if (!Take(settings, action)) failures.push_back({action, HotkeyValue(settings, action)});

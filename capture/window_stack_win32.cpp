@@ -48,4 +48,11 @@ HWND ActiveWindowTarget() {
   return candidates.empty() ? nullptr : candidates.front();
 }
 
+HWND TopLevelWindowAt(POINT point, HWND self) {
+  HWND window = WindowFromPoint(point);
+  if (!window || window == self) return window;
+  while (window && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) window = GetParent(window);
+  return window;
+}
+
 }  // namespace tessory

@@ -8,6 +8,11 @@
 
 namespace tessory {
 
+// The top-level window at screen point `point`: the window there, climbed
+// through its parents while it is a child window. The window `self` is
+// returned as it is found, unclimbed.
+HWND TopLevelWindowAt(POINT point, HWND self);
+
 // Whether `window` belongs to this program.
 bool IsOwnWindow(HWND window);
 

@@ -60,4 +60,9 @@ std::string InsertExtension(std::string candidate, std::optional<ImageKind> type
   return candidate;
 }
 
+std::string ExamplePreviewFileName(const CaptureSettings& settings, std::string_view pattern, const CaptureTime& now) {
+  const NameFields fields{AutoSaveBaseOf(settings.BaseFileName), {"Untitled - Notepad", "notepad", now}, 640, 480};
+  return PreviewFileName(settings, pattern, fields);
+}
+
 }  // namespace tessory

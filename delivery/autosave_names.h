@@ -67,5 +67,8 @@ std::string InsertExtension(std::string candidate, std::optional<ImageKind> type
 // first number of a sequence, or an example random number. An empty
 // pattern gives the base and number.
 std::string PreviewFileName(const CaptureSettings& settings, std::string_view pattern, const NameFields& fields);
+// The preview for a capture not yet known: an example, a Notepad window of
+// 640 x 480 captured at `now`.
+std::string ExamplePreviewFileName(const CaptureSettings& settings, std::string_view pattern, const CaptureTime& now);
 
 }  // namespace tessory

@@ -195,6 +195,19 @@ const Codes& FixedCodes() {
   return codes;
 }
 
+// Reads the `count` code lengths of a dynamic block's precode and builds it.
+bool ReadPrecode(BitReader& reader, std::size_t count, Precode& precode) {
+  constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
+  std::array<std::uint8_t, kPrecodeSymbols> precodeLengths{};
+  for (std::size_t i = 0; i < count; ++i) {
+    reader.Refill();
+    precodeLengths[kPrecodeOrder[i]] = reader.Bits() & 7;
+    reader.Consume(3);
+  }
+  return precode.Build(precodeLengths, kSymbolInfo.precode.data());
+}
+
 // Reads a dynamic block's code lengths and builds its codes.
 bool ReadDynamicCodes(BitReader& reader, Codes& codes) {
   reader.Refill();
@@ -203,16 +216,8 @@ bool ReadDynamicCodes(BitReader& reader, Codes& codes) {
                     precodeCount = (bits >> 10 & 15) + 4;
   reader.Consume(14);
   if (litLenCount > 286 || distCount > 30) return false;
-  constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
-  std::array<std::uint8_t, kPrecodeSymbols> precodeLengths{};
-  for (std::size_t i = 0; i < precodeCount; ++i) {
-    reader.Refill();
-    precodeLengths[kPrecodeOrder[i]] = reader.Bits() & 7;
-    reader.Consume(3);
-  }
   Precode precode;
-  if (!precode.Build(precodeLengths, kSymbolInfo.precode.data())) return false;
+  if (!ReadPrecode(reader, precodeCount, precode)) return false;
 
   std::array<std::uint8_t, 286 + 30> lengths{};
   const std::size_t total = litLenCount + distCount;

@@ -6,13 +6,14 @@
 #include <cstring>
 #include <thread>
 
-#include "delivery/image_type_form_win32.h"
 #include "app/main_form_win32.h"
 #include "capture/pick_outline_win32.h"
 #include "capture/window_grab_win32.h"
+#include "capture/window_stack_win32.h"
+#include "delivery/clipboard_win32.h"
+#include "delivery/image_type_form_win32.h"
 #include "framework/application_win32.h"
 #include "framework/error.h"
-#include "delivery/clipboard_win32.h"
 #include "imaging/pixel_formats.h"
 #include "support/memory_registry.h"
 #include "tools/headless_platform.h"
