@@ -4,6 +4,10 @@
 # machine do not compare):
 #   JPEG: tessory-encode --type jpg (quality 90)  vs  cjpeg -quality 90 -dct float
 #   PNG:  tessory-encode --type png               vs  pnmtopng
+#   BMP:  tessory-encode --type bmp --quality 3 (24-bit)
+#                                     vs  convert IN -type TrueColor BMP3:OUT
+#         tessory-encode --type bmp --quality 1 (8-bit)
+#                                     vs  convert IN -colors 256 BMP3:OUT
 # Runs alternate between the tools, and each figure is the median of RUNS
 # runs, in milliseconds of wall-clock time. OUTPUT says what each run
 # writes to: "new", a name no file has (removed before each run, outside
@@ -21,7 +25,7 @@ runs=${2:-15}
 output=${3:-new}
 case $output in new | existing) ;; *) echo "compare_codecs: OUTPUT is new or existing" >&2; exit 2 ;; esac
 corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
-for tool in "$encoder" cjpeg pnmtopng; do
+for tool in "$encoder" cjpeg pnmtopng /usr/bin/convert; do
   command -v "$tool" >/dev/null || { echo "compare_codecs: $tool not found" >&2; exit 2; }
 done
 work=$(mktemp -d)
@@ -31,6 +35,10 @@ ours_jpg() { "$encoder" --type jpg "$1" "$work/ours.jpg"; }
 cjpeg_jpg() { cjpeg -quality 90 -dct float -outfile "$work/cjpeg.jpg" "$1"; }
 ours_png() { "$encoder" --type png "$1" "$work/ours.png"; }
 pnmtopng_png() { pnmtopng "$1" >"$work/pnmtopng.png" 2>/dev/null; }
+ours_bmp24() { "$encoder" --type bmp --quality 3 "$1" "$work/ours.bmp"; }
+convert_bmp24() { /usr/bin/convert "$1" -type TrueColor "BMP3:$work/convert.bmp"; }
+ours_bmp8() { "$encoder" --type bmp --quality 1 "$1" "$work/ours.bmp"; }
+convert_bmp8() { /usr/bin/convert "$1" -colors 256 "BMP3:$work/convert.bmp"; }
 
 # Appends the milliseconds one run of "$@" takes to the file $times.
 timed() {
@@ -52,7 +60,7 @@ compare() {
   rm -f "$work/a" "$work/b"
   ours_png "$image"  # warm the page cache and the loader once
   for ((i = 0; i < runs; i++)); do
-    [ "$output" = existing ] || rm -f "$work/ours.jpg" "$work/ours.png" "$work/cjpeg.jpg" "$work/pnmtopng.png"
+    [ "$output" = existing ] || rm -f "$work"/ours.* "$work/cjpeg.jpg" "$work/pnmtopng.png" "$work/convert.bmp"
     timed "$work/a" "$ours" "$image"
     timed "$work/b" "$theirs" "$image"
   done
@@ -62,6 +70,7 @@ compare() {
   printf '| %s | %s | %s | %s | %s |\n' "$label" "$(basename "$image" .ppm)" "$a" "$b" "$(ratio "$a" "$b")"
 }
 
+uptime
 echo "| format | image | tessory-encode ms | reference ms | ratio |"
 echo "|---|---|---|---|---|"
 for image in "$corpus"/*.ppm; do
@@ -73,3 +82,10 @@ for image in "$corpus"/*.ppm; do
   compare "PNG (vs pnmtopng)" ours_png pnmtopng_png "$image"
   echo "|  | sizes: ours $(bytes "$work/ours.png"), pnmtopng $(bytes "$work/pnmtopng.png") | | | |"
 done
+for image in "$corpus"/*.ppm; do
+  compare "BMP 24-bit (vs convert)" ours_bmp24 convert_bmp24 "$image"
+  echo "|  | sizes: ours $(bytes "$work/ours.bmp"), convert $(bytes "$work/convert.bmp") | | | |"
+  compare "BMP 8-bit (vs convert)" ours_bmp8 convert_bmp8 "$image"
+  echo "|  | sizes: ours $(bytes "$work/ours.bmp"), convert $(bytes "$work/convert.bmp") | | | |"
+done
+uptime
