@@ -66,6 +66,17 @@ Form::~Form() {
   }
 }
 
+Form::Frame Form::DialogFrame(std::string caption, int clientWidth, int clientHeight, CaptionButtons buttons) {
+  Frame frame;
+  frame.caption = std::move(caption);
+  frame.style = WS_POPUP | WS_CAPTION | (buttons == CaptionButtons::SystemMenu ? WS_SYSMENU : 0);
+  frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  frame.clientWidth = clientWidth;
+  frame.clientHeight = clientHeight;
+  frame.centreOnScreen = true;
+  return frame;
+}
+
 void Form::CreateFrame(const Frame& frame, HWND owner) {
   formFont_ = frame.font;
   clientWidth_ = frame.clientWidth;
@@ -96,31 +107,41 @@ HFONT Form::FontFor(const FontSpec& style) {
   return CreateFontIndirectW(&font);
 }
 
-HWND Form::AddControl(const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
-                      int height, int id, const FontSpec* font, DWORD exStyle) {
+HWND Form::AddControl(const ControlSpec& spec) {
+  const DesignBounds& at = spec.bounds;
   // Edges are scaled, not sizes, so that neighbours stay neighbours.
-  HWND control = CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), style | WS_CHILD, Scale(x), Scale(y),
-                                 Scale(x + width) - Scale(x), Scale(y + height) - Scale(y), window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  HWND control = CreateWindowExW(spec.exStyle, spec.windowClass, Widen(spec.text).c_str(), spec.style | WS_CHILD,
+                                 Scale(at.x), Scale(at.y), Scale(at.x + at.width) - Scale(at.x),
+                                 Scale(at.y + at.height) - Scale(at.y), window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                  Application::Instance().ModuleInstance(), nullptr);
+  if (!control) throw Error("Cannot create window");
   int fontIndex = -1;
-  if (font) {
-    fontSpecs_.push_back(*font);
-    fonts_.emplace_back(FontFor(*font));
+  if (spec.font) {
+    fontSpecs_.push_back(*spec.font);
+    fonts_.emplace_back(FontFor(*spec.font));
     fontIndex = static_cast<int>(fonts_.size()) - 1;
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[fontIndex < 0 ? 0 : fontIndex].get()), FALSE);
-  layout_.push_back({control, x, y, width, height, fontIndex});
+  layout_.push_back({control, at.x, at.y, at.width, at.height, fontIndex});
   return control;
 }
 
-void Form::SetControlBounds(HWND control, int x, int y, int width, int height) {
+void Form::AddControls(std::span<const ControlSpec> specs, POINT origin) {
+  for (ControlSpec spec : specs) {
+    spec.bounds.x += origin.x;
+    spec.bounds.y += origin.y;
+    AddControl(spec);
+  }
+}
+
+void Form::SetControlBounds(HWND control, const DesignBounds& bounds) {
   for (Layout& item : layout_) {
     if (item.control != control) continue;
-    item.x = x;
-    item.y = y;
-    item.width = width;
-    item.height = height;
+    item.x = bounds.x;
+    item.y = bounds.y;
+    item.width = bounds.width;
+    item.height = bounds.height;
     PlaceControl(item);
   }
 }
