@@ -48,13 +48,20 @@ void TMainForm::CreateControls() {
   targetBitmap_.reset(static_cast<HBITMAP>(
       LoadImageW(Application::Instance().ModuleInstance(), L"TARGET", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   // The icon lets the mouse through to the window, which runs the drag.
-  HWND target = AddControl(L"STATIC", "", WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL, 2, 3, 15, 13, kTargetImg);
+  HWND target = AddControl({.windowClass = L"STATIC",
+                            .style = WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL,
+                            .bounds = {2, 3, 15, 13},
+                            .id = kTargetImg});
   SendMessageW(target, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(targetBitmap_.get()));
   MakeIconKeyboardReachable(target, std::string(kTargetHint) + "; Enter picks a window with the keyboard",
                             kStartPickMessage);
   static const FontSpec kButtonFont{L"Arial", 9};
-  AddControl(L"BUTTON", "Options", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 23, 2, 48, 15, kShowOptsBtn,
-             &kButtonFont);
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Options",
+              .style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT,
+              .bounds = {23, 2, 48, 15},
+              .id = kShowOptsBtn,
+              .font = &kButtonFont});
   // A font wider than the designed one widens the button and the window.
   FitCaptions({kShowOptsBtn});
   AddTooltips();

@@ -3,24 +3,33 @@
 namespace tessory {
 
 TImageTypeForm::TImageTypeForm(HWND owner) {
-  Frame frame;
-  frame.caption = "Save Image Format";
-  // A fixed dialog frame without any caption-bar buttons.
-  frame.style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
-  frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  frame.clientWidth = 243;
-  frame.clientHeight = 107;
-  frame.centreOnScreen = true;
+  Frame frame = DialogFrame("Save Image Format", 243, 107, CaptionButtons::None);
+  frame.style |= WS_CLIPCHILDREN;
   CreateFrame(frame, owner);
 
   // Creation order is the tab order: OK, Cancel, then the radio group.
-  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 166, 9, 70, 24, kOKBtn);
-  AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 166, 39, 70, 24, kCancelBtn);
-  AddControl(L"BUTTON", "Image Type", WS_VISIBLE | BS_GROUPBOX, 7, 3, 150, 100, kImgTypeGroup);
+  AddControl({.windowClass = L"BUTTON",
+              .text = "OK",
+              .style = WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+              .bounds = {166, 9, 70, 24},
+              .id = kOKBtn});
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Cancel",
+              .style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+              .bounds = {166, 39, 70, 24},
+              .id = kCancelBtn});
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Image Type",
+              .style = WS_VISIBLE | BS_GROUPBOX,
+              .bounds = {7, 3, 150, 100},
+              .id = kImgTypeGroup});
   for (int i = 0; i < 4; ++i) {
     const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    AddControl(L"BUTTON", std::string(kFileFormats[i].promptLabel), WS_VISIBLE | BS_AUTORADIOBUTTON | first, 17, 20 + 20 * i, 130, 18,
-               kImgTypeFirst + i);
+    AddControl({.windowClass = L"BUTTON",
+                .text = kFileFormats[i].promptLabel,
+                .style = WS_VISIBLE | BS_AUTORADIOBUTTON | first,
+                .bounds = {17, 20 + 20 * i, 130, 18},
+                .id = kImgTypeFirst + i});
   }
   // Captions cut off by a font wider than the designed one take the room
   // they need; the buttons beside the group move along.

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/dpi_win32.h"
@@ -24,6 +26,24 @@ struct FontSpec {
   int pixelHeight = 11;  // character height at 96 DPI
   bool underline = false;
   bool bold = false;
+};
+
+// A place and size in pixels at 96 DPI.
+struct DesignBounds {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// One child control as designed, for Form::AddControl:
+//   AddControl({.windowClass = L"BUTTON", .text = "OK", .style = WS_VISIBLE | BS_PUSHBUTTON,
+//               .bounds = {166, 9, 70, 24}, .id = kOKBtn});
+struct ControlSpec {
+  const wchar_t* windowClass = nullptr;
+  std::string_view text = {};
+  DWORD style = 0;  // WS_CHILD is always added
+  DesignBounds bounds = {};
+  int id = 0;
+  const FontSpec* font = nullptr;  // null: the form's font
+  DWORD exStyle = 0;
 };
 
 class Form {
@@ -70,18 +90,26 @@ class Form {
     bool centreOnScreen = false;
     FontSpec font;
   };
+  enum class CaptionButtons { SystemMenu, None };
+  // The frame of a modal dialog: a fixed dialog border, a caption with the
+  // system menu or with no buttons at all, centred on the screen, in the
+  // form's standard font.
+  static Frame DialogFrame(std::string caption, int clientWidth, int clientHeight,
+                           CaptionButtons buttons = CaptionButtons::SystemMenu);
   // Creates the window (hidden) owned by `owner`, at the window system's
   // default place unless centred.
   void CreateFrame(const Frame& frame, HWND owner);
-  // A child control at (x, y, width, height) in 96-DPI pixels.
-  HWND AddControl(const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
-                  int height, int id, const FontSpec* font = nullptr, DWORD exStyle = 0);
+  // Creates the control `spec` describes; throws when the system cannot.
+  HWND AddControl(const ControlSpec& spec);
+  // The controls of `specs` in order (creation order is the focus order),
+  // each moved by `origin`: for controls given relative to their container.
+  void AddControls(std::span<const ControlSpec> specs, POINT origin = {0, 0});
   // The control of `id` (null if none).
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // The id of the button that Enter presses.
   void SetDefaultButton(int id) { defaultButton_ = id; }
-  // Moves a control made by AddControl to new bounds in 96-DPI pixels.
-  void SetControlBounds(HWND control, int x, int y, int width, int height);
+  // Moves a control made by AddControl to new bounds.
+  void SetControlBounds(HWND control, const DesignBounds& bounds);
   // Makes room for captions whose text, in the font the window really got
   // at its DPI, is wider than their place: the captions of `captions` are
   // widened (never narrowed) by the widest shortfall among them, so that a

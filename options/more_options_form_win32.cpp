@@ -36,13 +36,8 @@ bool IsExtendedKey(int virtualKey) {
 // Sections are group boxes stacked from the top; the buttons follow the
 // last one. A further section is created below the ones before it.
 TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : settings_(settings) {
-  Frame frame;
-  frame.caption = "More Options";
-  frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  frame.clientWidth = kMargin + kGroupWidth + kMargin;
-  frame.centreOnScreen = true;
-  CreateFrame(frame, owner);
+  // Centred at a provisional height; the sections give the real one.
+  CreateFrame(DialogFrame("More Options", kMargin + kGroupWidth + kMargin, 100), owner);
   SetHelpContext(kHelpContext);
   const int bottom = CreateNamesSection(CreateCaptureSection(9) + 9);
   CreateButtons(bottom + 12);
@@ -69,8 +64,11 @@ TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : sett
 int TMoreOptionsForm::CreateCaptureSection(int top) {
   constexpr int kHeight = 160;
   const int x = kMargin;
-  AddControl(L"BUTTON", "Capture without dragging", WS_VISIBLE | BS_GROUPBOX, x, top, kGroupWidth, kHeight,
-             kCaptureGroup);
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Capture without dragging",
+              .style = WS_VISIBLE | BS_GROUPBOX,
+              .bounds = {x, top, kGroupWidth, kHeight},
+              .id = kCaptureGroup});
   struct Row {
     int label, field;
     const char* text;
@@ -80,40 +78,81 @@ int TMoreOptionsForm::CreateCaptureSection(int top) {
                       {kKeyboardPickLbl, kKeyboardPickKey, "Pick a window with the keyboard:"}};
   int y = top + 21;
   for (const Row& row : rows) {
-    AddControl(L"STATIC", row.text, kLabel, x + 12, y + 3, 140, 17, row.label);
-    AddControl(HOTKEY_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP, x + kFieldX - kMargin, y, kHotkeyWidth, 21, row.field,
-               nullptr, WS_EX_CLIENTEDGE);
+    AddControl({.windowClass = L"STATIC",
+                .text = row.text,
+                .style = kLabel,
+                .bounds = {x + 12, y + 3, 140, 17},
+                .id = row.label});
+    AddControl({.windowClass = HOTKEY_CLASSW,
+                .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP,
+                .bounds = {x + kFieldX - kMargin, y, kHotkeyWidth, 21},
+                .id = row.field,
+                .exStyle = WS_EX_CLIENTEDGE});
     y += 27;
   }
-  AddControl(L"STATIC", "Countdown before capture:", kLabel, x + 12, y + 3, 140, 17, kDelayLbl);
-  AddControl(L"EDIT", "0", WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_NUMBER | ES_AUTOHSCROLL, x + kFieldX - kMargin, y,
-             40, 21, kDelayTxt, nullptr, WS_EX_CLIENTEDGE);
-  HWND upDown = AddControl(UPDOWN_CLASSW, "",
-                           WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                           x + kFieldX - kMargin + 40, y, 17, 21, kDelayUpDown);
+  CreateCountdownRow(y);
+  y += 30;
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Include the pointer",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+              .bounds = {x + 12, y, 200, 17},
+              .id = kPointerChk});
+  return top + kHeight;
+}
+
+// The countdown's label, its seconds with their arrows, and their unit, on
+// the row at `y` of the capture section.
+void TMoreOptionsForm::CreateCountdownRow(int y) {
+  AddControl({.windowClass = L"STATIC",
+              .text = "Countdown before capture:",
+              .style = kLabel,
+              .bounds = {kMargin + 12, y + 3, 140, 17},
+              .id = kDelayLbl});
+  AddControl({.windowClass = L"EDIT",
+              .text = "0",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_NUMBER | ES_AUTOHSCROLL,
+              .bounds = {kFieldX, y, 40, 21},
+              .id = kDelayTxt,
+              .exStyle = WS_EX_CLIENTEDGE});
+  HWND upDown = AddControl({.windowClass = UPDOWN_CLASSW,
+                            .style = WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                            .bounds = {kFieldX + 40, y, 17, 21},
+                            .id = kDelayUpDown});
   SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(kDelayTxt)), 0);
   SendMessageW(upDown, UDM_SETRANGE32, 0, kMaxCaptureDelay);
-  AddControl(L"STATIC", "seconds", kLabel, x + kFieldX - kMargin + 62, y + 3, 60, 17, kSecondsLbl);
-  y += 30;
-  AddControl(L"BUTTON", "Include the pointer", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, x + 12, y, 200, 17,
-             kPointerChk);
-  return top + kHeight;
+  AddControl({.windowClass = L"STATIC",
+              .text = "seconds",
+              .style = kLabel,
+              .bounds = {kFieldX + 62, y + 3, 60, 17},
+              .id = kSecondsLbl});
 }
 
 int TMoreOptionsForm::CreateNamesSection(int top) {
   constexpr int kHeight = 176;
   const int x = kMargin;
-  AddControl(L"BUTTON", "File names and saved files", WS_VISIBLE | BS_GROUPBOX, x, top, kGroupWidth, kHeight,
-             kNamesGroup);
+  AddControl({.windowClass = L"BUTTON",
+              .text = "File names and saved files",
+              .style = WS_VISIBLE | BS_GROUPBOX,
+              .bounds = {x, top, kGroupWidth, kHeight},
+              .id = kNamesGroup});
   int y = top + 21;
-  AddControl(L"STATIC", "File name pattern:", kLabel, x + 12, y, 200, 17, kPatternLbl);
+  AddControl({.windowClass = L"STATIC",
+              .text = "File name pattern:",
+              .style = kLabel,
+              .bounds = {x + 12, y, 200, 17},
+              .id = kPatternLbl});
   y += 19;
-  AddControl(L"EDIT", "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, x + 12, y, kGroupWidth - 24, 21,
-             kPatternTxt, nullptr, WS_EX_CLIENTEDGE);
+  AddControl({.windowClass = L"EDIT",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+              .bounds = {x + 12, y, kGroupWidth - 24, 21},
+              .id = kPatternTxt,
+              .exStyle = WS_EX_CLIENTEDGE});
   y += 25;
   // The preview ends in "..." where the name is wider than the line.
-  AddControl(L"STATIC", "", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS | SS_NOPREFIX, x + 12, y, kGroupWidth - 24,
-             17, kPreviewLbl);
+  AddControl({.windowClass = L"STATIC",
+              .style = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS | SS_NOPREFIX,
+              .bounds = {x + 12, y, kGroupWidth - 24, 17},
+              .id = kPreviewLbl});
   y += 24;
   struct Check {
     int id;
@@ -124,16 +163,27 @@ int TMoreOptionsForm::CreateNamesSection(int top) {
                           {kCopyPathChk, "Copy the file's path to the clipboard after saving"},
                           {kNotifyChk, "Show a notice after saving"}};
   for (const Check& check : checks) {
-    AddControl(L"BUTTON", check.text, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, x + 12, y, 280, 17,
-               check.id);
+    AddControl({.windowClass = L"BUTTON",
+                .text = check.text,
+                .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+                .bounds = {x + 12, y, 280, 17},
+                .id = check.id});
     y += 21;
   }
   return top + kHeight;
 }
 
 void TMoreOptionsForm::CreateButtons(int top) {
-  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 202, top, 70, 24, kOKBtn);
-  AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 278, top, 70, 24, kCancelBtn);
+  AddControl({.windowClass = L"BUTTON",
+              .text = "OK",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+              .bounds = {202, top, 70, 24},
+              .id = kOKBtn});
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Cancel",
+              .style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+              .bounds = {278, top, 70, 24},
+              .id = kCancelBtn});
 }
 
 void TMoreOptionsForm::FormShow() {

@@ -87,6 +87,7 @@ class TMoreOptionsForm final : public Form {
  private:
   // Returns the section's bottom edge, at 96 DPI.
   int CreateCaptureSection(int top);
+  void CreateCountdownRow(int y);
   int CreateNamesSection(int top);
   void CreateButtons(int top);
 

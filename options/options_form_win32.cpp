@@ -69,8 +69,8 @@ void TOptionsForm::FitLabelToText(int id) {
   GetWindowRect(label, &bounds);
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&bounds), 2);
   const auto unscale = [this](LONG pixels) { return ScaleFromDpi(pixels, Dpi()); };
-  SetControlBounds(label, unscale(bounds.left), unscale(bounds.top), unscale(size.cx) + 2,
-                   unscale(bounds.bottom - bounds.top));
+  SetControlBounds(label, {unscale(bounds.left), unscale(bounds.top), unscale(size.cx) + 2,
+                           unscale(bounds.bottom - bounds.top)});
 }
 
 void TOptionsForm::ImgTypeClick() {

@@ -117,11 +117,7 @@ class TOptionsForm final : public Form {
  private:
   void CreateAboutPanel();
   void CreateChoices();
-  void CreateQualityControls();
-  void CreateTempFileOptions();
-  void CreateSoundControls();
   void FitCaptionsToFont();
-  void AddGlyphButton(int id, int x, int y, const char* hint);
   void AddTooltip(int id, const char* hint);
   void ShowCopyright();
   void FitLabelToText(int id);

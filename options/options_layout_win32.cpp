@@ -1,8 +1,8 @@
 // The options dialog's window and controls, laid out at 96 DPI. Controls
 // inside the about panel and the temp-file group are given relative to
 // their container and placed on the form. Creation order is the focus
-// order: the radio groups, the slider, More..., OK and Cancel, the temp-file edits
-// and check box, then the sound edit.
+// order: the radio groups, the slider, More..., OK and Cancel, the temp-file
+// edits and check box, then the sound edit.
 #include <windows.h>
 // The other Windows headers need <windows.h> first.
 #include <commctrl.h>
@@ -27,35 +27,156 @@ constexpr const char* kImgTypeItems[] = {"Windows Bitmap", "JPEG Image", "GIF Im
 
 constexpr DWORD kLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOTIFY;
 constexpr DWORD kEdit = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+// A flat glyph button: drawn by the form, clicked like a label, and never
+// focused.
+constexpr DWORD kGlyphButton = WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY;
 
-const FontSpec kArial9{L"Arial", 9};
-const FontSpec kTitleFont{L"Arial", 16, false, true};
-const FontSpec kLinkFont{L"MS Sans Serif", 11, true, false};
+constexpr FontSpec kArial9{L"Arial", 9};
+constexpr FontSpec kTitleFont{L"Arial", 16, false, true};
+constexpr FontSpec kLinkFont{L"MS Sans Serif", 11, true, false};
+
+using Ids = TOptionsForm;
+
+// Relative to the panel; its bevel last, beneath the rest.
+constexpr ControlSpec kAboutPanel[] = {
+    {.windowClass = L"STATIC",
+     .style = WS_VISIBLE | SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE,
+     .bounds = {2, 6, 37, 33},
+     .id = Ids::kImage1},
+    {.windowClass = L"STATIC",
+     .text = "Tessory",
+     .style = kLabel,
+     .bounds = {40, 6, 99, 19},
+     .id = Ids::kAppTitle,
+     .font = &kTitleFont},
+    {.windowClass = L"STATIC",
+     .text = "version",
+     .style = WS_VISIBLE | SS_RIGHT | SS_NOTIFY,
+     .bounds = {256, 8, 48, 15},
+     .id = Ids::kVersionLbl},
+    {.windowClass = L"STATIC", .style = kLabel, .bounds = {41, 28, 58, 13}, .id = Ids::kCopyrightLbl},
+    {.windowClass = L"STATIC",
+     .text = kMakerWebAddress,
+     .style = WS_VISIBLE | SS_CENTER | SS_NOTIFY,
+     .bounds = {69, 50, 179, 15},
+     .id = Ids::kWebAddressLbl,
+     .font = &kLinkFont},
+    // Raised inner and lowered outer bevel.
+    {.windowClass = L"STATIC", .style = WS_VISIBLE | SS_ETCHEDFRAME, .bounds = {0, 0, 317, 73}, .id = Ids::kPanel1},
+};
+
+// "Low" and "High" end where the slider begins: it paints its whole
+// rectangle, over any text beneath it.
+constexpr ControlSpec kQualityControls[] = {
+    {.windowClass = L"STATIC",
+     .text = "Image Quality:",
+     .style = kLabel,
+     .bounds = {12, 318, 71, 17},
+     .id = Ids::kQualityLbl},
+    {.windowClass = L"STATIC",
+     .text = "Low",
+     .style = kLabel,
+     .bounds = {90, 319, 14, 16},
+     .id = Ids::kLowQualLbl,
+     .font = &kArial9},
+    {.windowClass = TRACKBAR_CLASSW,
+     .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS,
+     .bounds = {104, 314, 202, 27},
+     .id = Ids::kQualitySlider},
+    {.windowClass = L"STATIC",
+     .text = "High",
+     .style = kLabel,
+     .bounds = {306, 319, 20, 16},
+     .id = Ids::kHighQualLbl,
+     .font = &kArial9},
+};
+
+constexpr ControlSpec kButtons[] = {
+    {.windowClass = L"BUTTON",
+     .text = "More...",
+     .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
+     .bounds = {106, 394, 70, 24},
+     .id = Ids::kMoreBtn},
+    {.windowClass = L"BUTTON",
+     .text = "OK",
+     .style = WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+     .bounds = {182, 394, 70, 24},
+     .id = Ids::kOKBtn},
+    {.windowClass = L"BUTTON",
+     .text = "Cancel",
+     .style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+     .bounds = {258, 394, 70, 24},
+     .id = Ids::kCancelBtn},
+};
+
+// Relative to the group box.
+constexpr ControlSpec kTempFileOptions[] = {
+    {.windowClass = L"BUTTON",
+     .text = "Temp File Options",
+     .style = WS_VISIBLE | BS_GROUPBOX,
+     .bounds = {0, 0, 317, 103},
+     .id = Ids::kTempOptions},
+    {.windowClass = L"STATIC",
+     .text = "Auto-save temp files to:",
+     .style = kLabel,
+     .bounds = {12, 25, 114, 17},
+     .id = Ids::kAutoSaveLbl},
+    {.windowClass = L"EDIT",
+     .style = kEdit | ES_READONLY,
+     .bounds = {144, 22, 140, 21},
+     .id = Ids::kTempFolderTxt,
+     .exStyle = WS_EX_CLIENTEDGE},
+    {.windowClass = L"STATIC", .style = kGlyphButton, .bounds = {285, 22, 20, 20}, .id = Ids::kBrowseBtn},
+    {.windowClass = L"STATIC",
+     .text = "Base Auto-save Filename",
+     .style = kLabel,
+     .bounds = {12, 53, 124, 17},
+     .id = Ids::kSequentialLbl},
+    {.windowClass = L"EDIT",
+     .style = kEdit,
+     .bounds = {144, 50, 160, 21},
+     .id = Ids::kBaseNameTxt,
+     .exStyle = WS_EX_CLIENTEDGE},
+    {.windowClass = L"BUTTON",
+     .text = "Sequential file names",
+     .style = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_LEFTTEXT,
+     .bounds = {10, 78, 147, 17},
+     .id = Ids::kSequentialChk},
+};
+
+constexpr ControlSpec kSoundControls[] = {
+    {.windowClass = L"STATIC",
+     .text = "Capture sound",
+     .style = kLabel,
+     .bounds = {12, 357, 73, 17},
+     .id = Ids::kStaticText1},
+    {.windowClass = L"EDIT",
+     .style = kEdit,
+     .bounds = {92, 354, 192, 21},
+     .id = Ids::kCaptureSoundTxt,
+     .exStyle = WS_EX_CLIENTEDGE},
+    {.windowClass = L"STATIC", .style = kGlyphButton, .bounds = {285, 355, 20, 20}, .id = Ids::kSoundBrwsBtn},
+    {.windowClass = L"STATIC", .style = kGlyphButton, .bounds = {306, 355, 20, 20}, .id = Ids::kPlayBtn},
+};
 
 }  // namespace
 
 TOptionsForm::TOptionsForm(CaptureSettings& settings) : settings_(settings) {
-  Frame frame;
-  frame.caption = "Options";
-  // A fixed dialog frame with the system menu only.
   // Without WS_CLIPCHILDREN: the form paints the face colour inside the
   // group boxes and the panel, which do not paint their own inside.
-  frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  frame.clientWidth = 341;
-  frame.clientHeight = 423;
-  frame.centreOnScreen = true;
-  CreateFrame(frame, Application::Instance().Handle());
+  CreateFrame(DialogFrame("Options", 341, 423), Application::Instance().Handle());
   SetHelpContext(kHelpContext);
   tooltip_.Create(Handle());
   CreateAboutPanel();
   CreateChoices();
-  CreateQualityControls();
-  AddControl(L"BUTTON", "More...", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 106, 394, 70, 24, kMoreBtn);
-  AddControl(L"BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 182, 394, 70, 24, kOKBtn);
-  AddControl(L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 258, 394, 70, 24, kCancelBtn);
-  CreateTempFileOptions();
-  CreateSoundControls();
+  AddControls(kQualityControls);
+  SetSliderScale({10, 100, 10, 10, 10, 50});
+  AddControls(kButtons);
+  AddControls(kTempFileOptions, kTempOptionsOrigin);
+  AddTooltip(kBrowseBtn, "Select Folder");
+  AddControls(kSoundControls);
+  AddTooltip(kSoundBrwsBtn, "Select Sound File");
+  AddTooltip(kPlayBtn, "Preview Sound");
   FitCaptionsToFont();
   SetDefaultButton(kOKBtn);
   playSound_ = [](const std::string& path) { PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_SYNC); };
@@ -67,19 +188,10 @@ TOptionsForm::TOptionsForm(CaptureSettings& settings) : settings_(settings) {
 TOptionsForm::~TOptionsForm() = default;
 
 void TOptionsForm::CreateAboutPanel() {
-  const LONG x = kPanel1Origin.x, y = kPanel1Origin.y;
-  HWND image = AddControl(L"STATIC", "", WS_VISIBLE | SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, x + 2, y + 6, 37, 33,
-                          kImage1);
+  AddControls(kAboutPanel, kPanel1Origin);
   icon_.reset(static_cast<HICON>(
       LoadImageW(Application::Instance().ModuleInstance(), L"MAINICON", IMAGE_ICON, Scale(32), Scale(32), 0)));
-  if (icon_) SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-  AddControl(L"STATIC", "Tessory", kLabel, x + 40, y + 6, 99, 19, kAppTitle, &kTitleFont);
-  AddControl(L"STATIC", "version", WS_VISIBLE | SS_RIGHT | SS_NOTIFY, x + 256, y + 8, 48, 15, kVersionLbl);
-  AddControl(L"STATIC", "", kLabel, x + 41, y + 28, 58, 13, kCopyrightLbl);
-  AddControl(L"STATIC", kMakerWebAddress, WS_VISIBLE | SS_CENTER | SS_NOTIFY, x + 69, y + 50, 179, 15, kWebAddressLbl,
-             &kLinkFont);
-  // Raised inner and lowered outer bevel.
-  AddControl(L"STATIC", "", WS_VISIBLE | SS_ETCHEDFRAME, x, y, 317, 73, kPanel1);
+  if (icon_) SendMessageW(Control(kImage1), STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
 }
 
 void TOptionsForm::CreateChoices() {
@@ -91,47 +203,24 @@ void TOptionsForm::CreateChoices() {
   const Group groups[] = {{kSaveOptions, kSaveOptionsFirst, 12, kSaveOptionsCount, "Capture Method", kSaveOptionItems},
                           {kImgType, kImgTypeFirst, 179, kImgTypeCount, "Image Type", kImgTypeItems}};
   for (const Group& group : groups) {
-    AddControl(L"BUTTON", group.caption, WS_VISIBLE | BS_GROUPBOX, group.x, 91, 150, 100, group.id);
+    AddControl({.windowClass = L"BUTTON",
+                .text = group.caption,
+                .style = WS_VISIBLE | BS_GROUPBOX,
+                .bounds = {group.x, 91, 150, 100},
+                .id = group.id});
     // The items share the group's inside evenly.
     const int step = (100 - 22) / group.count;
     for (int i = 0; i < group.count; ++i) {
       const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-      AddControl(L"BUTTON", group.items[i], WS_VISIBLE | BS_AUTORADIOBUTTON | first, group.x + 9, 91 + 17 + step * i,
-                 134, std::min(step, 17), group.first + i);
+      AddControl({.windowClass = L"BUTTON",
+                  .text = group.items[i],
+                  .style = WS_VISIBLE | BS_AUTORADIOBUTTON | first,
+                  .bounds = {group.x + 9, 91 + 17 + step * i, 134, std::min(step, 17)},
+                  .id = group.first + i});
     }
   }
   SetSaveOptionsIndex(0);
   SetImgTypeIndex(0);
-}
-
-void TOptionsForm::CreateQualityControls() {
-  // "Low" and "High" end where the slider begins: it paints its whole
-  // rectangle, over any text beneath it.
-  AddControl(L"STATIC", "Image Quality:", kLabel, 12, 318, 71, 17, kQualityLbl);
-  AddControl(L"STATIC", "Low", kLabel, 90, 319, 14, 16, kLowQualLbl, &kArial9);
-  AddControl(TRACKBAR_CLASSW, "", WS_VISIBLE | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 104, 314,
-             202, 27, kQualitySlider);
-  AddControl(L"STATIC", "High", kLabel, 306, 319, 20, 16, kHighQualLbl, &kArial9);
-  SetSliderScale({10, 100, 10, 10, 10, 50});
-}
-
-void TOptionsForm::CreateTempFileOptions() {
-  const LONG x = kTempOptionsOrigin.x, y = kTempOptionsOrigin.y;
-  AddControl(L"BUTTON", "Temp File Options", WS_VISIBLE | BS_GROUPBOX, x, y, 317, 103, kTempOptions);
-  AddControl(L"STATIC", "Auto-save temp files to:", kLabel, x + 12, y + 25, 114, 17, kAutoSaveLbl);
-  AddControl(L"EDIT", "", kEdit | ES_READONLY, x + 144, y + 22, 140, 21, kTempFolderTxt, nullptr, WS_EX_CLIENTEDGE);
-  AddGlyphButton(kBrowseBtn, x + 285, y + 22, "Select Folder");
-  AddControl(L"STATIC", "Base Auto-save Filename", kLabel, x + 12, y + 53, 124, 17, kSequentialLbl);
-  AddControl(L"EDIT", "", kEdit, x + 144, y + 50, 160, 21, kBaseNameTxt, nullptr, WS_EX_CLIENTEDGE);
-  AddControl(L"BUTTON", "Sequential file names", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_LEFTTEXT, x + 10,
-             y + 78, 147, 17, kSequentialChk);
-}
-
-void TOptionsForm::CreateSoundControls() {
-  AddControl(L"STATIC", "Capture sound", kLabel, 12, 357, 73, 17, kStaticText1);
-  AddControl(L"EDIT", "", kEdit, 92, 354, 192, 21, kCaptureSoundTxt, nullptr, WS_EX_CLIENTEDGE);
-  AddGlyphButton(kSoundBrwsBtn, 285, 355, "Select Sound File");
-  AddGlyphButton(kPlayBtn, 306, 355, "Preview Sound");
 }
 
 // Where the font the dialog really got is wider than the designed one, the
@@ -170,13 +259,6 @@ void TOptionsForm::FitCaptionsToFont() {
   KeepAtRightEdge({kQualitySlider}, {kHighQualLbl});
   KeepAtRightEdge({kCaptureSoundTxt}, {kSoundBrwsBtn, kPlayBtn});
   KeepAtRightEdge({}, {kMoreBtn, kOKBtn, kCancelBtn});
-}
-
-// A flat glyph button: drawn by the form, clicked like a label, and never
-// focused.
-void TOptionsForm::AddGlyphButton(int id, int x, int y, const char* hint) {
-  AddControl(L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, x, y, 20, 20, id);
-  AddTooltip(id, hint);
 }
 
 void TOptionsForm::AddTooltip(int id, const char* hint) {
