@@ -16,6 +16,13 @@ std::optional<ImageKind> AsImageKind(std::int32_t value) {
   return static_cast<ImageKind>(value);
 }
 
+ImageTypeValue ImageTypeValue::FromStored(std::int32_t stored) {
+  ImageTypeValue value;
+  value.kind_ = AsImageKind(stored);
+  value.stored_ = stored;
+  return value;
+}
+
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath) {
   settings = CaptureSettings{};
   settings.TempFolder = systemTempPath;
@@ -47,6 +54,9 @@ class ValueLoader {
   // Each is true when the value was stored and has been read into `target`.
   bool Read(const char* name, std::int32_t& target) {
     return Try(name, [&] { target = reg_.ReadInteger(name); });
+  }
+  bool Read(const char* name, ImageTypeValue& target) {
+    return Try(name, [&] { target = ImageTypeValue::FromStored(reg_.ReadInteger(name)); });
   }
   bool Read(const char* name, bool& target) {
     return Try(name, [&] { target = reg_.ReadBool(name); });
@@ -125,7 +135,7 @@ void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, cons
   WriteInteger(store, kLastYPos, window.Top());
   WriteInteger(store, kSaveOption, settings.SaveOption);
   WriteInteger(store, kImageQuality, settings.ImageQuality);
-  WriteInteger(store, kImageType, settings.ImageType);
+  WriteInteger(store, kImageType, settings.ImageType.Stored());
   WriteBool(store, kShowOptions, window.OptionsDown());
   WriteString(store, kTempFolder, settings.TempFolder);
   WriteBool(store, kSequentialFileNames, settings.SequentialFileNames);

@@ -19,14 +19,33 @@ enum class SaveRoute : std::int32_t { CopyToClipboard = 0, AskFileName = 1, Auto
 std::optional<SaveRoute> AsSaveRoute(std::int32_t value);
 std::optional<ImageKind> AsImageKind(std::int32_t value);
 
+// An "Image Type" value: the image kind it names, decoded once, and the
+// number as stored. A number stored by hand that names no kind has no kind,
+// and is stored again unchanged.
+class ImageTypeValue {
+ public:
+  constexpr ImageTypeValue() = default;
+  constexpr ImageTypeValue(ImageKind kind) : kind_(kind), stored_(static_cast<std::int32_t>(kind)) {}
+  static ImageTypeValue FromStored(std::int32_t stored);
+
+  constexpr std::optional<ImageKind> Kind() const { return kind_; }
+  constexpr std::int32_t Stored() const { return stored_; }
+  constexpr bool operator==(const ImageTypeValue&) const = default;
+
+ private:
+  std::optional<ImageKind> kind_ = ImageKind::Bitmap;
+  std::int32_t stored_ = 0;
+};
+
 // Everything that steers a capture. The main window owns the program's one
 // record; the options dialog and the delivery routes are handed it by
-// reference. Numbers stay plain integers: values stored by hand outside the
-// enumerations' ranges must survive a load and a store unchanged. The
-// initial values here are the defaults, the one place they are written.
+// reference. Numbers stay plain integers, and the image type keeps its
+// stored number: values stored by hand outside the enumerations' ranges
+// must survive a load and a store unchanged. The initial values here are
+// the defaults, the one place they are written.
 struct CaptureSettings {
   std::int32_t SaveOption = 0;
-  std::int32_t ImageType = 0;
+  ImageTypeValue ImageType;       // Windows bitmap
   std::int32_t ImageQuality = 3;  // colour-depth index 1-4 (bitmap) or JPEG quality
   std::string TempFolder;         // folder of auto-saved files
   bool SequentialFileNames = false;

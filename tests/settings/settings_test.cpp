@@ -18,7 +18,7 @@ class SettingsStore : public ::testing::Test {
   void SetUp() override { SetDefaultSettings(settings, counter, "/tmp/"); }
   void ExpectDefaults() const {
     EXPECT_EQ(settings.SaveOption, 0);
-    EXPECT_EQ(settings.ImageType, 0);
+    EXPECT_EQ(settings.ImageType, ImageKind::Bitmap);
     EXPECT_EQ(settings.ImageQuality, 3);
     EXPECT_EQ(settings.TempFolder, "/tmp/");
     EXPECT_FALSE(settings.SequentialFileNames);
@@ -95,7 +95,7 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
 }
 
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
-  settings = {2,      4, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
+  settings = {2,      ImageKind::PromptAtSave, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
               0x0120, 7, true, "{date} {title}", true, false,   true,           true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
@@ -107,7 +107,7 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   FakeWindow loadedWindow;
   LoadSettings(registry, loaded, loadedWindow);
   EXPECT_EQ(loaded.SaveOption, 2);
-  EXPECT_EQ(loaded.ImageType, 4);
+  EXPECT_EQ(loaded.ImageType, ImageKind::PromptAtSave);
   EXPECT_EQ(loaded.ImageQuality, 77);
   EXPECT_EQ(loaded.TempFolder, "D:\\shots\\");
   EXPECT_TRUE(loaded.SequentialFileNames);
@@ -128,13 +128,21 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   EXPECT_TRUE(loadedWindow.down);
 }
 
+TEST_F(SettingsStore, ImageTypeNamingNoKindIsStoredAgainUnchanged) {
+  registry.PutInteger("Image Type", 9);
+  LoadSettings(registry, settings, window);
+  EXPECT_EQ(settings.ImageType.Kind(), std::nullopt);
+  SaveSettings(registry, settings, window);
+  EXPECT_EQ(registry.Values().at("Image Type").integer, 9);
+}
+
 TEST_F(SettingsStore, PositionNeedsBothCoordinates) {
   registry.PutInteger("Last X-Pos", 300);
   registry.PutInteger("Image Type", 3);
   LoadSettings(registry, settings, window);
   EXPECT_EQ(window.left, -1);
   EXPECT_EQ(window.top, -1);
-  EXPECT_EQ(settings.ImageType, 3);
+  EXPECT_EQ(settings.ImageType, ImageKind::Png);
 }
 
 TEST_F(SettingsStore, EmptyTempFolderReplacesTheDefaultAndIsStoredAgain) {
@@ -165,7 +173,7 @@ TEST_F(SettingsStore, WrongTypeKeepsThatDefaultAndEveryOtherValueIsRead) {
   EXPECT_EQ(window.top, 20);
   EXPECT_EQ(settings.SaveOption, 0);
   EXPECT_EQ(settings.ImageQuality, 4);
-  EXPECT_EQ(settings.ImageType, 2);
+  EXPECT_EQ(settings.ImageType, ImageKind::Gif);
   EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
 }
 
@@ -200,7 +208,7 @@ TEST_F(SettingsStore, SeveralBadValuesMakeOneErrorOfALineEachInLoadOrder) {
       "Invalid data type for 'Base File Name'");
   EXPECT_EQ(window.left, -1);
   EXPECT_EQ(window.top, -1);
-  EXPECT_EQ(settings.ImageType, 0);
+  EXPECT_EQ(settings.ImageType, ImageKind::Bitmap);
   EXPECT_EQ(settings.BaseFileName, "");
   EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
 }
