@@ -1,9 +1,11 @@
 // The capture settings record, its defaults and its registry store.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "settings/image_kinds.h"
 #include "settings/registry.h"
@@ -86,29 +88,43 @@ class MainWindowValues {
   virtual void SetOptionsDown(bool down) = 0;
 };
 
-// Value names under the settings key.
-namespace values {
-inline constexpr char kLastXPos[] = "Last X-Pos";
-inline constexpr char kLastYPos[] = "Last Y-Pos";
-inline constexpr char kSaveOption[] = "Save Option";
-inline constexpr char kImageQuality[] = "Image Quality";
-inline constexpr char kImageType[] = "Image Type";
-inline constexpr char kShowOptions[] = "Show Options";
-inline constexpr char kTempFolder[] = "Temp Folder";
-inline constexpr char kSequentialFileNames[] = "Sequential File Names";
-inline constexpr char kBaseFileName[] = "Base File Name";
-inline constexpr char kCaptureSound[] = "Capture Sound";
-inline constexpr char kHotkeyActiveWindow[] = "Hotkey Active Window";
-inline constexpr char kHotkeyPointerWindow[] = "Hotkey Pointer Window";
-inline constexpr char kHotkeyKeyboardPick[] = "Hotkey Keyboard Pick";
-inline constexpr char kCaptureDelay[] = "Capture Delay";
-inline constexpr char kCapturePointer[] = "Capture Pointer";
-inline constexpr char kFileNamePattern[] = "File Name Pattern";
-inline constexpr char kCopyImageAfterSave[] = "Copy Image After Save";
-inline constexpr char kCopyFileAfterSave[] = "Copy File After Save";
-inline constexpr char kCopyPathAfterSave[] = "Copy Path After Save";
-inline constexpr char kNotifyAfterSave[] = "Notify After Save";
-}  // namespace values
+// The values the main window keeps under the settings key.
+enum class WindowValue { Left, Top, OptionsDown };
+
+// One value under the settings key and what it holds. Its registry type
+// follows the field's: REG_DWORD for numbers and image types, REG_DWORD 0
+// or 1 for flags (and the Options button's state), REG_SZ for text.
+struct StoredValue {
+  const char* name;
+  std::variant<std::int32_t CaptureSettings::*, ImageTypeValue CaptureSettings::*, bool CaptureSettings::*,
+               std::string CaptureSettings::*, WindowValue>
+      field;
+};
+
+// Every value under the settings key, in the order they are read and
+// written.
+inline constexpr std::array<StoredValue, 20> kStoredValues{{
+    {"Last X-Pos", WindowValue::Left},
+    {"Last Y-Pos", WindowValue::Top},
+    {"Save Option", &CaptureSettings::SaveOption},
+    {"Image Quality", &CaptureSettings::ImageQuality},
+    {"Image Type", &CaptureSettings::ImageType},
+    {"Show Options", WindowValue::OptionsDown},
+    {"Temp Folder", &CaptureSettings::TempFolder},
+    {"Sequential File Names", &CaptureSettings::SequentialFileNames},
+    {"Base File Name", &CaptureSettings::BaseFileName},
+    {"Capture Sound", &CaptureSettings::CaptureSound},
+    {"Hotkey Active Window", &CaptureSettings::HotkeyActiveWindow},
+    {"Hotkey Pointer Window", &CaptureSettings::HotkeyPointerWindow},
+    {"Hotkey Keyboard Pick", &CaptureSettings::HotkeyKeyboardPick},
+    {"Capture Delay", &CaptureSettings::CaptureDelay},
+    {"Capture Pointer", &CaptureSettings::CapturePointer},
+    {"File Name Pattern", &CaptureSettings::FileNamePattern},
+    {"Copy Image After Save", &CaptureSettings::CopyImageAfterSave},
+    {"Copy File After Save", &CaptureSettings::CopyFileAfterSave},
+    {"Copy Path After Save", &CaptureSettings::CopyPathAfterSave},
+    {"Notify After Save", &CaptureSettings::NotifyAfterSave},
+}};
 
 // Reads the stored values present into `settings` and `window`. A missing
 // or unopenable key leaves every default. A value of the wrong type
