@@ -93,7 +93,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::UpdateCaptureHint() {
-  hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), AsImageKind(settings_.ImageType));
+  hint_ = CaptureHint(AsSaveRoute(settings_.SaveOption), settings_.ImageType.Kind());
   const std::string shown = ShownHint();
   tooltip_.SetAreaText(kWindowTool, shown);
   tooltip_.SetControlText(Control(kShowOptsBtn), shown);

@@ -44,7 +44,7 @@ std::string NamePrefix(std::string_view folder, std::string_view base) {
 }
 
 std::string PreviewFileName(const CaptureSettings& settings, std::string_view pattern, const NameFields& fields) {
-  const std::optional<ImageKind> type = AsImageKind(settings.ImageType);
+  const std::optional<ImageKind> type = settings.ImageType.Kind();
   const std::string number = settings.SequentialFileNames ? FormatSequenceNumber(0) : FormatRandomNumber(0x1A3F);
   if (TrimControls(pattern).empty()) return InsertExtension(fields.base + number, type);
   return PatternFileName(pattern, fields, number, ExtensionForType(type), 0, fields.base);

@@ -79,11 +79,11 @@ void CaptureDelivery::PlayCaptureSound() {
   }
 }
 
-std::optional<std::int32_t> CaptureDelivery::AskImageType() {
-  if (AsImageKind(c_.settings.ImageType) != ImageKind::PromptAtSave) return c_.settings.ImageType;
+std::optional<ImageTypeValue> CaptureDelivery::AskImageType() {
+  if (c_.settings.ImageType != ImageKind::PromptAtSave) return c_.settings.ImageType;
   const std::optional<ImageKind> chosen = c_.platform.PromptImageType();
   if (!chosen) return std::nullopt;
-  return static_cast<std::int32_t>(*chosen);
+  return *chosen;
 }
 
 void CaptureDelivery::DeliverToClipboard() {
@@ -143,25 +143,25 @@ void CaptureDelivery::AfterSave(const std::string& path) {
   if (!content.Empty()) c_.platform.SetClipboard(content);
 }
 
-void CaptureDelivery::SaveImageFile(const std::string& path, std::int32_t type) {
+void CaptureDelivery::SaveImageFile(const std::string& path, std::optional<ImageKind> type) {
   HourglassScope hourglass(c_.platform);
-  const std::optional<ImageKind> kind = AsImageKind(type);
-  if (ExtensionForType(kind).empty()) {
+  if (ExtensionForType(type).empty()) {
     PlayCaptureSound();  // a type without a format writes nothing, yet confirms
     return;
   }
   // An existing file at `path` is replaced only once the new one is whole.
-  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(*kind));
-  WriteAndConfirm(*file, *kind);
+  const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(*type));
+  WriteAndConfirm(*file, *type);
 }
 
 void CaptureDelivery::DeliverToNamedFile() {
-  const std::optional<std::int32_t> type = AskImageType();
+  const std::optional<ImageTypeValue> type = AskImageType();
   if (!type) return;  // the prompt was cancelled
-  if (const std::string_view filter = FilterForType(AsImageKind(*type)); !filter.empty()) c_.saveDialog.Filter = filter;
-  if (UsesPattern()) c_.saveDialog.FileName = ProposedFileName(AsImageKind(*type));
+  const std::optional<ImageKind> kind = type->Kind();
+  if (const std::string_view filter = FilterForType(kind); !filter.empty()) c_.saveDialog.Filter = filter;
+  if (UsesPattern()) c_.saveDialog.FileName = ProposedFileName(kind);
   if (!c_.platform.ExecuteSaveDialog(c_.saveDialog)) return;
-  SaveImageFile(c_.saveDialog.FileName, *type);
+  SaveImageFile(c_.saveDialog.FileName, kind);
 }
 
 std::string CaptureDelivery::AutoSaveFolder() {
@@ -224,9 +224,9 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   HourglassScope hourglass(c_.platform);
   const std::string folder = AutoSaveFolder();
   c_.sequenceCounter = 0;
-  const std::optional<std::int32_t> type = AskImageType();
+  const std::optional<ImageTypeValue> type = AskImageType();
   if (!type) return;  // the prompt was cancelled
-  const std::optional<ImageKind> kind = AsImageKind(*type);
+  const std::optional<ImageKind> kind = type->Kind();
 
   // A name is taken by creating its file exclusively, so that a file which
   // appears between the test and the write is never overwritten. A type
@@ -248,7 +248,7 @@ void CaptureDelivery::DeliverToAutoSaveFile() {
   }
   capture_steps::Mark("name found");
   if (!writes) {
-    SaveImageFile(candidate, *type);
+    SaveImageFile(candidate, kind);
     return;
   }
   // The file created here is the one written; if anything fails it is

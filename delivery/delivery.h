@@ -90,14 +90,15 @@ class CaptureDelivery {
   void DeliverToNamedFile();
   void DeliverToAutoSaveFile();
 
-  // Writes the capture to `path` in the format of `type` (0 to 3; any
-  // other writes nothing), then plays the capture sound. The file appears
-  // whole or not at all; an existing file stays as it was on failure.
-  void SaveImageFile(const std::string& path, std::int32_t type);
+  // Writes the capture to `path` in the file format of `type` (none for
+  // "Prompt at save" or no kind writes nothing), then plays the capture
+  // sound. The file appears whole or not at all; an existing file stays as
+  // it was on failure.
+  void SaveImageFile(const std::string& path, std::optional<ImageKind> type);
   void PlayCaptureSound();
   // The image type of this capture: ImageType as stored, or for "Prompt at
   // save" the prompt's choice; none when the prompt was cancelled.
-  std::optional<std::int32_t> AskImageType();
+  std::optional<ImageTypeValue> AskImageType();
 
   // The folder and base of auto-saved names, each falling back when blank.
   std::string AutoSaveFolder();

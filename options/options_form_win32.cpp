@@ -42,7 +42,7 @@ void TOptionsForm::FormShow() {
   ShowCopyright();
   SetControlText(kVersionLbl, GetFileVersionString(RunningProgramPath()));
   SetSaveOptionsIndex(settings_.SaveOption);
-  SetImgTypeIndex(settings_.ImageType);
+  SetImgTypeIndex(settings_.ImageType.Stored());
   SaveOptionsClick();
   SetSliderPosition(settings_.ImageQuality);
   SetControlText(kTempFolderTxt, settings_.TempFolder);
@@ -93,7 +93,7 @@ void TOptionsForm::SaveOptionsClick() {
 
 void TOptionsForm::OKBtnClick() {
   settings_.SaveOption = SaveOptionsIndex();
-  settings_.ImageType = ImgTypeIndex();
+  settings_.ImageType = ImageTypeValue::FromStored(ImgTypeIndex());
   settings_.ImageQuality = static_cast<std::int32_t>(SendMessageW(Control(kQualitySlider), TBM_GETPOS, 0, 0));
   settings_.TempFolder = ControlText(kTempFolderTxt);
   settings_.SequentialFileNames = SendMessageW(Control(kSequentialChk), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -16,6 +16,13 @@ std::optional<ImageKind> AsImageKind(std::int32_t value) {
   return static_cast<ImageKind>(value);
 }
 
+ImageTypeValue ImageTypeValue::FromStored(std::int32_t stored) {
+  ImageTypeValue value;
+  value.kind_ = AsImageKind(stored);
+  value.stored_ = stored;
+  return value;
+}
+
 void SetDefaultSettings(CaptureSettings& settings, std::int32_t& counter, const std::string& systemTempPath) {
   settings = CaptureSettings{};
   settings.TempFolder = systemTempPath;
@@ -36,23 +43,25 @@ class OpenKeyScope {
   RegistryKeyStore& store_;
 };
 
-// Reads the values that are stored, one at a time. A value that cannot be
-// read leaves its target as it was, and its error waits until the others
-// have been read: one wrongly typed value costs the user no other setting.
+// The name under which the main window's `value` is stored.
+const char* NameOf(WindowValue value) {
+  for (const StoredValue& stored : kStoredValues) {
+    if (const WindowValue* held = std::get_if<WindowValue>(&stored.field); held && *held == value) return stored.name;
+  }
+  return "";
+}
+
+// Reads the values that are stored, one at a time, into the settings and
+// the window. A value that cannot be read leaves its target as it was, and
+// its error waits until the others have been read: one wrongly typed value
+// costs the user no other setting.
 class ValueLoader {
  public:
-  explicit ValueLoader(RegistryKeyStore& store) : reg_(store) {}
+  ValueLoader(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window)
+      : reg_(store), settings_(settings), window_(window) {}
 
-  bool Exists(const char* name) { return reg_.ValueExists(name); }
-  // Each is true when the value was stored and has been read into `target`.
-  bool Read(const char* name, std::int32_t& target) {
-    return Try(name, [&] { target = reg_.ReadInteger(name); });
-  }
-  bool Read(const char* name, bool& target) {
-    return Try(name, [&] { target = reg_.ReadBool(name); });
-  }
-  bool Read(const char* name, std::string& target) {
-    return Try(name, [&] { target = reg_.ReadString(name); });
+  void Load(const StoredValue& value) {
+    std::visit([&](auto field) { LoadInto(value.name, field); }, value.field);
   }
 
   // The values that could not be read, as one error of a line each.
@@ -64,6 +73,43 @@ class ValueLoader {
   }
 
  private:
+  template <typename Field>
+  void LoadInto(const char* name, Field CaptureSettings::*field) {
+    Read(name, settings_.*field);
+  }
+  // A position applies only with both coordinates stored and read.
+  void LoadInto(const char* name, WindowValue value) {
+    switch (value) {
+      case WindowValue::Left:
+        positionStored_ = reg_.ValueExists(name) && reg_.ValueExists(NameOf(WindowValue::Top));
+        haveLeft_ = positionStored_ && Read(name, left_);
+        break;
+      case WindowValue::Top:
+        if (positionStored_ && Read(name, top_) && haveLeft_) {
+          window_.SetLeft(left_);
+          window_.SetTop(top_);
+        }
+        break;
+      case WindowValue::OptionsDown:
+        if (bool down = false; Read(name, down)) window_.SetOptionsDown(down);
+        break;
+    }
+  }
+
+  // Each is true when the value was stored and has been read into `target`.
+  bool Read(const char* name, std::int32_t& target) {
+    return Try(name, [&] { target = reg_.ReadInteger(name); });
+  }
+  bool Read(const char* name, ImageTypeValue& target) {
+    return Try(name, [&] { target = ImageTypeValue::FromStored(reg_.ReadInteger(name)); });
+  }
+  bool Read(const char* name, bool& target) {
+    return Try(name, [&] { target = reg_.ReadBool(name); });
+  }
+  bool Read(const char* name, std::string& target) {
+    return Try(name, [&] { target = reg_.ReadString(name); });
+  }
+
   template <typename ReadValue>
   bool Try(const char* name, ReadValue read) {
     if (!reg_.ValueExists(name)) return false;
@@ -77,70 +123,60 @@ class ValueLoader {
   }
 
   RegistryReader reg_;
+  CaptureSettings& settings_;
+  MainWindowValues& window_;
+  bool positionStored_ = false, haveLeft_ = false;
+  std::int32_t left_ = 0, top_ = 0;
   std::vector<std::string> failures_;
+};
+
+// Writes one value as its field's registry type.
+class ValueStorer {
+ public:
+  ValueStorer(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window)
+      : store_(store), settings_(settings), window_(window) {}
+
+  void Store(const StoredValue& value) {
+    std::visit([&](auto field) { StoreFrom(value.name, field); }, value.field);
+  }
+
+ private:
+  template <typename Field>
+  void StoreFrom(const char* name, Field CaptureSettings::*field) {
+    Write(name, settings_.*field);
+  }
+  void StoreFrom(const char* name, WindowValue value) {
+    switch (value) {
+      case WindowValue::Left: Write(name, static_cast<std::int32_t>(window_.Left())); break;
+      case WindowValue::Top: Write(name, static_cast<std::int32_t>(window_.Top())); break;
+      case WindowValue::OptionsDown: Write(name, window_.OptionsDown()); break;
+    }
+  }
+
+  void Write(const char* name, std::int32_t value) { WriteInteger(store_, name, value); }
+  void Write(const char* name, ImageTypeValue value) { WriteInteger(store_, name, value.Stored()); }
+  void Write(const char* name, bool value) { WriteBool(store_, name, value); }
+  void Write(const char* name, const std::string& value) { WriteString(store_, name, value); }
+
+  RegistryKeyStore& store_;
+  const CaptureSettings& settings_;
+  const MainWindowValues& window_;
 };
 
 }  // namespace
 
 void LoadSettings(RegistryKeyStore& store, CaptureSettings& settings, MainWindowValues& window) {
-  using namespace values;
   if (!store.KeyExists()) return;
   OpenKeyScope key(store, false);
-  ValueLoader loader(store);
-
-  if (loader.Exists(kLastXPos) && loader.Exists(kLastYPos)) {
-    std::int32_t left = 0, top = 0;
-    const bool haveLeft = loader.Read(kLastXPos, left);
-    const bool haveTop = loader.Read(kLastYPos, top);
-    if (haveLeft && haveTop) {
-      window.SetLeft(left);
-      window.SetTop(top);
-    }
-  }
-  loader.Read(kSaveOption, settings.SaveOption);
-  loader.Read(kImageQuality, settings.ImageQuality);
-  loader.Read(kImageType, settings.ImageType);
-  if (bool down = false; loader.Read(kShowOptions, down)) window.SetOptionsDown(down);
-  loader.Read(kTempFolder, settings.TempFolder);
-  loader.Read(kSequentialFileNames, settings.SequentialFileNames);
-  loader.Read(kBaseFileName, settings.BaseFileName);
-  loader.Read(kCaptureSound, settings.CaptureSound);
-  loader.Read(kHotkeyActiveWindow, settings.HotkeyActiveWindow);
-  loader.Read(kHotkeyPointerWindow, settings.HotkeyPointerWindow);
-  loader.Read(kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
-  loader.Read(kCaptureDelay, settings.CaptureDelay);
-  loader.Read(kCapturePointer, settings.CapturePointer);
-  loader.Read(kFileNamePattern, settings.FileNamePattern);
-  loader.Read(kCopyImageAfterSave, settings.CopyImageAfterSave);
-  loader.Read(kCopyFileAfterSave, settings.CopyFileAfterSave);
-  loader.Read(kCopyPathAfterSave, settings.CopyPathAfterSave);
-  loader.Read(kNotifyAfterSave, settings.NotifyAfterSave);
+  ValueLoader loader(store, settings, window);
+  for (const StoredValue& value : kStoredValues) loader.Load(value);
   loader.ThrowFailures();
 }
 
 void SaveSettings(RegistryKeyStore& store, const CaptureSettings& settings, const MainWindowValues& window) {
-  using namespace values;
   OpenKeyScope key(store, true);
-  WriteInteger(store, kLastXPos, window.Left());
-  WriteInteger(store, kLastYPos, window.Top());
-  WriteInteger(store, kSaveOption, settings.SaveOption);
-  WriteInteger(store, kImageQuality, settings.ImageQuality);
-  WriteInteger(store, kImageType, settings.ImageType);
-  WriteBool(store, kShowOptions, window.OptionsDown());
-  WriteString(store, kTempFolder, settings.TempFolder);
-  WriteBool(store, kSequentialFileNames, settings.SequentialFileNames);
-  WriteString(store, kBaseFileName, settings.BaseFileName);
-  WriteString(store, kCaptureSound, settings.CaptureSound);
-  WriteInteger(store, kHotkeyActiveWindow, settings.HotkeyActiveWindow);
-  WriteInteger(store, kHotkeyPointerWindow, settings.HotkeyPointerWindow);
-  WriteInteger(store, kHotkeyKeyboardPick, settings.HotkeyKeyboardPick);
-  WriteInteger(store, kCaptureDelay, settings.CaptureDelay);
-  WriteBool(store, kCapturePointer, settings.CapturePointer);
-  WriteString(store, kFileNamePattern, settings.FileNamePattern);
-  WriteBool(store, kCopyImageAfterSave, settings.CopyImageAfterSave);
-  WriteBool(store, kCopyFileAfterSave, settings.CopyFileAfterSave);
-  WriteBool(store, kCopyPathAfterSave, settings.CopyPathAfterSave);
-  WriteBool(store, kNotifyAfterSave, settings.NotifyAfterSave);
+  ValueStorer storer(store, settings, window);
+  for (const StoredValue& value : kStoredValues) storer.Store(value);
 }
 
 }  // namespace tessory

@@ -1,9 +1,11 @@
 // The capture settings record, its defaults and its registry store.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "settings/image_kinds.h"
 #include "settings/registry.h"
@@ -19,14 +21,33 @@ enum class SaveRoute : std::int32_t { CopyToClipboard = 0, AskFileName = 1, Auto
 std::optional<SaveRoute> AsSaveRoute(std::int32_t value);
 std::optional<ImageKind> AsImageKind(std::int32_t value);
 
+// An "Image Type" value: the image kind it names, decoded once, and the
+// number as stored. A number stored by hand that names no kind has no kind,
+// and is stored again unchanged.
+class ImageTypeValue {
+ public:
+  constexpr ImageTypeValue() = default;
+  constexpr ImageTypeValue(ImageKind kind) : kind_(kind), stored_(static_cast<std::int32_t>(kind)) {}
+  static ImageTypeValue FromStored(std::int32_t stored);
+
+  constexpr std::optional<ImageKind> Kind() const { return kind_; }
+  constexpr std::int32_t Stored() const { return stored_; }
+  constexpr bool operator==(const ImageTypeValue&) const = default;
+
+ private:
+  std::optional<ImageKind> kind_ = ImageKind::Bitmap;
+  std::int32_t stored_ = 0;
+};
+
 // Everything that steers a capture. The main window owns the program's one
 // record; the options dialog and the delivery routes are handed it by
-// reference. Numbers stay plain integers: values stored by hand outside the
-// enumerations' ranges must survive a load and a store unchanged. The
-// initial values here are the defaults, the one place they are written.
+// reference. Numbers stay plain integers, and the image type keeps its
+// stored number: values stored by hand outside the enumerations' ranges
+// must survive a load and a store unchanged. The initial values here are
+// the defaults, the one place they are written.
 struct CaptureSettings {
   std::int32_t SaveOption = 0;
-  std::int32_t ImageType = 0;
+  ImageTypeValue ImageType;       // Windows bitmap
   std::int32_t ImageQuality = 3;  // colour-depth index 1-4 (bitmap) or JPEG quality
   std::string TempFolder;         // folder of auto-saved files
   bool SequentialFileNames = false;
@@ -67,29 +88,43 @@ class MainWindowValues {
   virtual void SetOptionsDown(bool down) = 0;
 };
 
-// Value names under the settings key.
-namespace values {
-inline constexpr char kLastXPos[] = "Last X-Pos";
-inline constexpr char kLastYPos[] = "Last Y-Pos";
-inline constexpr char kSaveOption[] = "Save Option";
-inline constexpr char kImageQuality[] = "Image Quality";
-inline constexpr char kImageType[] = "Image Type";
-inline constexpr char kShowOptions[] = "Show Options";
-inline constexpr char kTempFolder[] = "Temp Folder";
-inline constexpr char kSequentialFileNames[] = "Sequential File Names";
-inline constexpr char kBaseFileName[] = "Base File Name";
-inline constexpr char kCaptureSound[] = "Capture Sound";
-inline constexpr char kHotkeyActiveWindow[] = "Hotkey Active Window";
-inline constexpr char kHotkeyPointerWindow[] = "Hotkey Pointer Window";
-inline constexpr char kHotkeyKeyboardPick[] = "Hotkey Keyboard Pick";
-inline constexpr char kCaptureDelay[] = "Capture Delay";
-inline constexpr char kCapturePointer[] = "Capture Pointer";
-inline constexpr char kFileNamePattern[] = "File Name Pattern";
-inline constexpr char kCopyImageAfterSave[] = "Copy Image After Save";
-inline constexpr char kCopyFileAfterSave[] = "Copy File After Save";
-inline constexpr char kCopyPathAfterSave[] = "Copy Path After Save";
-inline constexpr char kNotifyAfterSave[] = "Notify After Save";
-}  // namespace values
+// The values the main window keeps under the settings key.
+enum class WindowValue { Left, Top, OptionsDown };
+
+// One value under the settings key and what it holds. Its registry type
+// follows the field's: REG_DWORD for numbers and image types, REG_DWORD 0
+// or 1 for flags (and the Options button's state), REG_SZ for text.
+struct StoredValue {
+  const char* name;
+  std::variant<std::int32_t CaptureSettings::*, ImageTypeValue CaptureSettings::*, bool CaptureSettings::*,
+               std::string CaptureSettings::*, WindowValue>
+      field;
+};
+
+// Every value under the settings key, in the order they are read and
+// written.
+inline constexpr std::array<StoredValue, 20> kStoredValues{{
+    {"Last X-Pos", WindowValue::Left},
+    {"Last Y-Pos", WindowValue::Top},
+    {"Save Option", &CaptureSettings::SaveOption},
+    {"Image Quality", &CaptureSettings::ImageQuality},
+    {"Image Type", &CaptureSettings::ImageType},
+    {"Show Options", WindowValue::OptionsDown},
+    {"Temp Folder", &CaptureSettings::TempFolder},
+    {"Sequential File Names", &CaptureSettings::SequentialFileNames},
+    {"Base File Name", &CaptureSettings::BaseFileName},
+    {"Capture Sound", &CaptureSettings::CaptureSound},
+    {"Hotkey Active Window", &CaptureSettings::HotkeyActiveWindow},
+    {"Hotkey Pointer Window", &CaptureSettings::HotkeyPointerWindow},
+    {"Hotkey Keyboard Pick", &CaptureSettings::HotkeyKeyboardPick},
+    {"Capture Delay", &CaptureSettings::CaptureDelay},
+    {"Capture Pointer", &CaptureSettings::CapturePointer},
+    {"File Name Pattern", &CaptureSettings::FileNamePattern},
+    {"Copy Image After Save", &CaptureSettings::CopyImageAfterSave},
+    {"Copy File After Save", &CaptureSettings::CopyFileAfterSave},
+    {"Copy Path After Save", &CaptureSettings::CopyPathAfterSave},
+    {"Notify After Save", &CaptureSettings::NotifyAfterSave},
+}};
 
 // Reads the stored values present into `settings` and `window`. A missing
 // or unopenable key leaves every default. A value of the wrong type

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,19 +29,19 @@ int Usage() {
   return 2;
 }
 
-// The "Image Type" value of a --type name ("jpeg" also names JPEG), or -1.
-int TypeFromName(std::string_view name) {
+// The image kind of a --type name ("jpeg" also names JPEG), or none.
+std::optional<ImageKind> TypeFromName(std::string_view name) {
   if (name == "jpeg") name = "jpg";
   for (const FileFormat& format : kFileFormats) {
-    if (format.typeName == name) return static_cast<int>(format.kind);
+    if (format.typeName == name) return format.kind;
   }
-  return -1;
+  return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int type = -1;
+  std::optional<ImageKind> type;
   std::int32_t quality = -1;
   const char* paths[2] = {nullptr, nullptr};
   int pathCount = 0;
@@ -60,13 +61,13 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (type < 0 || pathCount != 2) return Usage();
+  if (!type || pathCount != 2) return Usage();
 
   try {
     CaptureImage image = ReadInputImage(paths[0]);
     CaptureSettings settings;
-    if (quality < 0) quality = type == static_cast<int>(ImageKind::Jpeg) ? 90 : 3;
-    settings.ImageType = type;
+    if (quality < 0) quality = type == ImageKind::Jpeg ? 90 : 3;
+    settings.ImageType = *type;
     settings.ImageQuality = quality;
     std::int32_t counter = 0;
     RandomGenerator random;

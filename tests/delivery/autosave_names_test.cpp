@@ -68,7 +68,7 @@ TEST(AutoSaveNames, ExtensionTakesThePlaceOfTheFirstTmp) {
 
 TEST(AutoSaveNames, PreviewShowsThePatternsNameOrTodaysName) {
   CaptureSettings settings;
-  settings.ImageType = static_cast<std::int32_t>(ImageKind::Png);
+  settings.ImageType = ImageKind::Png;
   const NameFields fields{"CAP", {"a/b", "notepad", {2026, 12, 9, 14, 3, 27}}, 640, 480};
   EXPECT_EQ(PreviewFileName(settings, "", fields), "CAP01A3F.png");
   settings.SequentialFileNames = true;

@@ -138,7 +138,7 @@ TEST_F(Delivery, CancelledSaveDialogWritesAndSoundsNothing) {
 }
 
 TEST_F(Delivery, CancelledPromptShowsNoDialogOnEitherRoute) {
-  settings.ImageType = 4;
+  settings.ImageType = ImageKind::PromptAtSave;
   Route().DeliverToNamedFile();
   EXPECT_EQ(platform.prompts, 1);
   EXPECT_TRUE(platform.dialogFilters.empty());
@@ -151,7 +151,7 @@ TEST_F(Delivery, CancelledPromptShowsNoDialogOnEitherRoute) {
 }
 
 TEST_F(Delivery, PromptChoiceDecidesTheFilterAndFormat) {
-  settings.ImageType = 4;
+  settings.ImageType = ImageKind::PromptAtSave;
   platform.promptAnswer = ImageKind::Bitmap;
   platform.saveAs = dir.File("asked.bmp");
   Route().DeliverToNamedFile();
@@ -160,7 +160,7 @@ TEST_F(Delivery, PromptChoiceDecidesTheFilterAndFormat) {
 }
 
 TEST_F(Delivery, ImageTypeOutsideTheRangeKeepsTheFilterWritesNothingAndStillSounds) {
-  settings.ImageType = 9;
+  settings.ImageType = ImageTypeValue::FromStored(9);
   platform.saveAs = dir.File("odd");
   Route().DeliverToNamedFile();
   EXPECT_EQ(platform.dialogFilters, std::vector<std::string>{"JPEG Image (*.jpg)|*.jpg|All Files (*.*)|*.*"});
@@ -251,7 +251,7 @@ TEST_F(Delivery, FolderAddsOneDelimiter) {
 }
 
 TEST_F(Delivery, PromptIsShownOnceHoweverManyNamesAreTried) {
-  settings.ImageType = 4;
+  settings.ImageType = ImageKind::PromptAtSave;
   settings.SequentialFileNames = true;
   platform.promptAnswer = ImageKind::Bitmap;
   Touch("CAP0000.bmp"), Touch("CAP0001.bmp");
@@ -315,7 +315,7 @@ TEST_F(Delivery, FolderThatCannotBeMadeIsNamedWithTheReason) {
 
 class PatternDelivery : public Delivery {
  protected:
-  PatternDelivery() { settings.ImageType = static_cast<std::int32_t>(ImageKind::Png); }
+  PatternDelivery() { settings.ImageType = ImageKind::Png; }
   CaptureDelivery PatternRoute(const std::string& pattern) {
     settings.FileNamePattern = pattern;
     CaptureDelivery route = Route();

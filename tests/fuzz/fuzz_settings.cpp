@@ -14,11 +14,6 @@ using namespace tessory;
 
 namespace {
 
-const char* const kNames[] = {"Last X-Pos",  "Last Y-Pos",  "Save Option",           "Image Quality",
-                              "Image Type",  "Show Options", "Temp Folder",          "Sequential File Names",
-                              "Base File Name", "Capture Sound", "Hotkey Active Window", "Hotkey Pointer Window",
-                              "Hotkey Keyboard Pick", "Capture Delay", "Capture Pointer"};
-
 RegistryValue FuzzedValue(fuzz::InputBytes& input) {
   RegistryValue value;
   value.type = static_cast<RegistryType>(input.Next() % 5);
@@ -34,8 +29,8 @@ RegistryValue FuzzedValue(fuzz::InputBytes& input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::InputBytes input(data, size);
   test::MemoryRegistry registry;
-  for (const char* name : kNames) {
-    if (input.Next() & 1) registry.PutRaw(name, FuzzedValue(input));
+  for (const StoredValue& value : kStoredValues) {
+    if (input.Next() & 1) registry.PutRaw(value.name, FuzzedValue(input));
   }
   CaptureSettings settings;
   test::FakeWindow window;

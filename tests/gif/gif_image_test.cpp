@@ -223,7 +223,7 @@ TEST(GifDelivery, SavingAsType2WritesTheOctreeFloydSteinbergGif) {
   SaveDialogState dialog;
   SilentPlatform platform;
   CaptureDelivery delivery({image, settings, counter, random, dialog, platform});
-  delivery.SaveImageFile(dir.File("cap.gif"), 2);
+  delivery.SaveImageFile(dir.File("cap.gif"), ImageKind::Gif);
   CaptureImage same = test::MakeDeviceImage(23, 17, test::Pattern);
   EXPECT_EQ(FileBytes(dir.File("cap.gif")), GifBytes(same));
   EXPECT_EQ(image.Format(), PixelFormat::Bits24);
@@ -231,7 +231,7 @@ TEST(GifDelivery, SavingAsType2WritesTheOctreeFloydSteinbergGif) {
 
   CaptureImage huge = test::MakeDeviceImage(70000, 1, test::Pattern);
   CaptureDelivery refused({huge, settings, counter, random, dialog, platform});
-  EXPECT_THROW(refused.SaveImageFile(dir.File("huge.gif"), 2), GIFException);
+  EXPECT_THROW(refused.SaveImageFile(dir.File("huge.gif"), ImageKind::Gif), GIFException);
   EXPECT_FALSE(FileExists(dir.File("huge.gif")));
 }
 

@@ -26,7 +26,7 @@ class CodecDelivery : public ::testing::Test {
  protected:
   CodecDelivery() : image(test::MakeDeviceImage(9, 7, test::Pattern)) {}
 
-  std::string Save(std::int32_t type, std::int32_t quality, const std::string& name) {
+  std::string Save(ImageKind type, std::int32_t quality, const std::string& name) {
     settings.ImageQuality = quality;
     CaptureDelivery({image, settings, counter, random, dialog, platform}).SaveImageFile(dir.File(name), type);
     return test::ReadFileBytes(dir.File(name));
@@ -49,15 +49,15 @@ class CodecDelivery : public ::testing::Test {
 };
 
 TEST_F(CodecDelivery, JpegQualityIsTheLowByteOfImageQuality) {
-  EXPECT_EQ(Save(1, 90, "a.jpg"), Jpeg(90));
-  EXPECT_EQ(Save(1, 300, "b.jpg"), Jpeg(44));
-  EXPECT_EQ(Save(1, 256, "c.jpg"), Jpeg(1)) << "quality 0 is treated as 1";
+  EXPECT_EQ(Save(ImageKind::Jpeg, 90, "a.jpg"), Jpeg(90));
+  EXPECT_EQ(Save(ImageKind::Jpeg, 300, "b.jpg"), Jpeg(44));
+  EXPECT_EQ(Save(ImageKind::Jpeg, 256, "c.jpg"), Jpeg(1)) << "quality 0 is treated as 1";
   EXPECT_EQ(image.Format(), PixelFormat::Device);
   EXPECT_EQ(platform.sounds, 3);
 }
 
 TEST_F(CodecDelivery, PngIsWrittenWithoutAlpha) {
-  const std::string bytes = Save(3, 3, "a.png");
+  const std::string bytes = Save(ImageKind::Png, 3, "a.png");
   WritePngFile(dir.File("b.png"), image, clNone);
   EXPECT_EQ(bytes, test::ReadFileBytes(dir.File("b.png")));
   ASSERT_GT(bytes.size(), 25u);

@@ -54,7 +54,7 @@ class OptionsDialogTest : public ::testing::Test {
 
 TEST_F(OptionsDialogTest, JpegAutoSaveShowsTheQualityScaleWithTheStoredQualityClamped) {
   settings.SaveOption = 2;
-  settings.ImageType = 1;
+  settings.ImageType = ImageKind::Jpeg;
   for (auto [stored, shown] : {std::pair{5, 10}, {70, 70}, {250, 100}}) {
     settings.ImageQuality = stored;
     Form form(settings);
@@ -70,7 +70,7 @@ TEST_F(OptionsDialogTest, JpegAutoSaveShowsTheQualityScaleWithTheStoredQualityCl
 
 TEST_F(OptionsDialogTest, GifKeepsTheBitmapScaleDisabledAndOkWritesTheClampedQuality) {
   settings.SaveOption = 2;
-  settings.ImageType = 2;
+  settings.ImageType = ImageKind::Gif;
   settings.ImageQuality = 90;
   Form form(settings);
   form.FormShow();
@@ -79,7 +79,7 @@ TEST_F(OptionsDialogTest, GifKeepsTheBitmapScaleDisabledAndOkWritesTheClampedQua
   EXPECT_FALSE(Enabled(form, Form::kHighQualLbl));
   form.OKBtnClick();
   EXPECT_EQ(settings.ImageQuality, 4);
-  EXPECT_EQ(settings.ImageType, 2);
+  EXPECT_EQ(settings.ImageType, ImageKind::Gif);
 }
 
 TEST_F(OptionsDialogTest, SwitchingTheImageTypeResetsTheScaleExceptForOtherTypes) {
@@ -131,7 +131,7 @@ TEST_F(OptionsDialogTest, CaptureMethodDecidesWhichControlsAreEnabled) {
 
 TEST_F(OptionsDialogTest, CaptureMethodClickPutsTheSliderBackAtTheStoredQuality) {
   settings.SaveOption = 2;
-  settings.ImageType = 1;
+  settings.ImageType = ImageKind::Jpeg;
   settings.ImageQuality = 60;
   Form form(settings);
   form.FormShow();
@@ -142,19 +142,19 @@ TEST_F(OptionsDialogTest, CaptureMethodClickPutsTheSliderBackAtTheStoredQuality)
 
 TEST_F(OptionsDialogTest, StoredIndicesOutsideTheItemsAreClampedAndWrittenBackClamped) {
   settings.SaveOption = 7;
-  settings.ImageType = -3;
+  settings.ImageType = ImageTypeValue::FromStored(-3);
   Form form(settings);
   form.FormShow();
   EXPECT_EQ(form.SaveOptionsIndex(), 2);
   EXPECT_EQ(form.ImgTypeIndex(), -1);
   form.OKBtnClick();
   EXPECT_EQ(settings.SaveOption, 2);
-  EXPECT_EQ(settings.ImageType, -1);
+  EXPECT_EQ(settings.ImageType.Stored(), -1);
 }
 
 TEST_F(OptionsDialogTest, ShowingFillsTheControlsAndOkStoresThemExactlyAsTyped) {
   settings.SaveOption = 1;
-  settings.ImageType = 3;
+  settings.ImageType = ImageKind::Png;
   settings.TempFolder = "C:\\captures";
   settings.SequentialFileNames = true;
   settings.BaseFileName = "shot";
@@ -174,7 +174,7 @@ TEST_F(OptionsDialogTest, ShowingFillsTheControlsAndOkStoresThemExactlyAsTyped) 
   Click(form, Form::kOKBtn);
   EXPECT_EQ(form.ModalResult(), kModalOk);
   EXPECT_EQ(settings.SaveOption, 2);
-  EXPECT_EQ(settings.ImageType, 1);
+  EXPECT_EQ(settings.ImageType, ImageKind::Jpeg);
   EXPECT_EQ(settings.ImageQuality, 90);
   EXPECT_EQ(settings.TempFolder, "C:\\captures");
   EXPECT_FALSE(settings.SequentialFileNames);
@@ -203,7 +203,7 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
 // Tab enters each radio group at its selected item.
 TEST_F(OptionsDialogTest, FocusMovesThroughTheControlsInTheirOrder) {
   settings.SaveOption = 2;
-  settings.ImageType = 1;
+  settings.ImageType = ImageKind::Jpeg;
   Form form(settings);
   ShowWindow(form.Handle(), SW_SHOW);
   form.FormShow();
@@ -365,7 +365,7 @@ TEST_F(OptionsDialogTest, OptionsButtonEditsSettingsThatSurviveARestart) {
   TMainForm restarted(store);
   const CaptureSettings& stored = restarted.Settings();
   EXPECT_EQ(stored.SaveOption, 2);
-  EXPECT_EQ(stored.ImageType, 1);
+  EXPECT_EQ(stored.ImageType, ImageKind::Jpeg);
   EXPECT_EQ(stored.ImageQuality, 70);
   EXPECT_TRUE(stored.SequentialFileNames);
   EXPECT_EQ(stored.BaseFileName, " win ");

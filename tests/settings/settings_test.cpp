@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <variant>
+
 #include "framework/error.h"
 #include "support/fake_window.h"
 #include "support/memory_registry.h"
@@ -13,22 +15,47 @@ using test::MemoryRegistry;
 
 using test::FakeWindow;
 
+// One stored value compared across two loads: a field of the settings or
+// one of the window's values.
+struct SameStoredValue {
+  const char* name;
+  const CaptureSettings &actual, &expected;
+  const FakeWindow &actualWindow, &expectedWindow;
+
+  template <typename Field>
+  void operator()(Field CaptureSettings::*field) const {
+    EXPECT_EQ(actual.*field, expected.*field) << name;
+  }
+  void operator()(WindowValue value) const {
+    EXPECT_EQ(Held(actualWindow, value), Held(expectedWindow, value)) << name;
+  }
+  static int Held(const FakeWindow& window, WindowValue value) {
+    switch (value) {
+      case WindowValue::Left: return window.left;
+      case WindowValue::Top: return window.top;
+      case WindowValue::OptionsDown: return window.down;
+    }
+    return 0;
+  }
+};
+
+void ExpectSameStoredValues(const CaptureSettings& actual, const FakeWindow& actualWindow,
+                            const CaptureSettings& expected, const FakeWindow& expectedWindow) {
+  for (const StoredValue& value : kStoredValues) {
+    std::visit(SameStoredValue{value.name, actual, expected, actualWindow, expectedWindow}, value.field);
+  }
+}
+
 class SettingsStore : public ::testing::Test {
  protected:
   void SetUp() override { SetDefaultSettings(settings, counter, "/tmp/"); }
+  // Every stored value as it was before any load: the defaults, and the
+  // window where it was.
   void ExpectDefaults() const {
-    EXPECT_EQ(settings.SaveOption, 0);
-    EXPECT_EQ(settings.ImageType, 0);
-    EXPECT_EQ(settings.ImageQuality, 3);
-    EXPECT_EQ(settings.TempFolder, "/tmp/");
-    EXPECT_FALSE(settings.SequentialFileNames);
-    EXPECT_EQ(settings.BaseFileName, "");
-    EXPECT_EQ(settings.CaptureSound, "");
-    EXPECT_EQ(settings.HotkeyActiveWindow, 0x042C);   // Alt+PrtScn
-    EXPECT_EQ(settings.HotkeyPointerWindow, 0x062C);  // Ctrl+Alt+PrtScn
-    EXPECT_EQ(settings.HotkeyKeyboardPick, 0);
-    EXPECT_EQ(settings.CaptureDelay, 0);
-    EXPECT_FALSE(settings.CapturePointer);
+    CaptureSettings defaults;
+    std::int32_t unused = 0;
+    SetDefaultSettings(defaults, unused, "/tmp/");
+    ExpectSameStoredValues(settings, window, defaults, FakeWindow{});
   }
   void ExpectLoadError(const std::string& message) {
     try {
@@ -59,44 +86,37 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
   EXPECT_EQ(counter, 0);
   LoadSettings(registry, settings, window);
   ExpectDefaults();
-  EXPECT_EQ(window.left, -1);
 
   window.left = 120, window.top = 45;
   SaveSettings(registry, settings, window);
-  const std::vector<std::string> order = {"Last X-Pos",
-                                          "Last Y-Pos",
-                                          "Save Option",
-                                          "Image Quality",
-                                          "Image Type",
-                                          "Show Options",
-                                          "Temp Folder",
-                                          "Sequential File Names",
-                                          "Base File Name",
-                                          "Capture Sound",
-                                          "Hotkey Active Window",
-                                          "Hotkey Pointer Window",
-                                          "Hotkey Keyboard Pick",
-                                          "Capture Delay",
-                                          "Capture Pointer",
-                                          "File Name Pattern",
-                                          "Copy Image After Save",
-                                          "Copy File After Save",
-                                          "Copy Path After Save",
-                                          "Notify After Save"};
-  EXPECT_EQ(registry.WriteOrder(), order);
-  const auto& values = registry.Values();
-  EXPECT_EQ(values.at("Last X-Pos").integer, 120);
-  EXPECT_EQ(values.at("Image Quality").integer, 3);
-  EXPECT_EQ(values.at("Show Options").integer, 0);
-  EXPECT_EQ(values.at("Temp Folder").type, RegistryType::String);
-  EXPECT_EQ(values.at("Temp Folder").text, "/tmp/");
-  EXPECT_EQ(values.at("Sequential File Names").type, RegistryType::Integer);
+  const std::vector<std::string> stored = {"Last X-Pos dword 120",
+                                           "Last Y-Pos dword 45",
+                                           "Save Option dword 0",
+                                           "Image Quality dword 3",
+                                           "Image Type dword 0",
+                                           "Show Options dword 0",
+                                           "Temp Folder sz /tmp/",
+                                           "Sequential File Names dword 0",
+                                           "Base File Name sz ",
+                                           "Capture Sound sz ",
+                                           "Hotkey Active Window dword 1068",   // 0x042C, Alt+PrtScn
+                                           "Hotkey Pointer Window dword 1580",  // 0x062C, Ctrl+Alt+PrtScn
+                                           "Hotkey Keyboard Pick dword 0",
+                                           "Capture Delay dword 0",
+                                           "Capture Pointer dword 0",
+                                           "File Name Pattern sz ",
+                                           "Copy Image After Save dword 0",
+                                           "Copy File After Save dword 0",
+                                           "Copy Path After Save dword 0",
+                                           "Notify After Save dword 0"};
+  EXPECT_EQ(registry.WrittenValues(), stored);
   EXPECT_FALSE(registry.IsOpen());
 }
 
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
-  settings = {2,      4, 77,   "D:\\shots\\",    true, " pic ", "C:\\ding.wav", 0,   0x0378,
-              0x0120, 7, true, "{date} {title}", true, false,   true,           true};
+  // Every value away from its default; a hotkey set to none stays none.
+  settings = {2,    ImageKind::PromptAtSave, 77,   "D:\\shots\\", true, " pic ", "C:\\ding.wav", 0, 0x0378, 0x0120, 7,
+              true, "{date} {title}",        true, true,          true, true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
   SaveSettings(registry, settings, window);
@@ -106,26 +126,15 @@ TEST_F(SettingsStore, StoredValuesRoundTrip) {
   SetDefaultSettings(loaded, loadedCounter, "/tmp/");
   FakeWindow loadedWindow;
   LoadSettings(registry, loaded, loadedWindow);
-  EXPECT_EQ(loaded.SaveOption, 2);
-  EXPECT_EQ(loaded.ImageType, 4);
-  EXPECT_EQ(loaded.ImageQuality, 77);
-  EXPECT_EQ(loaded.TempFolder, "D:\\shots\\");
-  EXPECT_TRUE(loaded.SequentialFileNames);
-  EXPECT_EQ(loaded.BaseFileName, " pic ");
-  EXPECT_EQ(loaded.CaptureSound, "C:\\ding.wav");
-  EXPECT_EQ(loaded.HotkeyActiveWindow, 0) << "a hotkey set to none stays none";
-  EXPECT_EQ(loaded.HotkeyPointerWindow, 0x0378);
-  EXPECT_EQ(loaded.HotkeyKeyboardPick, 0x0120);
-  EXPECT_EQ(loaded.CaptureDelay, 7);
-  EXPECT_TRUE(loaded.CapturePointer);
-  EXPECT_EQ(loaded.FileNamePattern, "{date} {title}");
-  EXPECT_TRUE(loaded.CopyImageAfterSave);
-  EXPECT_FALSE(loaded.CopyFileAfterSave);
-  EXPECT_TRUE(loaded.CopyPathAfterSave);
-  EXPECT_TRUE(loaded.NotifyAfterSave);
-  EXPECT_EQ(loadedWindow.left, -300);
-  EXPECT_EQ(loadedWindow.top, 20);
-  EXPECT_TRUE(loadedWindow.down);
+  ExpectSameStoredValues(loaded, loadedWindow, settings, window);
+}
+
+TEST_F(SettingsStore, ImageTypeNamingNoKindIsStoredAgainUnchanged) {
+  registry.PutInteger("Image Type", 9);
+  LoadSettings(registry, settings, window);
+  EXPECT_EQ(settings.ImageType.Kind(), std::nullopt);
+  SaveSettings(registry, settings, window);
+  EXPECT_EQ(registry.Values().at("Image Type").integer, 9);
 }
 
 TEST_F(SettingsStore, PositionNeedsBothCoordinates) {
@@ -134,7 +143,7 @@ TEST_F(SettingsStore, PositionNeedsBothCoordinates) {
   LoadSettings(registry, settings, window);
   EXPECT_EQ(window.left, -1);
   EXPECT_EQ(window.top, -1);
-  EXPECT_EQ(settings.ImageType, 3);
+  EXPECT_EQ(settings.ImageType, ImageKind::Png);
 }
 
 TEST_F(SettingsStore, EmptyTempFolderReplacesTheDefaultAndIsStoredAgain) {
@@ -165,7 +174,7 @@ TEST_F(SettingsStore, WrongTypeKeepsThatDefaultAndEveryOtherValueIsRead) {
   EXPECT_EQ(window.top, 20);
   EXPECT_EQ(settings.SaveOption, 0);
   EXPECT_EQ(settings.ImageQuality, 4);
-  EXPECT_EQ(settings.ImageType, 2);
+  EXPECT_EQ(settings.ImageType, ImageKind::Gif);
   EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
 }
 
@@ -200,7 +209,7 @@ TEST_F(SettingsStore, SeveralBadValuesMakeOneErrorOfALineEachInLoadOrder) {
       "Invalid data type for 'Base File Name'");
   EXPECT_EQ(window.left, -1);
   EXPECT_EQ(window.top, -1);
-  EXPECT_EQ(settings.ImageType, 0);
+  EXPECT_EQ(settings.ImageType, ImageKind::Bitmap);
   EXPECT_EQ(settings.BaseFileName, "");
   EXPECT_EQ(settings.CaptureSound, "C:\\ding.wav");
 }

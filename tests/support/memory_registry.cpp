@@ -36,4 +36,14 @@ void MemoryRegistry::PutRaw(const std::string& name, const RegistryValue& value)
   values_[name] = value;
 }
 
+std::vector<std::string> MemoryRegistry::WrittenValues() const {
+  std::vector<std::string> written;
+  for (const std::string& name : writeOrder_) {
+    const RegistryValue& value = values_.at(name);
+    const bool text = value.type == RegistryType::String;
+    written.push_back(name + (text ? " sz " + value.text : " dword " + std::to_string(value.integer)));
+  }
+  return written;
+}
+
 }  // namespace tessory::test

@@ -26,6 +26,9 @@ class MemoryRegistry final : public RegistryKeyStore {
   void SetUnopenable() { unopenable_ = true; }
   const std::map<std::string, RegistryValue>& Values() const { return values_; }
   const std::vector<std::string>& WriteOrder() const { return writeOrder_; }
+  // Each value written, in the order written, as "name dword 3" or
+  // "name sz text".
+  std::vector<std::string> WrittenValues() const;
   bool IsOpen() const { return open_; }
 
  private:

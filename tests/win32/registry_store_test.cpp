@@ -121,7 +121,7 @@ TEST_F(RealRegistry, SaveOptionAsTextKeepsItsDefaultAndTheRestIsRead) {
   EXPECT_EQ(window.left, 10);
   EXPECT_EQ(window.top, 20);
   EXPECT_EQ(settings.SaveOption, 0);
-  EXPECT_EQ(settings.ImageType, 3);
+  EXPECT_EQ(settings.ImageType, ImageKind::Png);
 }
 
 TEST_F(RealRegistry, IntegerOfMoreThanFourBytesFailsToGetData) {
