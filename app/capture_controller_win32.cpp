@@ -67,7 +67,8 @@ const CaptureCountdown* CaptureController::Countdown() const {
 
 bool CaptureController::Busy() const {
   const HWND owner = owner_.Handle();
-  return busy_ > 0 || menuOpen_ || Picking() || !IsWindowEnabled(owner) || !IsWindowVisible(owner);
+  return busy_ > 0 || menuOpen_ || Picking() || !IsWindowEnabled(owner) ||
+         (!IsWindowVisible(owner) && !owner_.InTray());
 }
 
 void CaptureController::BeginDrag() {

@@ -35,6 +35,8 @@ class CaptureOwner {
   virtual bool ReleasesOnItself(POINT pointer) const = 0;
   // A pick (a drag or a keyboard pick) began (true) or ended (false).
   virtual void PickingChanged(bool picking) = 0;
+  // The window is hidden in the tray on purpose: captures go on then.
+  virtual bool InTray() const { return false; }
 };
 
 // Counts a capture or a dialog in progress for as long as it lives.
@@ -87,7 +89,8 @@ class CaptureController {
   void CancelCountdown();
 
   // A capture, a dialog, a menu or a pick is in progress, or the owner is
-  // disabled (a modal box) or hidden: hotkeys and menus start nothing.
+  // disabled (a modal box) or hidden but not in the tray: hotkeys and menus
+  // start nothing.
   bool Busy() const;
   // Counts a dialog of the owner as busy for as long as it lives.
   [[nodiscard]] BusyScope Occupy() { return BusyScope(busy_); }

@@ -6,12 +6,11 @@
 
 #include "app/capture_hint.h"
 #include "app/main_menus_win32.h"
+#include "app/settings_dialogs_win32.h"
 #include "delivery/autosave_names.h"
 #include "delivery/delivery_platform_win32.h"
 #include "framework/application_win32.h"
 #include "help/html_help_api_win32.h"
-#include "options/more_options_form_win32.h"
-#include "options/options_form_win32.h"
 
 namespace tessory {
 namespace {
@@ -37,6 +36,7 @@ TMainForm::TMainForm(RegistryKeyStore& store) : store_(store) {
   SetHelpContext(kHelpContext);
   CreateControls();
   controller_ = std::make_unique<CaptureController>(*this, settings_);
+  tray_.emplace(Handle(), Application::Instance().Handle());
   FormCreate();
 }
 
@@ -89,6 +89,7 @@ void TMainForm::FormCreate() {
   UpdateCaptureHint();
   SetClientSize(74, 18);
   if (!placedFromSettings_) PlaceLikeNewWindow(Handle(), Dpi());
+  tray_->Apply(settings_.ShowInTray);
   Application::Instance().SetHelpFile(Application::ExecutableFolder() + "tessory.chm");
 }
 
@@ -156,37 +157,20 @@ bool TMainForm::ReleasesOnItself(POINT pointer) const {
   return ReleaseOnWindow(pointer.x - IconCorner().x, pointer.y - IconCorner().y);
 }
 
-void TMainForm::ShowOptsBtnClick() {
+void TMainForm::ShowOptsBtnClick() { RunSettingsDialog(ShowOptionsDialog); }
+
+void TMainForm::ShowMoreOptions() { RunSettingsDialog(ShowMoreOptionsDialog); }
+
+// What a dialog changed is stored at once, so that a logoff keeps it.
+void TMainForm::RunSettingsDialog(bool (*dialog)(CaptureSettings&, const SettingsDialogHooks&)) {
+  bool changed = false;
   {
     auto busy = controller_->Occupy();
-    TOptionsForm options(settings_);
-    options.SetMoreOptionsApplied([this] { return HotkeysApplied(); });
-    options.SetMoreOptionsOpening([this] { RetryHotkeys(); });
-    options.SetMoreOptionsHotkeyCheck(HotkeyChoiceProblem);
-    options.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
-    options.ShowModal();  // OK has updated the settings itself
+    changed = dialog(settings_, {[this] { return HotkeysApplied(); }, [this] { RetryHotkeys(); }});
   }
   UpdateCaptureHint();
-}
-
-void TMainForm::ShowMoreOptions() {
-  {
-    auto busy = controller_->Occupy();
-    TMoreOptionsForm more(settings_, Application::Instance().Handle());
-    more.SetApplied([this] { return HotkeysApplied(); });
-    more.SetOpening([this] { RetryHotkeys(); });
-    more.SetHotkeyCheck(HotkeyChoiceProblem);
-    more.SetNamePreview([this](const std::string& pattern) { return NamePreview(pattern); });
-    more.ShowModal();
-  }
-  UpdateCaptureHint();
-}
-
-std::string TMainForm::NamePreview(const std::string& pattern) const {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return ExamplePreviewFileName(settings_, pattern,
-                                {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+  tray_->Apply(settings_.ShowInTray);
+  if (changed) StoreSettings();
 }
 
 // The hotkeys of the settings just confirmed, taken at once; what the
@@ -207,6 +191,11 @@ bool TMainForm::MenuCommand(UINT id) {
     case kMoreOptionsCommand:
       if (!controller_->Busy()) ShowMoreOptions();
       return true;
+    case kTrayOptionsCommand:
+      if (!controller_->Busy()) ShowOptsBtnClick();
+      return true;
+    case kTrayCaptureCommand: controller_->HotkeyPressed(HotkeyAction::ActiveWindow); return true;
+    case kTrayPickCommand: controller_->StartKeyboardPick(); return true;
     case kHelpCommand: ShowHelpContextOf(kHelpContext); return true;
   }
   return false;
@@ -219,10 +208,14 @@ bool TMainForm::FormHelp(UINT, ULONG_PTR, bool&) {
 
 void TMainForm::FormClose() {
   controller_->ForgetImage();
+  StoreSettings();
+}
+
+// A failure is told; the program goes on (or closes) all the same.
+void TMainForm::StoreSettings() {
   try {
     SaveSettings(store_, settings_, *this);
   } catch (...) {
-    // The window closes all the same; what could not be stored is lost.
     Application::Instance().ShowCurrentException();
   }
 }
@@ -265,6 +258,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!controller_) return Form::HandleMessage(message, wParam, lParam);
   const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);  // signed: monitors left of or above the primary
   if (HandleMouse(message, wParam, x, y)) return 0;
+  if (const TrayPresence::Outcome tray = tray_->Handle(message, wParam, lParam); tray.handled) {
+    if (tray.command) MenuCommand(tray.command);
+    return 0;
+  }
   switch (message) {
     case WM_CONTEXTMENU: ShowContextMenu({x, y}); return 0;
     case WM_SYSCOMMAND:

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/capture_controller_win32.h"
+#include "app/settings_dialogs_win32.h"
+#include "app/tray_icon_win32.h"
 #include "app/window_placement_win32.h"
 #include "capture/hotkeys_win32.h"
 #include "framework/form_win32.h"
@@ -38,7 +40,7 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   void TargetImgMouseMove(bool leftButtonHeld) { controller_->DragMoved(leftButtonHeld); }
   void TargetImgMouseUp(int x, int y) { controller_->ReleaseDrag(ReleaseOnWindow(x, y)); }
   void ShowOptsBtnClick();
-  // The "More Options" dialog (hotkeys, countdown, pointer), from the menus.
+  // The "More Options" dialog (hotkeys, countdown, pointer, tray), from the menus.
   void ShowMoreOptions();
   void UpdateCaptureHint();
   // Takes the hotkeys of the settings anew; the ones that could not be
@@ -87,6 +89,7 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   bool ReleaseOnWindow(int x, int y) const;
   bool ReleasesOnItself(POINT pointer) const override;
   void PickingChanged(bool picking) override { tooltip_.Activate(!picking); }
+  bool InTray() const override { return tray_ && tray_->Hidden(); }
   // The mouse's messages: a press on the icon starts a drag, which moves
   // and the release (or a cancel) end.
   bool HandleMouse(UINT message, WPARAM wParam, int x, int y);
@@ -94,9 +97,10 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   void ShowContextMenu(POINT at);
   bool MenuCommand(UINT id);
   std::string HotkeysApplied();
-  // The name the file name pattern `pattern` gives an example capture
-  // now, for the More Options dialog.
-  std::string NamePreview(const std::string& pattern) const;
+  // Runs a settings dialog as busy; the hint and the tray follow its
+  // changes, which are stored at once.
+  void RunSettingsDialog(bool (*dialog)(CaptureSettings&, const SettingsDialogHooks&));
+  void StoreSettings();
 
   RegistryKeyStore& store_;
   CaptureSettings settings_;
@@ -107,6 +111,7 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   std::optional<int> pendingLeft_;
   std::optional<HotkeyRegistration> hotkeys_;  // made with the window
   std::unique_ptr<CaptureController> controller_;  // made with the window, ended before it
+  std::optional<TrayPresence> tray_;               // made with the window
 };
 
 }  // namespace tessory

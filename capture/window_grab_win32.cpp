@@ -295,14 +295,15 @@ void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& ima
 
 void CaptureWithWindowsHidden(const ProgramWindows& windows, CaptureImage& image, const CapturedWindow& window,
                               const std::function<CaptureImage()>& grab, const DeliverCapture& deliver) {
-  ShowWindow(windows.mainWindow, SW_HIDE);
+  // A window hidden before (the tool window in the tray) stays hidden.
+  const bool mainShown = ShowWindow(windows.mainWindow, SW_HIDE) != FALSE;
   capture_steps::Mark("main window hidden");
-  if (windows.applicationWindow) ShowWindow(windows.applicationWindow, SW_HIDE);
+  const bool applicationShown = windows.applicationWindow && ShowWindow(windows.applicationWindow, SW_HIDE);
   capture_steps::Mark("windows hidden");
   // Shown again on every way out, before any error reaches the error box.
   ScopeExit showAgain([&] {
-    ShowWindow(windows.mainWindow, windows.showCommand);
-    if (windows.applicationWindow) ShowWindow(windows.applicationWindow, windows.showCommand);
+    if (mainShown) ShowWindow(windows.mainWindow, windows.showCommand);
+    if (applicationShown) ShowWindow(windows.applicationWindow, windows.showCommand);
     capture_steps::Mark("windows shown");
     capture_steps::Write();
   });

@@ -87,7 +87,7 @@ void CaptureWindow(HWND target, const ProgramWindows& windows, CaptureImage& ima
 
 // The frame of every capture: hide the program's windows, fill `image` by
 // `grab`, hand it to `deliver` as `window` unless it is empty, show the
-// windows again (also when the grab or the delivery fails).
+// windows that were shown again (also when the grab or the delivery fails).
 void CaptureWithWindowsHidden(const ProgramWindows& windows, CaptureImage& image, const CapturedWindow& window,
                               const std::function<CaptureImage()>& grab, const DeliverCapture& deliver);
 

@@ -48,8 +48,8 @@ void Application::SetTitle(const std::string& title) {
   if (window_) SetWindowTextW(window_, Widen(title).c_str());
 }
 
-int Application::Run() {
-  if (window_) ShowWindow(window_, SW_SHOW);
+int Application::Run(bool shown) {
+  if (window_ && shown) ShowWindow(window_, SW_SHOW);
   MSG message;
   while (ProcessMessage(message)) {
   }

@@ -36,7 +36,8 @@ class Application {
   void SetMainForm(Form* form) { mainForm_ = form; }
 
   // Runs the message loop until the main window closes; the exit code.
-  int Run();
+  // The application window (the taskbar button) shows unless `shown` is false.
+  int Run(bool shown = true);
   // Dispatches one message, giving the active form its keyboard handling
   // (Tab, Enter, Escape). False once WM_QUIT arrives.
   bool ProcessMessage(MSG& message);

@@ -39,7 +39,7 @@ TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : sett
   // Centred at a provisional height; the sections give the real one.
   CreateFrame(DialogFrame("More Options", kMargin + kGroupWidth + kMargin, 100), owner);
   SetHelpContext(kHelpContext);
-  const int bottom = CreateNamesSection(CreateCaptureSection(9) + 9);
+  const int bottom = CreateStartSection(CreateNamesSection(CreateCaptureSection(9) + 9) + 9);
   CreateButtons(bottom + 12);
   SetClientSize(kMargin + kGroupWidth + kMargin, bottom + 12 + 24 + 9);
   FitCaptions({kCaptureGroup});
@@ -48,14 +48,19 @@ TMoreOptionsForm::TMoreOptionsForm(CaptureSettings& settings, HWND owner) : sett
   FitCaptions({kCopyFileChk});
   FitCaptions({kCopyPathChk});
   FitCaptions({kNotifyChk});
+  FitCaptions({kStartGroup});
+  FitCaptions({kTrayChk});
+  FitCaptions({kStartChk});
   FitCaptions({kActiveWindowLbl, kPointerWindowLbl, kKeyboardPickLbl, kDelayLbl},
               {kActiveWindowKey, kPointerWindowKey, kKeyboardPickKey, kDelayTxt, kDelayUpDown, kSecondsLbl});
   FitCaptions({kPointerChk});
   FitCaptions({kSecondsLbl});
   FitContainer(kCaptureGroup);
   FitContainer(kNamesGroup);
+  FitContainer(kStartGroup);
   // The sections keep one width when fitting widened the first.
   KeepAtRightEdge({kNamesGroup, kPatternTxt, kPreviewLbl}, {});
+  KeepAtRightEdge({kStartGroup}, {});
   FitCaptions({kOKBtn, kCancelBtn}, {kCancelBtn});
   KeepAtRightEdge({}, {kOKBtn, kCancelBtn});
   SetDefaultButton(kOKBtn);
@@ -173,6 +178,26 @@ int TMoreOptionsForm::CreateNamesSection(int top) {
   return top + kHeight;
 }
 
+int TMoreOptionsForm::CreateStartSection(int top) {
+  constexpr int kHeight = 70;
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Tray and start",
+              .style = WS_VISIBLE | BS_GROUPBOX,
+              .bounds = {kMargin, top, kGroupWidth, kHeight},
+              .id = kStartGroup});
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Show in the notification area; closing hides it there",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+              .bounds = {kMargin + 12, top + 21, 310, 17},
+              .id = kTrayChk});
+  AddControl({.windowClass = L"BUTTON",
+              .text = "Start with Windows",
+              .style = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+              .bounds = {kMargin + 12, top + 42, 280, 17},
+              .id = kStartChk});
+  return top + kHeight;
+}
+
 void TMoreOptionsForm::CreateButtons(int top) {
   AddControl({.windowClass = L"BUTTON",
               .text = "OK",
@@ -187,7 +212,7 @@ void TMoreOptionsForm::CreateButtons(int top) {
 }
 
 void TMoreOptionsForm::FormShow() {
-  if (opening_) opening_();
+  if (hooks_.opening) hooks_.opening();
   SetHotkeyOf(kActiveWindowKey, settings_.HotkeyActiveWindow);
   SetHotkeyOf(kPointerWindowKey, settings_.HotkeyPointerWindow);
   SetHotkeyOf(kKeyboardPickKey, settings_.HotkeyKeyboardPick);
@@ -199,6 +224,9 @@ void TMoreOptionsForm::FormShow() {
                                          {kCopyPathChk, settings_.CopyPathAfterSave},
                                          {kNotifyChk, settings_.NotifyAfterSave}};
   for (const auto& [id, on] : checks) SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  const bool starts = hooks_.startsWithWindows && hooks_.startsWithWindows();
+  SendMessageW(Control(kTrayChk), BM_SETCHECK, settings_.ShowInTray ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(Control(kStartChk), BM_SETCHECK, starts ? BST_CHECKED : BST_UNCHECKED, 0);
   PatternTxtChange();
   SetFocus(Control(kActiveWindowKey));
 }
@@ -225,10 +253,11 @@ bool TMoreOptionsForm::OKBtnClick() {
   chosen.HotkeyActiveWindow = HotkeyOf(kActiveWindowKey);
   chosen.HotkeyPointerWindow = HotkeyOf(kPointerWindowKey);
   chosen.HotkeyKeyboardPick = HotkeyOf(kKeyboardPickKey);
-  if (const auto problem = hotkeyCheck_ ? hotkeyCheck_(chosen) : std::nullopt) {
+  if (const auto problem = hooks_.hotkeyCheck ? hooks_.hotkeyCheck(chosen) : std::nullopt) {
     Application::Instance().ShowError(*problem);
     return false;
   }
+  if (!ApplyStartWithWindows()) return false;
   settings_.HotkeyActiveWindow = chosen.HotkeyActiveWindow;
   settings_.HotkeyPointerWindow = chosen.HotkeyPointerWindow;
   settings_.HotkeyKeyboardPick = chosen.HotkeyKeyboardPick;
@@ -239,14 +268,27 @@ bool TMoreOptionsForm::OKBtnClick() {
   settings_.CopyFileAfterSave = Checked(kCopyFileChk);
   settings_.CopyPathAfterSave = Checked(kCopyPathChk);
   settings_.NotifyAfterSave = Checked(kNotifyChk);
-  if (!applied_) return true;
-  const std::string untaken = applied_();
+  settings_.ShowInTray = Checked(kTrayChk);
+  if (!hooks_.applied) return true;
+  const std::string untaken = hooks_.applied();
   if (!untaken.empty()) Application::Instance().ShowError(untaken);
   return true;
 }
 
+bool TMoreOptionsForm::ApplyStartWithWindows() {
+  const bool wanted = Checked(kStartChk);
+  if (!hooks_.setStartWithWindows || (hooks_.startsWithWindows && hooks_.startsWithWindows() == wanted)) return true;
+  try {
+    hooks_.setStartWithWindows(wanted);
+    return true;
+  } catch (...) {
+    Application::Instance().ShowCurrentException();
+    return false;
+  }
+}
+
 void TMoreOptionsForm::PatternTxtChange() {
-  const std::string text = preview_ ? "Next name: " + preview_(ControlText(kPatternTxt)) : std::string();
+  const std::string text = hooks_.namePreview ? "Next name: " + hooks_.namePreview(ControlText(kPatternTxt)) : std::string();
   SetWindowTextW(Control(kPreviewLbl), Widen(text).c_str());
 }
 

@@ -3,9 +3,10 @@
 // capture hotkeys, the countdown before a capture and whether the pointer
 // is drawn into the image. The file names section holds the file name
 // pattern, with a line showing the name it gives, and what follows a saved
-// file. OK refuses hotkeys that cannot be taken together (see
-// SetHotkeyCheck); otherwise it writes the settings at once and has the
-// hotkeys taken anew. Cancel writes nothing.
+// file. The start section holds whether the program lives in the
+// notification area and starts with Windows. OK refuses hotkeys that cannot
+// be taken together (see MoreOptionsHooks::hotkeyCheck); otherwise it writes
+// the settings at once and has the hotkeys taken anew. Cancel writes nothing.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,27 @@
 #include "framework/form_win32.h"
 
 namespace tessory {
+
+// What the dialog needs of the running program; each may be left empty.
+struct MoreOptionsHooks {
+  // Run after OK has written the settings: takes the hotkeys anew and
+  // returns what the user must be told of keys that could not be taken
+  // ("" for nothing). The dialog shows it.
+  std::function<std::string()> applied;
+  // Run as the dialog shows, before it reads the settings: tries again the
+  // hotkeys not taken.
+  std::function<void()> opening;
+  // Why the hotkeys of the settings as OK would write them cannot be kept
+  // (none when they can). OK then shows it, writes nothing and leaves the
+  // dialog open.
+  std::function<std::optional<std::string>(const CaptureSettings&)> hotkeyCheck;
+  // The name a file name pattern gives the next capture, shown below the
+  // pattern as the user types; without it no name is shown.
+  std::function<std::string(const std::string&)> namePreview;
+  // Whether the program starts with Windows, and OK's choice of it.
+  std::function<bool()> startsWithWindows;
+  std::function<void(bool)> setStartWithWindows;
+};
 
 class TMoreOptionsForm final : public Form {
  public:
@@ -44,29 +66,16 @@ class TMoreOptionsForm final : public Form {
     kCopyFileChk,
     kCopyPathChk,
     kNotifyChk,
+    kStartGroup = 340,
+    kTrayChk,
+    kStartChk,
   };
   static constexpr int kHelpContext = 1003;
 
   // Creates the dialog (hidden), owned by `owner`, over the settings record it edits.
   TMoreOptionsForm(CaptureSettings& settings, HWND owner);
 
-  // Run after OK has written the settings: takes the hotkeys anew and
-  // returns what the user must be told of keys that could not be taken
-  // ("" for nothing). The dialog shows it.
-  void SetApplied(std::function<std::string()> applied) { applied_ = std::move(applied); }
-  // Run as the dialog shows, before it reads the settings: tries again the
-  // hotkeys not taken.
-  void SetOpening(std::function<void()> opening) { opening_ = std::move(opening); }
-  // Why the hotkeys of the settings as OK would write them cannot be kept
-  // (none when they can). OK then shows it, writes nothing and leaves the
-  // dialog open.
-  void SetHotkeyCheck(std::function<std::optional<std::string>(const CaptureSettings&)> check) {
-    hotkeyCheck_ = std::move(check);
-  }
-  // The name a file name pattern gives the next capture, shown below the
-  // pattern as the user types; without it no name is shown.
-  void SetNamePreview(std::function<std::string(const std::string&)> preview) { preview_ = std::move(preview); }
-
+  void SetHooks(MoreOptionsHooks hooks) { hooks_ = std::move(hooks); }
   void FormShow() override;
   // Writes the settings and has the hotkeys taken anew; false, with
   // nothing written, when the hotkey check refuses them.
@@ -89,13 +98,14 @@ class TMoreOptionsForm final : public Form {
   int CreateCaptureSection(int top);
   void CreateCountdownRow(int y);
   int CreateNamesSection(int top);
+  int CreateStartSection(int top);
+  // OK's choice of the start with Windows, written first; false, told to
+  // the user, when it could not be written.
+  bool ApplyStartWithWindows();
   void CreateButtons(int top);
 
   CaptureSettings& settings_;
-  std::function<void()> opening_;
-  std::function<std::optional<std::string>(const CaptureSettings&)> hotkeyCheck_;
-  std::function<std::string()> applied_;
-  std::function<std::string(const std::string&)> preview_;
+  MoreOptionsHooks hooks_;
 };
 
 }  // namespace tessory

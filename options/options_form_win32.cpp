@@ -138,10 +138,7 @@ void TOptionsForm::PlayBtnClick() {
 
 void TOptionsForm::MoreBtnClick() {
   TMoreOptionsForm more(settings_, Handle());
-  more.SetApplied(moreOptionsApplied_);
-  more.SetOpening(moreOptionsOpening_);
-  more.SetHotkeyCheck(moreOptionsHotkeyCheck_);
-  more.SetNamePreview(namePreview_);
+  more.SetHooks(moreOptionsHooks_);
   more.ShowModal();
 }
 

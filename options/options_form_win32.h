@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "framework/form_win32.h"
 #include "framework/tooltips_win32.h"
+#include "options/more_options_form_win32.h"
 #include "options/options_rules.h"
 
 namespace tessory {
@@ -98,17 +99,8 @@ class TOptionsForm final : public Form {
   // What the preview and the link do (the sound player and the browser).
   void SetSoundPlayer(std::function<void(const std::string&)> play) { playSound_ = std::move(play); }
   void SetLinkOpener(std::function<void(const std::string&)> open) { openLink_ = std::move(open); }
-  // What OK in the "More Options" dialog runs after writing the settings
-  // (see TMoreOptionsForm::SetApplied).
-  void SetMoreOptionsApplied(std::function<std::string()> applied) { moreOptionsApplied_ = std::move(applied); }
-  // What the "More Options" dialog runs as it opens, and its hotkey check
-  // (see TMoreOptionsForm::SetOpening and SetHotkeyCheck).
-  void SetMoreOptionsOpening(std::function<void()> opening) { moreOptionsOpening_ = std::move(opening); }
-  void SetMoreOptionsHotkeyCheck(std::function<std::optional<std::string>(const CaptureSettings&)> check) {
-    moreOptionsHotkeyCheck_ = std::move(check);
-  }
-  // The name preview of the "More Options" dialog (see TMoreOptionsForm::SetNamePreview).
-  void SetNamePreview(std::function<std::string(const std::string&)> preview) { namePreview_ = std::move(preview); }
+  // What the "More Options" dialog opened from here needs of the program.
+  void SetMoreOptionsHooks(MoreOptionsHooks hooks) { moreOptionsHooks_ = std::move(hooks); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -139,10 +131,7 @@ class TOptionsForm final : public Form {
   UniqueHicon icon_;
   std::function<void(const std::string&)> playSound_;
   std::function<void(const std::string&)> openLink_;
-  std::function<std::string()> moreOptionsApplied_;
-  std::function<void()> moreOptionsOpening_;
-  std::function<std::optional<std::string>(const CaptureSettings&)> moreOptionsHotkeyCheck_;
-  std::function<std::string(const std::string&)> namePreview_;
+  MoreOptionsHooks moreOptionsHooks_;
 };
 
 }  // namespace tessory

@@ -67,6 +67,9 @@ struct CaptureSettings {
   bool CopyFileAfterSave = false;   // the file, as Explorer pastes it
   bool CopyPathAfterSave = false;   // the file's full path as text
   bool NotifyAfterSave = false;     // a notice that opens the folder
+  bool ShowInTray = false;          // an icon in the notification area; closing hides the window there
+
+  bool operator==(const CaptureSettings&) const = default;
 };
 
 // The longest countdown before a capture, in seconds.
@@ -103,7 +106,7 @@ struct StoredValue {
 
 // Every value under the settings key, in the order they are read and
 // written.
-inline constexpr std::array<StoredValue, 20> kStoredValues{{
+inline constexpr std::array<StoredValue, 21> kStoredValues{{
     {"Last X-Pos", WindowValue::Left},
     {"Last Y-Pos", WindowValue::Top},
     {"Save Option", &CaptureSettings::SaveOption},
@@ -124,6 +127,7 @@ inline constexpr std::array<StoredValue, 20> kStoredValues{{
     {"Copy File After Save", &CaptureSettings::CopyFileAfterSave},
     {"Copy Path After Save", &CaptureSettings::CopyPathAfterSave},
     {"Notify After Save", &CaptureSettings::NotifyAfterSave},
+    {"Show In Tray", &CaptureSettings::ShowInTray},
 }};
 
 // Reads the stored values present into `settings` and `window`. A missing

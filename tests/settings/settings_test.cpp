@@ -108,7 +108,8 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
                                            "Copy Image After Save dword 0",
                                            "Copy File After Save dword 0",
                                            "Copy Path After Save dword 0",
-                                           "Notify After Save dword 0"};
+                                           "Notify After Save dword 0",
+                                           "Show In Tray dword 0"};
   EXPECT_EQ(registry.WrittenValues(), stored);
   EXPECT_FALSE(registry.IsOpen());
 }
@@ -116,7 +117,7 @@ TEST_F(SettingsStore, FirstRunKeepsDefaultsThenStoresAllValuesInOrder) {
 TEST_F(SettingsStore, StoredValuesRoundTrip) {
   // Every value away from its default; a hotkey set to none stays none.
   settings = {2,    ImageKind::PromptAtSave, 77,   "D:\\shots\\", true, " pic ", "C:\\ding.wav", 0, 0x0378, 0x0120, 7,
-              true, "{date} {title}",        true, true,          true, true};
+              true, "{date} {title}",        true, true,          true, true, true};
   window.left = -300, window.top = 20;  // a monitor left of the primary
   window.down = true;
   SaveSettings(registry, settings, window);
