@@ -64,10 +64,6 @@ void TMainForm::CreateControls() {
               .font = &kButtonFont});
   // A font wider than the designed one widens the button and the window.
   FitCaptions({kShowOptsBtn});
-  AddTooltips();
-}
-
-void TMainForm::AddTooltips() {
   tooltip_.Create(Handle());
   // The icon first: the tooltip takes the first tool under the pointer.
   tooltip_.AddArea(kTargetTool, {Scale(2), Scale(3), Scale(2 + 15), Scale(3 + 13)}, kTargetHint);
@@ -107,13 +103,10 @@ void TMainForm::RefreshSystemMenu() {
 }
 
 std::string TMainForm::ShownHint() const {
-  std::string shown = hint_;
-  if (hotkeys_->Holds(HotkeyAction::ActiveWindow)) {
-    shown = HintWithActiveWindowHotkey(shown, HotkeyName(settings_.HotkeyActiveWindow));
-  }
   std::vector<std::string> untaken;
   for (const HotkeyFailure& failure : hotkeys_->Untaken()) untaken.push_back(HotkeyName(failure.value));
-  return HintWithUntakenHotkeys(shown, untaken);
+  if (!hotkeys_->Holds(HotkeyAction::ActiveWindow)) return HintWithUntakenHotkeys(hint_, untaken);
+  return HintWithUntakenHotkeys(HintWithActiveWindowHotkey(hint_, HotkeyName(settings_.HotkeyActiveWindow)), untaken);
 }
 
 std::vector<HotkeyFailure> TMainForm::RegisterHotkeys() {

@@ -81,8 +81,8 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
 
  private:
   void FormCreate();
+  // The icon, the button and their hints.
   void CreateControls();
-  void AddTooltips();
   POINT IconCorner() const { return {Scale(2), Scale(3)}; }
   bool OverIcon(int x, int y) const;
   // Whether a release at (x, y) from the icon's corner falls on this window.
