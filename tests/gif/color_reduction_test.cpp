@@ -172,6 +172,23 @@ TEST(ReduceToPalette, MatchesTheLiteralModelOnEveryKindOfImage) {
   }
 }
 
+// Runs of noise colours: the first pixel of a run makes a leaf and forces
+// a merge that may take that leaf away, and the rest of the run must land
+// where the colour's path ends after it. The tree is pruned up to levels 3
+// and 4, where leaves are found through the node cache. Checked against
+// the literal model.
+TEST(ReduceToPalette, RunsOfNewColoursLandInTheirLeafAfterThePruning) {
+  test::Lcg lcg(23);
+  std::vector<Rgb> noise(30 * 90);
+  for (Rgb& c : noise) c = {lcg.Byte(), lcg.Byte(), lcg.Byte()};
+  const ReferenceImage image =
+      test::MakeReference(90, 90, [&](int x, int y) { return noise[static_cast<std::size_t>(y) * 30 + x / 3]; });
+  const IndexedImage expected = test::ReferenceReduce(image);
+  const IndexedImage result = Reduce(image);
+  EXPECT_EQ(result.palette, expected.palette);
+  EXPECT_EQ(result.pixels, expected.pixels);
+}
+
 // A short palette: the search never picks an entry past its end, even
 // where those would be nearer (the zero colour here).
 TEST(FastLookup, SearchesOnlyThePalettesOwnEntries) {
