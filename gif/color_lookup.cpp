@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "framework/error.h"
 
@@ -26,25 +27,62 @@ TFastColorLookup::TFastColorLookup(const std::vector<PaletteColor>& palette)
   }
 }
 
+namespace {
+
+// Eight entries' values or distances side by side. Distances stay below
+// 2^15, so signed lanes hold them.
+using Lanes16 = std::int16_t __attribute__((vector_size(16)));
+constexpr std::size_t kLanes = 8;
+constexpr std::size_t kBlocks = 256 / kLanes;
+
+Lanes16 Load(const std::array<std::int16_t, 256>& values, std::size_t block) {
+  Lanes16 lanes;
+  std::memcpy(&lanes, values.data() + block * kLanes, sizeof lanes);
+  return lanes;
+}
+
+Lanes16 Distance(Lanes16 entries, std::int16_t value) {
+  const Lanes16 d = entries - value;
+  return d < 0 ? -d : d;
+}
+
+Lanes16 Smaller(Lanes16 a, Lanes16 b) {
+  return a < b ? a : b;
+}
+
+// The smallest of one block's lanes.
+std::int16_t SmallestLane(Lanes16 block) {
+  std::int16_t smallest = block[0];
+  for (std::size_t lane = 1; lane < kLanes; ++lane) smallest = std::min<std::int16_t>(smallest, block[lane]);
+  return smallest;
+}
+
+}  // namespace
+
 // Smallest sum of absolute differences over every entry; only a strictly
 // smaller distance replaces the best, so the lowest index wins a tie. The
 // result answers every later colour of the same key.
 //
-// Done in two passes over fixed-length arrays, which the compiler turns
-// into vector code: all 256 distances (entries past the palette's end get
-// one larger than any real distance), then the first index at the
-// smallest. That index is the one the strict-less-than scan finds.
+// Done over blocks of eight entries: all 256 distances (entries past the
+// palette's end get one larger than any real distance) and their smallest
+// lane by lane, then the first block holding the smallest, then its first
+// lane that does. That index is the one the strict-less-than scan finds.
 std::uint32_t TFastColorLookup::Search(int key, int red, int green, int blue) {
-  std::array<std::uint16_t, 256> distance;
-  for (std::size_t i = 0; i < 256; ++i) {
-    distance[i] = static_cast<std::uint16_t>(std::abs(reds_[i] - red) + std::abs(greens_[i] - green) +
-                                             std::abs(blues_[i] - blue) + unused_[i]);
+  std::array<Lanes16, kBlocks> distance;
+  Lanes16 smallest = {};
+  for (std::size_t block = 0; block < kBlocks; ++block) {
+    const Lanes16 d = Distance(Load(reds_, block), static_cast<std::int16_t>(red)) +
+                      Distance(Load(greens_, block), static_cast<std::int16_t>(green)) +
+                      Distance(Load(blues_, block), static_cast<std::int16_t>(blue)) + Load(unused_, block);
+    distance[block] = d;
+    smallest = block == 0 ? d : Smaller(d, smallest);
   }
-  std::uint16_t smallest = distance[0];
-  for (std::size_t i = 1; i < 256; ++i) smallest = std::min(smallest, distance[i]);
-  int best = 0;
-  while (distance[static_cast<std::size_t>(best)] != smallest) ++best;
-  const std::uint32_t entry = Entry(best, palette_[static_cast<std::size_t>(best)]);
+  const std::int16_t least = SmallestLane(smallest);
+  std::size_t block = 0;
+  while (SmallestLane(distance[block]) != least) ++block;
+  std::size_t best = block * kLanes;
+  while (distance[block][best % kLanes] != least) ++best;
+  const std::uint32_t entry = Entry(static_cast<int>(best), palette_[best]);
   inverse_[static_cast<std::size_t>(key)] = entry;
   return entry;
 }

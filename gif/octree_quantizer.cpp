@@ -1,5 +1,7 @@
 #include "gif/octree_quantizer.h"
 
+#include <cstring>
+
 #include "framework/error.h"
 #include "imaging/packed_color.h"
 
@@ -43,22 +45,6 @@ void TColorQuantizer::FreeNode(std::uint32_t node) {
   freeList_ = node;
 }
 
-bool TColorQuantizer::Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight) {
-  const std::uint32_t color = PackRgb(red, green, blue);
-  CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
-  const int leavesBefore = leafCount_;
-  if (cached.color != color || !Alive(cached.leaf)) {
-    const std::uint32_t leaf = Walk(red, green, blue);
-    cached = {color, {pool_[leaf].birth, leaf, 0}};
-  }
-  TOctreeNode& leaf = pool_[cached.leaf.node];
-  leaf.pixelCount += weight;
-  leaf.redSum += red * weight;
-  leaf.greenSum += green * weight;
-  leaf.blueSum += blue * weight;
-  return leafCount_ != leavesBefore;
-}
-
 namespace {
 
 // The bits of a byte spread out to every third bit: bit i goes to bit 3i.
@@ -78,17 +64,42 @@ std::uint32_t OctreePath(std::uint8_t red, std::uint8_t green, std::uint8_t blue
 
 }  // namespace
 
+void TColorQuantizer::AddTo(std::uint32_t node, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                            std::uint64_t weight) {
+  TOctreeNode& leaf = pool_[node];
+  leaf.pixelCount += weight;
+  leaf.redSum += red * weight;
+  leaf.greenSum += green * weight;
+  leaf.blueSum += blue * weight;
+}
+
+// Photographs prune the tree up to levels 3 and 4, where the node cache
+// already holds the leaf: asked first, it answers them without the leaf
+// cache, whose colours they would mostly miss. Screenshots' leaves lie
+// deeper, in few colours, which the leaf cache keeps.
+std::uint32_t TColorQuantizer::FindLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
+  if (start.leaf && Alive(start)) return start.node;
+  const std::uint32_t color = PackRgb(red, green, blue);
+  CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
+  if (cached.color != color || !Alive(cached.leaf)) {
+    const std::uint32_t leaf = Walk(red, green, blue);
+    cached = {color, {pool_[leaf].birth, leaf, 0, true}};
+  }
+  return cached.leaf.node;
+}
+
 std::uint32_t TColorQuantizer::Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   if (root_ == kNone) root_ = NewNode(0);
   const std::uint32_t path = OctreePath(red, green, blue);
-  // Colours sharing the top bits share the first levels of their walk,
-  // and photographs' leaves mostly lie that high.
-  CachedNode& start = nodeCache_[path >> (24 - 3 * kCachedLevels)];
+  // Colours sharing the top bits share the first levels of their walk.
+  CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
   if (!Alive(start)) {
     start.node = root_;
-    start.level = Descend(start.node, 0, path, kCachedLevels);
+    start.level = static_cast<std::int16_t>(Descend(start.node, 0, path, kCachedLevels));
     start.birth = pool_[start.node].birth;
   }
+  start.leaf = pool_[start.node].leaf;
   std::uint32_t node = start.node;
   Descend(node, start.level, path, colorBits_);
   return node;
@@ -135,13 +146,17 @@ void TColorQuantizer::Reduce() {
 
 void TColorQuantizer::AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count) {
   if (count == 0) return;
+  const int leavesBefore = leafCount_;
+  std::uint32_t leaf = FindLeaf(red, green, blue);
   // Without a new leaf nothing is pruned, so the whole run lands at once.
-  if (!Insert(red, green, blue, 1)) {
-    if (count > 1) Insert(red, green, blue, count - 1);
-    return;
+  if (leafCount_ != leavesBefore) {
+    AddTo(leaf, red, green, blue, 1);
+    while (leafCount_ > maxColors_) Reduce();
+    if (--count == 0) return;
+    // The pruning may have merged the new leaf into its parent.
+    leaf = FindLeaf(red, green, blue);
   }
-  while (leafCount_ > maxColors_) Reduce();
-  if (count > 1) Insert(red, green, blue, count - 1);
+  AddTo(leaf, red, green, blue, count);
 }
 
 void TColorQuantizer::ReadOut(std::uint32_t node, std::vector<PaletteColor>& palette) const {
@@ -172,6 +187,23 @@ std::vector<PaletteColor> TColorQuantizer::Palette(std::size_t size) const {
   return palette;
 }
 
+namespace {
+
+// The first column from `x` (at least 1) on whose pixel differs from the
+// one before it, or `width`. Runs are passed five pixels at a time: fifteen
+// bytes equal to the fifteen before them, shifted by one pixel, are five
+// more pixels of the same colour.
+int RunEnd(const std::uint8_t* row, int x, int width) {
+  // Photographs' pixels mostly differ from the one before: one test.
+  if (x >= width || std::memcmp(row + 3 * x, row + 3 * x - 3, 3) != 0) return x;
+  ++x;
+  while (x + 5 <= width && std::memcmp(row + 3 * x, row + 3 * x - 3, 15) == 0) x += 5;
+  while (x < width && std::memcmp(row + 3 * x, row + 3 * x - 3, 3) == 0) ++x;
+  return x;
+}
+
+}  // namespace
+
 std::vector<PaletteColor> BuildOctreePalette(const CaptureImage& source, int colors, int colorBits) {
   TColorQuantizer quantizer(colors, colorBits);
   const int width = source.Width(), height = source.Height();
@@ -181,16 +213,19 @@ std::vector<PaletteColor> BuildOctreePalette(const CaptureImage& source, int col
   std::uint32_t runColor = 0;
   std::uint64_t runLength = 0;
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* p = rows + stride * static_cast<std::size_t>(height - 1 - y);  // rows are stored bottom-up
-    for (int x = 0; x < width; ++x, p += 3) {
-      const std::uint32_t color = PackBgr(p);
+    const std::uint8_t* row = rows + stride * static_cast<std::size_t>(height - 1 - y);  // rows are stored bottom-up
+    for (int x = 0; x < width;) {
+      const std::uint32_t color = PackBgr(row + 3 * x);
+      const int end = RunEnd(row, x + 1, width);
+      const std::uint64_t pixels = static_cast<std::uint64_t>(end - x);
+      x = end;
       if (color == runColor && runLength > 0) {
-        ++runLength;
+        runLength += pixels;
         continue;
       }
       if (runLength > 0) quantizer.AddPixels(RedOf(runColor), GreenOf(runColor), BlueOf(runColor), runLength);
       runColor = color;
-      runLength = 1;
+      runLength = pixels;
     }
   }
   if (runLength > 0) quantizer.AddPixels(RedOf(runColor), GreenOf(runColor), BlueOf(runColor), runLength);

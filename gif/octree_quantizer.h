@@ -52,9 +52,11 @@ class TColorQuantizer {
 
   std::uint32_t NewNode(int level);
   void FreeNode(std::uint32_t node);
-  // Walks the colour's path from the root, creating absent nodes, and adds
-  // `weight` pixels to the leaf it ends in. True when a leaf was created.
-  bool Insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight);
+  // Adds `weight` pixels of the colour to the leaf `node`.
+  void AddTo(std::uint32_t node, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight);
+  // The leaf the colour's path ends in, through the caches where they
+  // know it.
+  std::uint32_t FindLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   // The leaf the colour's path ends in, creating the absent nodes on it.
   std::uint32_t Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   int Descend(std::uint32_t& node, int level, std::uint32_t path, int stopLevel);
@@ -78,7 +80,11 @@ class TColorQuantizer {
   struct CachedNode {
     std::uint64_t birth = 0;  // 0: never filled
     std::uint32_t node = kNone;
-    int level = 0;
+    std::int16_t level = 0;
+    // The node was a leaf when last seen. A leaf stays one while it lives;
+    // an inner node may have become one since, which the next walk through
+    // it notes.
+    bool leaf = false;
   };
   bool Alive(const CachedNode& cached) const { return cached.birth != 0 && pool_[cached.node].birth == cached.birth; }
 
@@ -93,6 +99,13 @@ class TColorQuantizer {
   // reaches there (or the leaf it ends in above).
   static constexpr int kCachedLevels = 4;
   std::vector<CachedNode> nodeCache_;
+  // One slot per combination of the top kCachedLevels bits of red, green
+  // and blue: the first kCachedLevels levels of the colour's path.
+  static std::size_t NodeCacheSlot(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    constexpr int kShift = 8 - kCachedLevels;
+    return static_cast<std::size_t>((red >> kShift) << (2 * kCachedLevels) | (green >> kShift) << kCachedLevels |
+                                    (blue >> kShift));
+  }
   std::uint64_t births_ = 0;
 };
 

@@ -103,6 +103,20 @@ TEST(FastLookup, SharedKeyGoesToTheLowerIndexAndSearchesTakeTheFirstNearest) {
   EXPECT_EQ(chosen, (PaletteColor{200, 100, 0}));
 }
 
+// A full palette: the nearest entry is found anywhere in it, and of equally
+// near entries the first, wherever they lie.
+TEST(FastLookup, SearchFindsTheFirstNearestAcrossTheWholePalette) {
+  std::vector<PaletteColor> palette(256, PaletteColor{255, 255, 255});
+  palette[255] = {0, 0, 0};
+  // Each 17 from (100, 5, 12), whose cache key no entry has.
+  palette[200] = palette[21] = palette[15] = palette[13] = {100, 0, 0};
+  TFastColorLookup lookup(palette);
+  PaletteColor chosen;
+  EXPECT_EQ(lookup.Lookup(100, 5, 12, chosen), 13);
+  EXPECT_EQ(lookup.Lookup(3, 3, 3, chosen), 255);
+  EXPECT_EQ(chosen, (PaletteColor{0, 0, 0}));
+}
+
 // Pixel 0 (10) maps to 14 and leaves e = -4, cur = -28; pixel 1 (97) gets
 // 97 + trunc(-20 / 16) = 96, which is index 1 (95, had it rounded down,
 // would be index 2).
@@ -170,6 +184,23 @@ TEST(ReduceToPalette, MatchesTheLiteralModelOnEveryKindOfImage) {
     EXPECT_EQ(result.palette, expected.palette) << c.name;
     EXPECT_EQ(result.pixels, expected.pixels) << c.name;
   }
+}
+
+// Runs of noise colours: the first pixel of a run makes a leaf and forces
+// a merge that may take that leaf away, and the rest of the run must land
+// where the colour's path ends after it. The tree is pruned up to levels 3
+// and 4, where leaves are found through the node cache. Checked against
+// the literal model.
+TEST(ReduceToPalette, RunsOfNewColoursLandInTheirLeafAfterThePruning) {
+  test::Lcg lcg(23);
+  std::vector<Rgb> noise(30 * 90);
+  for (Rgb& c : noise) c = {lcg.Byte(), lcg.Byte(), lcg.Byte()};
+  const ReferenceImage image =
+      test::MakeReference(90, 90, [&](int x, int y) { return noise[static_cast<std::size_t>(y) * 30 + x / 3]; });
+  const IndexedImage expected = test::ReferenceReduce(image);
+  const IndexedImage result = Reduce(image);
+  EXPECT_EQ(result.palette, expected.palette);
+  EXPECT_EQ(result.pixels, expected.pixels);
 }
 
 // A short palette: the search never picks an entry past its end, even
