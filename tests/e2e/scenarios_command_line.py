@@ -17,6 +17,11 @@ def command(*args, timeout=120):
     return result.returncode, result.stdout.strip(), result.stderr.strip()
 
 
+def z_path(path):
+    """A path of this machine as Wine's drive Z: names it."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def expect(outcome, code, what):
     outcome[0] == code or fail(f"{what}: exit code {outcome[0]}, expected {code}; stderr: {outcome[2]!r}")
     return outcome
@@ -261,4 +266,28 @@ def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
     finally:
         if holder and holder.poll() is None:
             holder.kill()
+        target.close()
+
+
+@test
+def a_batch_file_waits_for_the_file_and_sees_the_exit_code():
+    settings()
+    target = Target()
+    try:
+        script = unix_path("C:\\e2e-cli\\capture.bat")
+        script.parent.mkdir(parents=True, exist_ok=True)
+        (script.parent / "batch.png").unlink(missing_ok=True)
+        script.write_text(f'@echo off\r\n"{z_path(TESSORY)}" --capture "title:Tessory Test" --delay 2 '
+                          '--to C:\\e2e-cli\\batch.png\r\n'
+                          'echo code %ERRORLEVEL%\r\n'
+                          'if exist C:\\e2e-cli\\batch.png echo written\r\n'
+                          f'"{z_path(TESSORY)}" --capture title:=nothing --to C:\\e2e-cli\\none.png\r\n'
+                          'echo code %ERRORLEVEL%\r\n')
+        result = subprocess.run([WINE, "cmd", "/c", "C:\\e2e-cli\\capture.bat"], capture_output=True, text=True,
+                                timeout=120, cwd=PREFIX / "drive_c")
+        lines = [line.strip() for line in result.stdout.splitlines() if line.strip()]
+        lines[:2] == ["C:\\e2e-cli\\batch.png", "code 0"] or fail(f"batch output {lines}")
+        lines[2:] == ["written", "code 2"] or fail(f"batch output {lines}")
+        target.check_image(*read_gif(script.parent / "batch.png", "png"))
+    finally:
         target.close()
