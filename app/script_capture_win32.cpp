@@ -161,17 +161,20 @@ std::string Deliver(CaptureDelivery& delivery, const ScriptDelivery& plan, bool 
   return delivery.SavedPath();
 }
 
-// The notice lives in this process: it stays until it has gone, for at most a while.
+// The longest a command stays for its notice after the save.
+constexpr ULONGLONG kNoticeWaitMs = 15000;
+
+// The notice lives in this process: it stays until it has gone, for at most kNoticeWaitMs.
 void WaitForNotice(const SaveNotice& notice) {
-  const ULONGLONG end = GetTickCount64() + 15000;
+  const ULONGLONG end = GetTickCount64() + kNoticeWaitMs;
   while (notice.Showing() && GetTickCount64() < end) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
     for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
   }
 }
 
-// The capture itself: the written path, or ScriptFailure with its exit code.
-std::string Capture(ScriptCommand command, ScriptConsole& console) {
+// The capture itself: the written path told, or ScriptFailure with its exit code.
+void Capture(ScriptCommand command, ScriptConsole& console) {
   if (command.to == Destination::File || command.to == Destination::Folder) command.path = FullPath(command.path);
   ScriptDelivery plan = ResolveDelivery(command, StoredSettings(console));
   if (command.delaySeconds > 0) Sleep(static_cast<DWORD>(command.delaySeconds) * 1000);
@@ -209,8 +212,9 @@ std::string Capture(ScriptCommand command, ScriptConsole& console) {
     throw ScriptFailure(ExitCode::CaptureFailed,
                         "the window of " + command.what + " gave no image (gone, or without area)");
   }
+  // The script may go on with the file while the notice still shows.
+  if (!written.empty()) console.Out(written);
   WaitForNotice(notice);
-  return written;
 }
 
 }  // namespace
@@ -238,8 +242,7 @@ int RunCommandLine(const std::vector<std::string>& args) {
       console.Out(usage.substr(0, usage.size() - 1));
       return static_cast<int>(ExitCode::Written);
     }
-    const std::string written = Capture(line.command, console);
-    if (!written.empty()) console.Out(written);
+    Capture(line.command, console);
     return static_cast<int>(ExitCode::Written);
   } catch (const ScriptFailure& failure) {
     console.Err("tessory: " + OneLine(failure.what()));
