@@ -206,6 +206,8 @@ void Capture(ScriptCommand command, ScriptConsole& console) {
   } catch (const ScriptFailure&) {
     throw;
   } catch (const std::exception& error) {
+    // A file saved before the clipboard failed stays, and the script learns its name.
+    if (!delivery.SavedPath().empty()) console.Out(delivery.SavedPath());
     throw ScriptFailure(delivering ? ExitCode::NotWritten : ExitCode::CaptureFailed, UserMessage(error));
   }
   if (!delivering) {

@@ -259,6 +259,10 @@ def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
         holder = hold_clipboard(8)
         outcome = expect(command("--capture", "title:Tessory Test", "--to", "clipboard"), 4, "a busy clipboard")
         "Cannot open clipboard" in outcome[2] or fail(f"stderr {outcome[2]!r}")
+        outcome = expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\kept.png", "--overwrite",
+                                 "--copy-path"), 4, "a file whose path the busy clipboard cannot take")
+        outcome[1] == "C:\\e2e-cli\\kept.png" or fail(f"the saved file went unnamed: {outcome}")
+        unix_path("C:\\e2e-cli\\kept.png").read_bytes()[:8] == PNG_SIGNATURE or fail("the saved file is gone")
         holder.wait(timeout=30)
         probe("clipboard-text")["text"] == ["survivor"] or fail("the clipboard changed")
         expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\taken.png", "--overwrite"), 0, "replace")
