@@ -1,15 +1,17 @@
 // Program start: COM and the help viewer, the application object, its
 // title and help file, the main window, then the message loop until the
 // main window closes. The help viewer closes its windows and COM ends last.
-// One copy runs per session: a later start brings it forward and ends.
+// With arguments, the program runs the command they give instead, without
+// a window, and ends with its exit code. One copy with a window runs per
+// session: a later start brings it forward and ends.
 #include <windows.h>
 
-#include <shellapi.h>
-
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/main_form_win32.h"
 #include "app/one_copy_win32.h"
+#include "app/script_capture_win32.h"
 #include "app/start_with_windows_win32.h"
 #include "framework/application_win32.h"
 #include "framework/com_win32.h"
@@ -18,29 +20,11 @@
 
 namespace {
 
-// Started at login ("--background"): the tool window waits in the tray.
-bool StartedInBackground(PCWSTR commandLine) {
-  struct LocalFreer {
-    void operator()(void* block) const { LocalFree(block); }
-  };
-  int count = 0;
-  const std::unique_ptr<LPWSTR, LocalFreer> words(CommandLineToArgvW(commandLine, &count));
-  for (int i = 1; words && i < count; ++i) {
-    if (lstrcmpiW(words.get()[i], L"--background") == 0) return true;
-  }
-  return false;
-}
+// The start at login: the tool window waits in the tray when it is on.
+constexpr char kBackground[] = "--background";
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int RunWindow(HINSTANCE instance, bool background) {
   using namespace tessory;
-  const OneCopy oneCopy;
-  if (!oneCopy.IsFirst()) {
-    oneCopy.BringRunningCopyForward();
-    return 0;
-  }
-  const ComInit com;  // the folder browser needs it on this thread
   Application& application = Application::Instance();
   const HtmlHelpSession help;
   try {
@@ -50,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32RegistryStore store(HKEY_CURRENT_USER, kSettingsKeyPath);
     TMainForm mainForm(store);
     application.SetMainForm(&mainForm);
-    const bool inTray = mainForm.Settings().ShowInTray && StartedInBackground(GetCommandLineW());
+    const bool inTray = background && mainForm.Settings().ShowInTray;
     if (!inTray) mainForm.Show();
     try {
       CorrectStartWithWindows();
@@ -65,4 +49,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     application.ShowCurrentException();
     return 1;
   }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace tessory;
+  const ComInit com;  // the folder browser needs it on this thread
+  const std::vector<std::string> args = ProgramArguments();
+  const bool background = args == std::vector<std::string>{kBackground};
+  if (!args.empty() && !background) return RunCommandLine(args);
+  const OneCopy oneCopy;
+  if (!oneCopy.IsFirst()) {
+    oneCopy.BringRunningCopyForward();
+    return 0;
+  }
+  return RunWindow(instance, background);
 }

@@ -125,6 +125,7 @@ void CaptureDelivery::WriteAndConfirm(OutputFile& file, ImageKind type) {
   WriteImage(file, type);
   capture_steps::Mark("encoded");
   file.Commit();
+  savedPath_ = file.Path();
   capture_steps::Mark("written");
   AfterSave(file.Path());
   PlayCaptureSound();
@@ -152,6 +153,27 @@ void CaptureDelivery::SaveImageFile(const std::string& path, std::optional<Image
   // An existing file at `path` is replaced only once the new one is whole.
   const std::unique_ptr<OutputFile> file = OutputFile::Replace(path, FileTextsForType(*type));
   WriteAndConfirm(*file, *type);
+}
+
+bool CaptureDelivery::SaveImageFileAs(const std::string& path, ImageKind type, bool replace) {
+  HourglassScope hourglass(c_.platform);
+  if (!FolderOf(path).empty()) EnsureFolder(FolderOf(path));
+  const std::unique_ptr<OutputFile> file =
+      replace ? OutputFile::Replace(path, FileTextsForType(type)) : OutputFile::CreateNew(path, FileTextsForType(type));
+  if (!file) return false;
+  WriteAndConfirm(*file, type);
+  return true;
+}
+
+void CaptureDelivery::DeliverToFirstAutoSaveName() {
+  HourglassScope hourglass(c_.platform);
+  const std::string folder = AutoSaveFolder();
+  c_.sequenceCounter = 0;
+  const std::optional<ImageTypeValue> type = AskImageType();
+  if (!type) return;  // the prompt was cancelled
+  const std::optional<ImageKind> kind = type->Kind();
+  if (!ExtensionForType(kind).empty()) EnsureFolder(folder);
+  SaveImageFile(NextCandidate(folder, kind, 0), kind);
 }
 
 void CaptureDelivery::DeliverToNamedFile() {

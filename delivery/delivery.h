@@ -95,6 +95,15 @@ class CaptureDelivery {
   // sound. The file appears whole or not at all; an existing file stays as
   // it was on failure.
   void SaveImageFile(const std::string& path, std::optional<ImageKind> type);
+  // Writes the capture to `path` as SaveImageFile does, making its folder
+  // where it is missing. An existing file is replaced only when `replace`
+  // is set; otherwise it stays as it is and the result is false.
+  bool SaveImageFileAs(const std::string& path, ImageKind type, bool replace);
+  // The auto-save route's first name (the pattern's, or the base with the
+  // first number), written whether or not a file of that name exists.
+  void DeliverToFirstAutoSaveName();
+  // The file the last save wrote; "" before one.
+  const std::string& SavedPath() const { return savedPath_; }
   void PlayCaptureSound();
   // The image type of this capture: ImageType as stored, or for "Prompt at
   // save" the prompt's choice; none when the prompt was cancelled.
@@ -131,6 +140,7 @@ class CaptureDelivery {
 
   DeliveryContext c_;
   CapturedWindow window_;
+  std::string savedPath_;
 };
 
 }  // namespace tessory

@@ -68,7 +68,10 @@ void SaveNotice::Show(const std::string& path) {
     SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   if (!icon_) {
-    icon_.reset(static_cast<HICON>(LoadImageW(Application::Instance().ModuleInstance(), L"MAINICON", IMAGE_ICON,
+    // A command run from a script has no application object: the icon is the executable's all the same.
+    HINSTANCE module = Application::Instance().ModuleInstance();
+    if (!module) module = GetModuleHandleW(nullptr);
+    icon_.reset(static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
   }
   path_ = path;

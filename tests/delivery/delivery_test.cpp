@@ -297,6 +297,34 @@ TEST_F(Delivery, MissingFolderIsCreatedWithItsParents) {
   EXPECT_TRUE(Written("new" + d + "shots" + d + "CAP0000.bmp"));
 }
 
+TEST_F(Delivery, FileAsNewKeepsAnExistingFileAndMakesAMissingFolder) {
+  Touch("a.bmp");
+  EXPECT_FALSE(Route().SaveImageFileAs(dir.File("a.bmp"), ImageKind::Bitmap, false));
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.bmp")), "taken");
+  EXPECT_TRUE(platform.sounds.empty());
+  const std::string d(1, kPathDelimiter);
+  CaptureDelivery route = Route();
+  EXPECT_TRUE(route.SaveImageFileAs(dir.File("new" + d + "b.bmp"), ImageKind::Bitmap, false));
+  EXPECT_TRUE(Written("new" + d + "b.bmp"));
+  EXPECT_EQ(route.SavedPath(), dir.File("new" + d + "b.bmp"));
+}
+
+TEST_F(Delivery, FileAsReplacementReplacesAnExistingFile) {
+  Touch("a.bmp");
+  EXPECT_TRUE(Route().SaveImageFileAs(dir.File("a.bmp"), ImageKind::Bitmap, true));
+  EXPECT_TRUE(Written("a.bmp"));
+}
+
+TEST_F(Delivery, FirstAutoSaveNameIsReplacedRatherThanPassedBy) {
+  settings.SequentialFileNames = true;
+  Touch("CAP0000.bmp");
+  CaptureDelivery route = Route();
+  route.DeliverToFirstAutoSaveName();
+  EXPECT_TRUE(Written("CAP0000.bmp"));
+  EXPECT_FALSE(FileExists(dir.File("CAP0001.bmp")));
+  EXPECT_EQ(route.SavedPath(), dir.File("CAP0000.bmp"));
+}
+
 TEST_F(Delivery, FolderThatCannotBeMadeIsNamedWithTheReason) {
   Touch("file");
   const std::string folder = dir.File("file") + kPathDelimiter + "shots";

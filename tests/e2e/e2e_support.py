@@ -233,6 +233,7 @@ class Target:
         lines = dict(line.split(" ", 1) for line in text.splitlines())
         self.window = [int(v) for v in lines["window"].split()]
         self.client = [int(v) for v in lines["client"].split()]
+        self.handle = lines["handle"].strip()
         time.sleep(0.5)
 
     def size(self):

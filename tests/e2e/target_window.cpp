@@ -3,7 +3,10 @@
 // can be made always-on-top or made to stop answering.
 //
 //   tessory_test_target.exe --report FILE [--x X --y Y --w W --h H]
-//                           [--title T] [--topmost] [--hang-after MS]
+//                           [--title T] [--topmost] [--hang-after MS] [--popup]
+//
+// --popup makes a window without a frame, which --w 0 --h 0 leaves
+// without area.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,6 +22,7 @@ constexpr COLORREF kQuadrants[4] = {RGB(220, 20, 20), RGB(20, 200, 40), RGB(30, 
 struct Options {
   int x = 400, y = 300, width = 320, height = 240;
   bool topmost = false;
+  bool popup = false;
   int hangAfterMs = -1;
   std::wstring title = L"Tessory Test Target";
   std::wstring report;
@@ -51,8 +55,9 @@ void Report(HWND window) {
   GetClientRect(window, &client);
   FILE* file = _wfopen(gOptions.report.c_str(), L"w");
   if (!file) return;
-  std::fprintf(file, "window %ld %ld %ld %ld\nclient %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom,
-               origin.x, origin.y, client.right, client.bottom);
+  std::fprintf(file, "window %ld %ld %ld %ld\nclient %ld %ld %ld %ld\nhandle 0x%llx\n", rect.left, rect.top, rect.right,
+               rect.bottom, origin.x, origin.y, client.right, client.bottom,
+               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
   std::fclose(file);
 }
 
@@ -87,6 +92,7 @@ void ParseArguments() {
     else if (arg == L"--h") gOptions.height = std::stoi(next());
     else if (arg == L"--title") gOptions.title = next();
     else if (arg == L"--topmost") gOptions.topmost = true;
+    else if (arg == L"--popup") gOptions.popup = true;
     else if (arg == L"--hang-after") gOptions.hangAfterMs = std::stoi(next());
   }
   LocalFree(args);
@@ -104,7 +110,8 @@ int main() {
   windowClass.lpszClassName = L"TessoryTestTarget";
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(gOptions.topmost ? WS_EX_TOPMOST : 0, windowClass.lpszClassName,
-                                gOptions.title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, gOptions.x, gOptions.y,
+                                gOptions.title.c_str(),
+                                (gOptions.popup ? WS_POPUP : WS_OVERLAPPEDWINDOW) | WS_CLIPCHILDREN, gOptions.x, gOptions.y,
                                 gOptions.width, gOptions.height, nullptr, nullptr, instance, nullptr);
   // A button in the lower right quadrant: dropping on it must grab the whole window.
   RECT client;

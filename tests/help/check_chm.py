@@ -13,7 +13,7 @@ import sys
 import tempfile
 from pathlib import Path
 
-TOPICS = ["main_window.htm", "options.htm", "more_options.htm", "file_formats.htm", "file_names.htm", "settings.htm", "licences.htm"]
+TOPICS = ["main_window.htm", "options.htm", "more_options.htm", "file_formats.htm", "file_names.htm", "command_line.htm", "settings.htm", "licences.htm"]
 CONTEXTS = {1000: "/main_window.htm", 1002: "/options.htm", 1003: "/more_options.htm"}
 
 

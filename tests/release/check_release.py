@@ -67,6 +67,7 @@ def main():
         readme = read("README.txt").decode("utf-8")
         version in readme or fail(f"README.txt does not name version {version}")
         "HKEY_CURRENT_USER\\Software\\Morrowlin, Inc.\\Tessory" in readme or fail("README.txt misses the settings key")
+        "--capture WHAT" in readme and "start \"\" /wait" in readme or fail("README.txt misses how a script waits")
         "Morrowlin, Inc." in read("LICENSE.txt").decode("utf-8") or fail("LICENSE.txt is not the project's")
         notices = read("THIRD-PARTY-NOTICES.txt").decode("utf-8")
 
