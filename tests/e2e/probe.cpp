@@ -32,6 +32,10 @@
 //   reg-dword NAME VALUE      stores a REG_DWORD under the settings key
 //   reg-sz NAME TEXT          stores a REG_SZ under the settings key
 //   reg-dump                  every value of the settings key: "value NAME TYPE DATA"
+//   tray-click left|right     a click on Tessory's notification-area icon, as the shell
+//                             reports it to the tool window
+//   run-value                 the Run value Tessory of the current user: "run TEXT" or "run none"
+//   run-set TEXT              stores that Run value
 //   watch-shown TITLE SECONDS prints "watching", then waits for the window to be
 //                             hidden and shown again: "hidden T", "shown T", T in
 //                             seconds since 1970 by the system clock (for benchmarks)
@@ -48,6 +52,10 @@
 namespace {
 
 constexpr wchar_t kKey[] = L"Software\\Morrowlin, Inc.\\Tessory";
+// Where the programs that start with Windows are named.
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The tool window's message for its icon's clicks.
+constexpr UINT kTrayCallbackMessage = WM_APP + 30;
 // Where the file dialogs keep each program's last folder.
 constexpr wchar_t kFileDialogKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32";
 
@@ -431,6 +439,36 @@ int RegDump() {
   return 0;
 }
 
+int TrayClick(const std::wstring& button) {
+  HWND window = FindWindowW(L"TessoryForm", L"Tessory");
+  if (!window) {
+    std::printf("missing\n");
+    return 1;
+  }
+  PostMessageW(window, kTrayCallbackMessage, 1, button == L"left" ? WM_LBUTTONUP : WM_RBUTTONUP);
+  return 0;
+}
+
+int RunValue() {
+  wchar_t text[1024] = L"";
+  DWORD size = sizeof text;
+  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Tessory", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+    std::printf("run none\n");
+  } else {
+    std::printf("run %s\n", Utf8(text).c_str());
+  }
+  return 0;
+}
+
+int RunSet(const std::wstring& text) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr)) return 5;
+  const LONG result = RegSetValueExW(key, L"Tessory", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? 0 : 5;
+}
+
 // The system clock in seconds since 1970, to the microsecond: the clock
 // the processes outside Wine read too.
 double UnixSeconds() {
@@ -531,6 +569,12 @@ int main() {
       status = RegSet(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     } else if (command == L"reg-dump") {
       status = RegDump();
+    } else if (command == L"tray-click") {
+      status = TrayClick(next());
+    } else if (command == L"run-value") {
+      status = RunValue();
+    } else if (command == L"run-set") {
+      status = RunSet(next());
     } else if (command == L"watch-shown") {
       const std::wstring title = next();
       status = WatchShown(title, std::stoi(next()));
