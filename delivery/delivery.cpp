@@ -165,15 +165,21 @@ bool CaptureDelivery::SaveImageFileAs(const std::string& path, ImageKind type, b
   return true;
 }
 
-void CaptureDelivery::DeliverToFirstAutoSaveName() {
-  HourglassScope hourglass(c_.platform);
-  const std::string folder = AutoSaveFolder();
+std::optional<CaptureDelivery::AutoSaveStart> CaptureDelivery::StartAutoSave() {
+  AutoSaveStart start{AutoSaveFolder(), std::nullopt};
   c_.sequenceCounter = 0;
   const std::optional<ImageTypeValue> type = AskImageType();
-  if (!type) return;  // the prompt was cancelled
-  const std::optional<ImageKind> kind = type->Kind();
-  if (!ExtensionForType(kind).empty()) EnsureFolder(folder);
-  SaveImageFile(NextCandidate(folder, kind, 0), kind);
+  if (!type) return std::nullopt;  // the prompt was cancelled
+  start.kind = type->Kind();
+  return start;
+}
+
+void CaptureDelivery::DeliverToFirstAutoSaveName() {
+  HourglassScope hourglass(c_.platform);
+  const std::optional<AutoSaveStart> start = StartAutoSave();
+  if (!start) return;
+  if (!ExtensionForType(start->kind).empty()) EnsureFolder(start->folder);
+  SaveImageFile(NextCandidate(start->folder, start->kind, 0), start->kind);
 }
 
 void CaptureDelivery::DeliverToNamedFile() {
@@ -244,11 +250,10 @@ std::string CaptureDelivery::ProposedFileName(std::optional<ImageKind> type) {
 
 void CaptureDelivery::DeliverToAutoSaveFile() {
   HourglassScope hourglass(c_.platform);
-  const std::string folder = AutoSaveFolder();
-  c_.sequenceCounter = 0;
-  const std::optional<ImageTypeValue> type = AskImageType();
-  if (!type) return;  // the prompt was cancelled
-  const std::optional<ImageKind> kind = type->Kind();
+  const std::optional<AutoSaveStart> start = StartAutoSave();
+  if (!start) return;
+  const std::string& folder = start->folder;
+  const std::optional<ImageKind> kind = start->kind;
 
   // A name is taken by creating its file exclusively, so that a file which
   // appears between the test and the write is never overwritten. A type

@@ -119,6 +119,13 @@ class CaptureDelivery {
   NameFields Fields() const;
 
  private:
+  struct AutoSaveStart {
+    std::string folder;
+    std::optional<ImageKind> kind;  // none: a type without a file format
+  };
+  // The auto-save route's folder and this capture's kind, the counter set
+  // back; none when the prompt was cancelled.
+  std::optional<AutoSaveStart> StartAutoSave();
   bool UsesPattern() const;
   // The next {number}: the counter, or a random draw.
   std::string NextNumber();

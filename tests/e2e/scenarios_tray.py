@@ -30,6 +30,14 @@ def start_again(*args):
                           stderr=subprocess.DEVNULL, timeout=60).returncode
 
 
+def check_the_one_file(folder, target):
+    """The folder's one file is the target window."""
+    (file,) = wait_for(lambda: sorted(folder.iterdir()), what="the auto-saved file")
+    time.sleep(0.5)  # written whole
+    width, height, _, pixel = read_bmp(file)
+    target.check_image(width, height, pixel)
+
+
 def exit_from_tray(app):
     """"Exit" from the icon's menu, the one way out while the icon shows."""
     try:
@@ -74,10 +82,7 @@ def tray_menu_captures_the_active_window():
         probe("tray-click", "right")
         wait_for(menu_shown, what="the tray menu")
         key("Down", "Return")  # "Capture the active window"
-        (file,) = wait_for(lambda: sorted(folder.iterdir()), what="the auto-saved file")
-        time.sleep(0.5)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
+        check_the_one_file(folder, target)
         tool_window_shown() or fail("the tool window did not come back after the capture")
     finally:
         try:
@@ -110,10 +115,7 @@ def background_start_waits_in_the_tray_and_its_icon_picks_a_window():
         probe("tray-click", "left")  # the keyboard pick, at the active window
         time.sleep(1.0)
         key("Return")
-        (file,) = wait_for(lambda: sorted(folder.iterdir()), what="the file of the keyboard pick")
-        time.sleep(0.5)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
+        check_the_one_file(folder, target)
         tool_window_shown() and fail("the capture showed the tool window hidden in the tray")
     finally:
         try:
