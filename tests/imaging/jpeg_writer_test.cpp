@@ -169,8 +169,8 @@ TEST_P(JpegReference, MatchesLibjpegOnReorderedRows) {
   jpeg.AssignBitmap(image);
   jpeg.CompressJpeg();
   const std::vector<std::uint8_t> ours(jpeg.EncodedData().begin(), jpeg.EncodedData().end());
-  EXPECT_TRUE(ours == ReferenceJpeg(PatternRgb(v.width, v.height), v.width, v.height,
-                                    {v.quality, v.grayscale, v.progressive}));
+  const JpegReferenceSettings settings{v.quality, v.grayscale, v.progressive};
+  EXPECT_TRUE(ours == ReferenceJpeg(PatternRgb(v.width, v.height), v.width, v.height, settings));
   EXPECT_EQ(jpeg.Width(), v.width);
   EXPECT_EQ(jpeg.Height(), v.height);
 }
