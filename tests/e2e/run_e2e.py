@@ -8,7 +8,8 @@ checks what a user would see: the clipboard's bitmap, the files in the
 auto-save folder, the registry after the window closes.
 
 The scenarios live in scenarios_*.py beside this file, one module per
-concern; e2e_support.py holds what they share.
+concern; e2e_support.py holds what they share, their set-up and clean-up
+with it, and e2e_desktop.py the desktop they drive.
 
     run_e2e.py BUILD_DIR [NAME...]   (the Windows build tree; needs $DISPLAY)
 

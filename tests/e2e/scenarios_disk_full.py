@@ -12,7 +12,8 @@ import time
 
 from pathlib import Path
 
-from e2e_support import (BUILD, PREFIX, Tessory, Target, desktop_report, drag, fail, key, probe, test, wait_for)
+from e2e_support import (BUILD, PREFIX, Closing, Tessory, Target, autosave_settings, click_control, desktop_report,
+                         fail, key, message_box, probe, test, wait_for, wait_foreground)
 
 TYPES = [(0, "bmp"), (1, "jpg"), (2, "gif"), (3, "png")]
 FIRST_LINE = {"png": "Error Writing PNG File!"}  # the others: the file layer's "Stream write error"
@@ -33,7 +34,7 @@ def whole(data, extension):
     return data[:4] == b"\x89PNG" and data[-12:-4] == b"\0\0\0\0IEND"
 
 
-class SmallDrive:
+class SmallDrive(Closing):
     """An 8 MB tmpfs as drive T:, nearly full until make_room()."""
 
     def __init__(self, free=4096):
@@ -70,18 +71,15 @@ class SmallDrive:
         self.unmount()
 
 
-def error_box(what):
-    found = wait_for(lambda: (f := probe("dialog", "Tessory", check=False)) and "dialog" in f and f, timeout=60,
-                     what=what)
-    wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the error box to take the keyboard")
-    return found["dialog"]
-
-
-def check_error(lines, extension, path):
-    """First line the writer's message, then the full path, then the system's reason."""
+def answer_error(extension, path, app):
+    """The error box's first line is the writer's message, then the full
+    path, then the system's reason; answered, the main window shows again."""
+    lines = message_box(f"the {extension} error box")
     first = FIRST_LINE.get(extension, "Stream write error")
     (len(lines) == 3 and lines[0] == first and lines[1] == path and lines[2].strip()) or \
         fail(f"{extension}: error box says {lines}")
+    key("Return")
+    app.wait_shown()
 
 
 def wait_written(drive, name, extension):
@@ -91,30 +89,19 @@ def wait_written(drive, name, extension):
 
 @test
 def full_drive_autosave_leaves_no_broken_file_and_says_where_and_why():
-    drive = SmallDrive()
-    target = Target(x=40, y=40, w=1100, h=900)
-    try:
+    with SmallDrive() as drive, Target(x=40, y=40, w=1100, h=900) as target:
         for type_index, extension in TYPES:
             drive.fill()
-            app = Tessory([("Save Option", "dword", 2), ("Sequential File Names", "dword", 1),
-                           ("Temp Folder", "sz", "T:\\"), ("Image Type", "dword", type_index)])
-            try:
+            with Tessory(autosave_settings("T:\\", [("Image Type", "dword", type_index)])) as app:
                 name = f"CAP0000.{extension}"
                 app.capture(target.quadrant_point(3))
-                check_error(error_box(f"the {extension} error box"), extension, "T:\\" + name)
-                key("Return")
-                app.wait_shown()
+                answer_error(extension, "T:\\" + name, app)
                 drive.files() == [] or fail(f"{extension}: left behind {drive.files()}")
                 drive.make_room()
                 app.capture(target.quadrant_point(3))
                 app.wait_shown(timeout=60)
                 wait_written(drive, name, extension)
                 (drive.folder / name).unlink()
-            finally:
-                app.close()
-    finally:
-        target.close()
-        drive.close()
 
 
 NAME_BOX = 0x47C  # the file dialog's file name box
@@ -123,12 +110,9 @@ NAME_BOX = 0x47C  # the file dialog's file name box
 def save_as(path):
     """Answers the save dialog as a user does: a click in the file name box,
     the name typed in (checked before it is sent), then yes to replacing it."""
-    wait_for(lambda: probe("foreground").get("foreground") == ["Save Window Image"], timeout=60,
-             what="the save dialog")
-    box = probe("control", "Save Window Image", str(NAME_BOX))["control"][0].split()
-    left, top, right, bottom = (int(v) for v in box)
+    wait_foreground("Save Window Image", "the save dialog")
     for attempt in (1, 2, 3):
-        drag(((left + right) // 2, (top + bottom) // 2), ((left + right) // 2, (top + bottom) // 2))
+        click_control("Save Window Image", NAME_BOX)
         key("ctrl+a")
         subprocess.run(["xdotool", "type", "--delay", "60", path], check=True)
         deadline = time.time() + 15
@@ -148,20 +132,15 @@ def save_as(path):
 
 @test
 def full_drive_named_file_keeps_the_old_file_and_says_where_and_why():
-    drive = SmallDrive()
-    target = Target(x=40, y=40, w=1100, h=900)
-    try:
+    with SmallDrive() as drive, Target(x=40, y=40, w=1100, h=900) as target:
         for type_index, extension in TYPES:
             name = f"shot.{extension}"
             (drive.folder / name).write_bytes(b"the old picture")
             drive.fill()
-            app = Tessory([("Save Option", "dword", 1), ("Image Type", "dword", type_index)])
-            try:
+            with Tessory([("Save Option", "dword", 1), ("Image Type", "dword", type_index)]) as app:
                 app.capture(target.quadrant_point(3))
                 save_as("T:\\" + name)
-                check_error(error_box(f"the {extension} error box"), extension, "T:\\" + name)
-                key("Return")
-                app.wait_shown()
+                answer_error(extension, "T:\\" + name, app)
                 drive.files() == [name] or fail(f"{extension}: left behind {drive.files()}")
                 (drive.folder / name).read_bytes() == b"the old picture" or fail(f"{extension}: old file lost")
                 drive.make_room()
@@ -171,8 +150,3 @@ def full_drive_named_file_keeps_the_old_file_and_says_where_and_why():
                 wait_written(drive, name, extension)
                 drive.files() == [name] or fail(f"{extension}: left behind {drive.files()}")
                 (drive.folder / name).unlink()
-            finally:
-                app.close()
-    finally:
-        target.close()
-        drive.close()

@@ -7,7 +7,7 @@ import time
 
 from e2e_support import *  # noqa: F401,F403  (the scenarios' shared vocabulary)
 
-NOTEPAD = "Untitled - Notepad"
+NOTEPAD = Notepad.TITLE
 FOLDER = "C:\\e2e-hotkey\\"
 MOD_ALT = 0x1
 MOD_CONTROL = 0x2
@@ -19,28 +19,19 @@ def saved_files(folder, count=1):
     return wait_for(lambda: len(files := sorted(folder.iterdir())) >= count and files, what="the auto-saved file")
 
 
-class Notepad:
-    """Wine's own Notepad, shown."""
-
-    def __init__(self):
-        self.process = subprocess.Popen([WINE, "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.info = wait_for(lambda: (w := window_info(NOTEPAD)) and w["visible"] and w, what="Notepad")
-
-    def close(self):
-        probe("close", NOTEPAD, check=False)
-        self.process.wait(timeout=20)
+def pointer_hotkey_saves_the_helper(folder, target, quadrant):
+    """Ctrl+Alt+PrtScn over a quadrant of the helper window saves the helper's picture."""
+    move_to(target.quadrant_point(quadrant))
+    key("ctrl+alt+Print")
+    (file,) = saved_files(folder)
+    target.check_bmp(file)
 
 
 @contextlib.contextmanager
 def autosaving_over_the_helper(extra=()):
     """Tessory auto-saving into an empty FOLDER with the `extra` settings, and the helper window."""
-    folder = fresh_folder(FOLDER)
-    app, target = Tessory(autosave_settings(FOLDER, extra)), Target()
-    try:
+    with autosaving(FOLDER, extra) as (folder, _), Target() as target:
         yield folder, target
-    finally:
-        target.close()
-        app.close()
 
 
 def click(point):
@@ -48,16 +39,25 @@ def click(point):
     time.sleep(0.5)
 
 
+def shown_menu():
+    """The open menu as the probe finds it while one shows, else None."""
+    found = probe("class", "#32768", check=False)
+    return found if found.get("visible") == ["1"] else None
+
+
+def open_window_menu(client):
+    """Opens Tessory's window menu with a right click on the window, whose client area is `client`."""
+    x, y, w, h = client
+    subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
+    wait_for(shown_menu, what="the window's menu")
+
+
 @test
 def alt_printscreen_autosaves_the_active_notepad():
-    folder = fresh_folder(FOLDER)
-    app = Tessory(autosave_settings(FOLDER))
-    notepad = Notepad()
-    try:
-        info = notepad.info
-        x, y, w, h = info["client"]
-        click((x + w // 2, y + h // 2))  # Notepad becomes the active window
-        wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
+    with autosaving(FOLDER) as (folder, app), Notepad() as notepad:
+        x, y = notepad.point()
+        click((x, y))  # Notepad becomes the active window
+        wait_foreground(NOTEPAD, "Notepad to be active")
         key("alt+Print")
         (file,) = saved_files(folder)
         app.wait_shown()
@@ -67,48 +67,21 @@ def alt_printscreen_autosaves_the_active_notepad():
         left, top, right, bottom = info["window"]
         (width, height) == (right - left, bottom - top) or fail(f"image {width}x{height}, Notepad {info['window']}")
         # The middle of Notepad's edit area is white.
-        pixel(x + w // 2 - left + 20, y + h // 2 - top + 20) == (255, 255, 255) or fail("no edit area in the image")
-    finally:
-        notepad.close()
-        app.close()
+        pixel(x - left + 20, y - top + 20) == (255, 255, 255) or fail("no edit area in the image")
 
 
 @test
 def pointer_hotkey_takes_the_window_under_the_pointer():
     with autosaving_over_the_helper() as (folder, target):
-        move_to(target.quadrant_point(2))
-        key("ctrl+alt+Print")
-        (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
-
-
-def pointer_hotkey_saves_the_helper(folder, target, quadrant):
-    """Ctrl+Alt+PrtScn over a quadrant of the helper window saves the helper's picture."""
-    move_to(target.quadrant_point(quadrant))
-    key("ctrl+alt+Print")
-    (file,) = saved_files(folder)
-    width, height, _, pixel = read_bmp(file)
-    target.check_image(width, height, pixel)
-
-
-def end_all(holder, target, app):
-    """Ends the key's holder, the helper window and Tessory, whichever were started."""
-    holder.kill()
-    holder.wait(timeout=10)
-    if target:
-        target.close()
-    if app:
-        app.close()
+        pointer_hotkey_saves_the_helper(folder, target, 2)
 
 
 def answer_startup_message(app, named):
     """Waits for the start-up message, checks that it names the key and action
     `named`, answers it from the keyboard and waits for the main window: the
     message's lines."""
-    lines = wait_for(lambda: probe("dialog", "Tessory", check=False).get("dialog"), what="the start-up message")
+    lines = message_box("the start-up message")
     named in lines or fail(f"the message says {lines}")
-    wait_for(lambda: probe("foreground").get("foreground") == ["Tessory"], what="the message to take the keyboard")
     key("Return")
     app.wait_started()
     return lines
@@ -116,37 +89,26 @@ def answer_startup_message(app, named):
 
 @test
 def hotkey_held_by_another_program_is_named_at_start_and_the_others_work():
-    folder = fresh_folder(FOLDER)
-    holder = subprocess.Popen([WINE, str(PROBE), "hold-hotkey", str(MOD_ALT), str(VK_SNAPSHOT), "60"],
-                              stdout=subprocess.PIPE, text=True)
-    app = target = None
-    try:
-        holder.stdout.readline() == "holding\n" or fail("the helper could not take Alt+PrtScn")
-        app = Tessory(autosave_settings(FOLDER), shown=False)
+    with holding("hold-hotkey", str(MOD_ALT), str(VK_SNAPSHOT), "60", what="Alt+PrtScn"), \
+            autosaving(FOLDER, shown=False) as (folder, app):
         lines = answer_startup_message(app, "Alt+PrtScn (Capture active window)")
         any("Ctrl+Alt+PrtScn" in line for line in lines) and fail(f"a key that was taken is named: {lines}")
-        target = Target()
-        pointer_hotkey_saves_the_helper(folder, target, 1)
-    finally:
-        end_all(holder, target, app)
+        with Target() as target:
+            pointer_hotkey_saves_the_helper(folder, target, 1)
 
 
 @test
 def hotkeys_stored_by_hand_are_the_ones_taken_and_stored_again():
-    ctrl_shift_f9 = (2 | 1) << 8 | 0x78  # HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F9
-    with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", ctrl_shift_f9)]) as (folder, target):
+    with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", CTRL_SHIFT_F9)]) as (folder, target):
         move_to(target.quadrant_point(3))
         key("ctrl+alt+Print")  # no longer the pointer hotkey
         time.sleep(1.5)
         list(folder.iterdir()) and fail("the default key captured")
         key("ctrl+shift+F9")
         (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
-    dump = probe("reg-dump").get("value", [])
-    for value in [f"Hotkey Pointer Window dword {ctrl_shift_f9}", "Hotkey Active Window dword 1068",
-                  "Hotkey Keyboard Pick dword 0", "Capture Delay dword 0", "Capture Pointer dword 0"]:
-        value in dump or fail(f"'{value}' not stored: {dump}")
+        target.check_bmp(file)
+    check_stored([f"Hotkey Pointer Window dword {CTRL_SHIFT_F9}", "Hotkey Active Window dword 1068",
+                  "Hotkey Keyboard Pick dword 0", "Capture Delay dword 0", "Capture Pointer dword 0"])
 
 
 def countdown_shown():
@@ -156,10 +118,7 @@ def countdown_shown():
 
 @test
 def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
-    folder = fresh_folder(FOLDER)
-    app = Tessory(autosave_settings(FOLDER, [("Capture Delay", "dword", 3)]))
-    notepad = Notepad()
-    try:
+    with autosaving(FOLDER, [("Capture Delay", "dword", 3)]) as (folder, app), Notepad() as notepad:
         info = notepad.info
         left, top, right, bottom = info["window"]
         x, y, w, h = info["client"]
@@ -167,12 +126,11 @@ def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
         key("ctrl+alt+Print")
         wait_for(countdown_shown, what="the countdown")
         click((left + 20, y - 9))  # "File" on Notepad's menu bar, just above the client area
-        menu = wait_for(lambda: (f := probe("class", "#32768", check=False)).get("visible") == ["1"] and f,
-                        what="the File menu")
+        menu = wait_for(shown_menu, what="the File menu")
         (file,) = saved_files(folder)
         app.wait_shown()
         time.sleep(0.5)
-        probe("class", "#32768", check=False).get("visible") == ["1"] or fail("the capture closed the menu")
+        shown_menu() or fail("the capture closed the menu")
         m_left, m_top, m_right, m_bottom = (int(v) for v in menu["window"][0].split())
         probe("screen-bmp", "C:\\e2e-screen.bmp", *(str(v) for v in (m_left, m_top, m_right, m_bottom)))
         _, _, _, screen = read_bmp(unix_path("C:\\e2e-screen.bmp"))
@@ -192,9 +150,6 @@ def countdown_keeps_a_menu_opened_meanwhile_and_takes_it_into_the_image():
         dark > 100 or fail(f"no menu items in the image ({dark} dark pixels)")
         pixel(m_right + 40 - b_left, m_top + 40 - b_top) == (255, 255, 255) or fail("no edit area beside the menu")
         key("Escape")
-    finally:
-        notepad.close()
-        app.close()
 
 
 @test
@@ -226,13 +181,10 @@ def pointer_is_drawn_into_a_hotkey_capture_when_asked():
 
 @test
 def keyboard_pick_moves_with_tab_and_captures_with_enter():
-    folder = fresh_folder(FOLDER)
     ctrl_alt_k = (2 | 4) << 8 | 0x4B
-    app = Tessory(autosave_settings(FOLDER, [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]))
-    target = Target()
-    notepad = Notepad()
-    try:
-        wait_for(lambda: probe("foreground").get("foreground") == [NOTEPAD], what="Notepad to be active")
+    with autosaving(FOLDER, [("Hotkey Keyboard Pick", "dword", ctrl_alt_k)]) as (folder, app), Target() as target, \
+            Notepad():
+        wait_foreground(NOTEPAD, "Notepad to be active")
         key("ctrl+alt+k")  # the pick starts at Notepad, the active window
         wait_for(lambda: (f := probe("class", "TessoryPickLabel", check=False)).get("visible") == ["1"] and
                  f["text"][0].startswith(NOTEPAD), what="the label on Notepad")
@@ -241,53 +193,34 @@ def keyboard_pick_moves_with_tab_and_captures_with_enter():
                  what="the label on the helper")
         key("Return")
         (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
-    finally:
-        notepad.close()
-        target.close()
-        app.close()
+        target.check_bmp(file)
 
 
 @test
 def more_options_from_the_window_menu_are_stored_at_close():
-    app = Tessory()
-    try:
-        x, y, w, h = app.client
-        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
-        wait_for(lambda: probe("class", "#32768", check=False).get("visible") == ["1"], what="the window's menu")
+    with Tessory() as app:
+        open_window_menu(app.client)
         key("Down", "Return")  # "More options..."
-        wait_for(lambda: probe("foreground").get("foreground") == ["More Options"], what="More Options")
+        wait_foreground("More Options", "More Options")
         key("Tab", "Tab", "Tab", "3", "Tab", "space", "Return")  # past the hotkeys: the countdown, the pointer, OK
-        wait_for(lambda: not ((w := window_info("form:More Options")) and w["visible"]), what="More Options to close")
-    finally:
-        app.close()
-    dump = probe("reg-dump").get("value", [])
-    for value in ["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"]:
-        value in dump or fail(f"'{value}' not stored: {dump}")
-
-
-def menu_shown():
-    return probe("class", "#32768", check=False).get("visible") == ["1"]
+        wait_for(lambda: not visible_window("form:More Options"), what="More Options to close")
+    check_stored(["Capture Delay dword 3", "Capture Pointer dword 1", "Hotkey Active Window dword 1068"])
 
 
 @test
 def hotkey_pressed_while_the_window_menu_is_open_does_nothing():
     with autosaving_over_the_helper([("Hotkey Pointer Window", "dword", CTRL_SHIFT_F9)]) as (folder, target):
-        x, y, w, h = window_info("form:Tessory")["client"]
-        subprocess.run(["xdotool", "mousemove", str(x + 20), str(y + h // 2), "click", "3"], check=True)
-        wait_for(menu_shown, what="the window's menu")
+        open_window_menu(window_info("form:Tessory")["client"])
         move_to(target.quadrant_point(1))
         key("ctrl+shift+F9")
         key("Escape")
         # The menu handles the press before the Escape that closes it.
-        wait_for(lambda: not menu_shown(), what="the menu to close")
+        wait_for(lambda: not shown_menu(), what="the menu to close")
         list(folder.iterdir()) and fail("the hotkey captured while the menu was open")
         window_info("form:Tessory")["visible"] or fail("the menu's owner is hidden")
         key("ctrl+shift+F9")
         (file,) = saved_files(folder)
-        width, height, _, pixel = read_bmp(file)
-        target.check_image(width, height, pixel)
+        target.check_bmp(file)
 
 
 def shown_hint(client):
@@ -302,13 +235,8 @@ def shown_hint(client):
 
 @test
 def key_held_at_start_is_taken_once_free_and_leaves_the_hint():
-    folder = fresh_folder(FOLDER)
-    holder = subprocess.Popen([WINE, str(PROBE), "hold-hotkey-until-told", str(MOD_CONTROL | MOD_ALT), str(VK_SNAPSHOT)],
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    app = target = None
-    try:
-        holder.stdout.readline() == "holding\n" or fail("the helper could not take Ctrl+Alt+PrtScn")
-        app = Tessory(autosave_settings(FOLDER), shown=False)
+    with holding("hold-hotkey-until-told", str(MOD_CONTROL | MOD_ALT), str(VK_SNAPSHOT), what="Ctrl+Alt+PrtScn",
+                 stdin=subprocess.PIPE) as holder, autosaving(FOLDER, shown=False) as (folder, app):
         lines = answer_startup_message(app, "Ctrl+Alt+PrtScn (Capture window under pointer)")
         any("try it again" in line for line in lines) or fail(f"no word of trying again: {lines}")
         hint = shown_hint(app.client)
@@ -317,7 +245,5 @@ def key_held_at_start_is_taken_once_free_and_leaves_the_hint():
         holder.stdin.flush()
         holder.stdout.readline() == "released\n" or fail("the helper did not release the key")
         wait_for(lambda: "Ctrl+Alt+PrtScn" not in shown_hint(app.client), timeout=60, what="the hint to drop the key")
-        target = Target()
-        pointer_hotkey_saves_the_helper(folder, target, 2)
-    finally:
-        end_all(holder, target, app)
+        with Target() as target:
+            pointer_hotkey_saves_the_helper(folder, target, 2)

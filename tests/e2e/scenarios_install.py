@@ -105,7 +105,7 @@ def remove_leftovers(*packages):
 
 
 def settings():
-    return sorted(probe("reg-dump").get("value", []))
+    return sorted(stored_values())
 
 
 @test
@@ -115,7 +115,6 @@ def msi_installs_per_user_starts_from_its_shortcut_and_uninstalls_clean():
     remove_leftovers(msi)
     folder = shell_folder("LOCALAPPDATA") / "Programs" / "Tessory"
     link = shell_folder("APPDATA") / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Tessory.lnk"
-    app = target = None
     try:
         (rc := msiexec("/i", str(msi), log="install")) == 0 or fail(f"install exited {rc}, see {WORK}")
         check_installed(folder)
@@ -124,18 +123,11 @@ def msi_installs_per_user_starts_from_its_shortcut_and_uninstalls_clean():
         unix_path(exe) == folder / "tessory.exe" or fail(f"the shortcut starts {exe}")
         (entry := installed_entry(code)) and entry.get("DisplayName") == "Tessory" or fail(f"installed as {entry}")
 
-        saved = fresh_folder(SAVED)
-        app = Tessory(autosave_settings(SAVED), exe=exe)
-        target = Target()
-        app.capture(target.quadrant_point(0))
-        app.wait_shown(timeout=30)
-        image = wait_for(lambda: next(iter(saved.glob("*.bmp")), None), 30, "the installed program's capture")
-        width, height, _, pixel = read_bmp(image)
-        target.check_image(width, height, pixel)
-        target.close()
-        target = None
-        app.close()
-        app = None
+        with autosaving(SAVED, exe=exe) as (saved, app), Target() as target:
+            app.capture(target.quadrant_point(0))
+            app.wait_shown(timeout=30)
+            image = wait_for(lambda: next(iter(saved.glob("*.bmp")), None), 30, "the installed program's capture")
+            target.check_bmp(image)
         kept = settings()
 
         (rc := msiexec("/x", code, log="uninstall")) == 0 or fail(f"uninstall exited {rc}, see {WORK}")
@@ -144,8 +136,6 @@ def msi_installs_per_user_starts_from_its_shortcut_and_uninstalls_clean():
         installed_entry(code) is None or fail("the uninstall left the installed programs entry")
         kept and settings() == kept or fail(f"the uninstall changed the settings: {kept} -> {settings()}")
     finally:
-        target and target.close()
-        app and app.close()
         shutil.rmtree(unix_path(SAVED), ignore_errors=True)
 
 
@@ -156,22 +146,18 @@ def newer_msi_replaces_the_running_program_and_keeps_settings_older_is_refused()
     (old_code, _), (new_code, new_version) = product(older), product(newer)
     remove_leftovers(older, newer)
     folder = shell_folder("LOCALAPPDATA") / "Programs" / "Tessory"
-    app = None
     try:
         (rc := msiexec("/i", str(older), log="install-older")) == 0 or fail(f"install exited {rc}, see {WORK}")
-        app = Tessory(autosave_settings(SAVED, [("Image Quality", "dword", 3)]), exe=str(folder / "tessory.exe"))
-        kept = settings()
-
-        # Over the running program: files in use are Windows Installer's
-        # to handle (replaced now, or at the next restart: exit code 3010).
-        rc = msiexec("/i", str(newer), log="upgrade")
-        rc in (0, 3010) or fail(f"the upgrade over the running program exited {rc}, see {WORK}")
-        installed_entry(old_code) is None or fail("the older version is still installed beside the newer")
-        (entry := installed_entry(new_code)) and entry.get("DisplayVersion") == new_version or fail(
-            f"after the upgrade the entry is {entry}")
-        settings() == kept or fail(f"the upgrade changed the settings: {kept} -> {settings()}")
-        app.close()
-        app = None
+        with Tessory(autosave_settings(SAVED, [("Image Quality", "dword", 3)]), exe=str(folder / "tessory.exe")):
+            kept = settings()
+            # Over the running program: files in use are Windows Installer's
+            # to handle (replaced now, or at the next restart: exit code 3010).
+            rc = msiexec("/i", str(newer), log="upgrade")
+            rc in (0, 3010) or fail(f"the upgrade over the running program exited {rc}, see {WORK}")
+            installed_entry(old_code) is None or fail("the older version is still installed beside the newer")
+            (entry := installed_entry(new_code)) and entry.get("DisplayVersion") == new_version or fail(
+                f"after the upgrade the entry is {entry}")
+            settings() == kept or fail(f"the upgrade changed the settings: {kept} -> {settings()}")
         check_installed(folder)
 
         rc = msiexec("/i", str(older), log="downgrade")
@@ -182,5 +168,4 @@ def newer_msi_replaces_the_running_program_and_keeps_settings_older_is_refused()
         (rc := msiexec("/x", new_code, log="uninstall-newer")) == 0 or fail(f"uninstall exited {rc}, see {WORK}")
         not folder.exists() or fail("the uninstall left the install folder")
     finally:
-        app and app.close()
         remove_leftovers(older, newer)

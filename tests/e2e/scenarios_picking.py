@@ -37,9 +37,7 @@ def shown_label(target):
 
 @test
 def left_drag_outlines_the_top_level_window_and_the_capture_stays_clean():
-    folder = fresh_folder("C:\\e2e-outline\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-outline\\")), Target()
-    try:
+    with autosaving("C:\\e2e-outline\\") as (folder, app), Target() as target:
         press_at(app.icon)
         move_to(target.quadrant_point(0))
         outline_shown(target.window)
@@ -55,7 +53,7 @@ def left_drag_outlines_the_top_level_window_and_the_capture_stays_clean():
         move_to(target.quadrant_point(3))
         release()
         app.wait_shown()
-        file = wait_for(lambda: (folder / "CAP0000.bmp").exists() and folder / "CAP0000.bmp", what="the capture")
+        file = wait_for_file(folder / "CAP0000.bmp", "the capture")
         time.sleep(0.5)
         outline_around(screenshot(), target.window) and fail("the outline outlived the drag")
         shown_label(target) and fail("the label outlived the drag")
@@ -70,38 +68,27 @@ def left_drag_outlines_the_top_level_window_and_the_capture_stays_clean():
             for x in range(0, width, 3):
                 pixel(x, y) == screen(left + x, top + y) or fail(f"captured ({x},{y}) {pixel(x, y)} is not the "
                                                                  f"window's {screen(left + x, top + y)}")
-    finally:
-        target.close()
-        if app.process.poll() is None:
-            app.close()
 
 
 @test
 def right_drag_outlines_the_window_its_release_captures():
-    folder = fresh_folder("C:\\e2e-right\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-right\\")), Target()
-    try:
+    with autosaving("C:\\e2e-right\\") as (folder, app), Target() as target:
         app.capture(target.quadrant_point(1))  # the left drag that picks the window
         app.wait_shown()
-        wait_for(lambda: (folder / "CAP0000.bmp").exists(), what="the first capture")
+        wait_for_file(folder / "CAP0000.bmp", "the first capture")
         press_at(app.icon, button=3)
         outline_around(screenshot(), target.window) and fail("an outline while over Tessory")
         move_to((target.window[0] - 80, target.window[3] + 40))  # over the desktop, yet the pick stays
         outline_shown(target.window)
         release(button=3)
         app.wait_shown()
-        wait_for(lambda: (folder / "CAP0001.bmp").exists(), what="the right-button capture")
+        wait_for_file(folder / "CAP0001.bmp", "the right-button capture")
         outline_around(screenshot(), target.window) and fail("the outline outlived the drag")
-    finally:
-        target.close()
-        app.close()
 
 
 @test
 def escape_from_the_keyboard_cancels_the_drag():
-    folder = fresh_folder("C:\\e2e-escape\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-escape\\")), Target()
-    try:
+    with autosaving("C:\\e2e-escape\\") as (folder, app), Target() as target:
         press_at(app.icon)
         move_to(target.quadrant_point(0))
         outline_shown(target.window)
@@ -115,46 +102,32 @@ def escape_from_the_keyboard_cancels_the_drag():
         # The next drag works as ever.
         app.capture(target.quadrant_point(0))
         app.wait_shown()
-        wait_for(lambda: (folder / "CAP0000.bmp").exists(), what="the capture after the cancelled drag")
-    finally:
-        target.close()
-        app.close()
+        wait_for_file(folder / "CAP0000.bmp", "the capture after the cancelled drag")
 
 
 @test
 def quick_second_press_on_the_icon_captures():
-    folder = fresh_folder("C:\\e2e-double\\")
-    app, target = Tessory(autosave_settings("C:\\e2e-double\\")), Target()
-    try:
+    with autosaving("C:\\e2e-double\\") as (folder, app), Target() as target:
         subprocess.run(["xdotool", "mousemove", str(app.icon[0]), str(app.icon[1])], check=True)
         time.sleep(0.3)
         subprocess.run(["xdotool", "click", "1", "sleep", "0.12", "mousedown", "1"], check=True)
         move_to(target.quadrant_point(1))
         release()
         app.wait_shown()
-        file = wait_for(lambda: (folder / "CAP0000.bmp").exists() and folder / "CAP0000.bmp",
-                        what="the capture after a double click")
+        file = wait_for_file(folder / "CAP0000.bmp", "the capture after a double click")
         time.sleep(0.5)
-        target.check_image(*read_bmp(file)[:2], read_bmp(file)[3])
-    finally:
-        target.close()
-        app.close()
+        target.check_bmp(file)
 
 
 @test
 def first_start_places_the_window_inside_the_work_area_off_its_corner():
     subprocess.run(["xdotool", "mousemove", "700", "500"], check=True)
-    app = Tessory(position=None)
-    try:
+    with Tessory(position=None):
         left, top, right, bottom = window_info("form:Tessory")["window"]
         (left, top) != (0, 0) or fail("the window opened in the screen's corner")
         0 < left and 0 < top and right <= SCREEN[0] and bottom <= SCREEN[1] or fail(
             f"not wholly on the screen: {left},{top},{right},{bottom}")
-    finally:
-        app.close()
-    # The place it opened at is the one stored.
-    dump = probe("reg-dump").get("value", [])
-    f"Last X-Pos dword {left}" in dump or fail(f"position not stored: {dump}")
+    check_stored([f"Last X-Pos dword {left}"])  # the place it opened at
 
 
 def check_edge_capture(target, width, height, pixel):
@@ -182,22 +155,14 @@ def check_edge_capture(target, width, height, pixel):
 
 @test
 def windows_past_the_screen_edges_keep_their_pixels_in_place():
-    folder = fresh_folder("C:\\e2e-edges\\")
-    app = Tessory(autosave_settings("C:\\e2e-edges\\"))
-    try:
+    with autosaving("C:\\e2e-edges\\") as (folder, app):
         # Past the left and bottom edges, past the right edge, past the bottom edge.
         for index, (x, y, w, h) in enumerate([(-200, 500, 640, 600), (1000, 200, 480, 360), (300, 850, 480, 360)]):
-            target = Target(x=x, y=y, w=w, h=h)
-            try:
+            with Target(x=x, y=y, w=w, h=h) as target:
                 cx, cy, cw, ch = target.client
                 app.capture((max(cx, 0) + 30, max(cy, 0) + 30))
                 app.wait_shown()
-                name = f"CAP{index:04d}.bmp"
-                file = wait_for(lambda: (folder / name).exists() and folder / name, what=name)
+                file = wait_for_file(folder / f"CAP{index:04d}.bmp")
                 time.sleep(0.5)
                 width, height, _, pixel = read_bmp(file)
                 check_edge_capture(target, width, height, pixel)
-            finally:
-                target.close()
-    finally:
-        app.close()

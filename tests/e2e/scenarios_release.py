@@ -36,19 +36,12 @@ def unpacked_release_starts_opens_its_help_and_captures():
         app = Tessory(autosave_settings(SAVED, [("Image Quality", "dword", 3)]), exe=exe)
     finally:
         os.environ.pop("LC_ALL") if locale is None else os.environ.update(LC_ALL=locale)
-    target = Target()
     try:
-        x, y, w, h = app.client
-        drag((x + w - 2, y + h - 2), (x + w - 2, y + h - 2))  # a click on the bare window makes it active
-        key("F1")
-        wait_for(lambda: window_info("Tessory Help"), 30, "the help window (the help file beside the program)")
-        probe("close", "Tessory Help")
-        app.capture(target.quadrant_point(0))
-        app.wait_shown(timeout=60)
-        image = wait_for(lambda: next(iter(saved.glob("*.bmp")), None), 30, "the captured bitmap")
-        width, height, _, pixel = read_bmp(image)
-        target.check_image(width, height, pixel)
+        with app, Target() as target:
+            app.open_help()
+            app.capture(target.quadrant_point(0))
+            app.wait_shown(timeout=60)
+            image = wait_for(lambda: next(iter(saved.glob("*.bmp")), None), 30, "the captured bitmap")
+            target.check_bmp(image)
     finally:
-        target.close()
-        app.close()
         shutil.rmtree(home, ignore_errors=True)

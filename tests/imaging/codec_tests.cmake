@@ -7,4 +7,4 @@ tessory_add_core_test(tessory_codec_tests
   imaging/codec_delivery_test.cpp
   imaging/kept_memory_test.cpp
   imaging/kept_threads_test.cpp)
-target_link_libraries(tessory_codec_tests PRIVATE PNG::PNG JPEG::JPEG ZLIB::ZLIB)
+target_link_libraries(tessory_codec_tests PRIVATE tessory_jpeg_reference PNG::PNG JPEG::JPEG ZLIB::ZLIB)

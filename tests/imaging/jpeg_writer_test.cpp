@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "tools/file_io.h"
+#include "tools/jpeg_reference.h"
 
 namespace tessory {
 namespace {
@@ -142,41 +143,18 @@ struct Variant {
   }
 };
 
-// libjpeg run directly on the same pixels reordered to red-first rows, top
-// row first, with the writer's settings: the reference the writer's
-// blue-green-red input must match byte for byte.
-std::vector<std::uint8_t> ReferenceEncode(const Variant& v) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(v.width);
-  cinfo.image_height = static_cast<JDIMENSION>(v.height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  cinfo.dct_method = JDCT_FLOAT;
-  jpeg_set_quality(&cinfo, v.quality, TRUE);
-  if (v.grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
-  if (v.progressive) jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(v.width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < v.width; ++x) {
-      const Rgb c = test::Pattern(x, static_cast<int>(cinfo.next_scanline));
-      row[3 * x] = c.r, row[3 * x + 1] = c.g, row[3 * x + 2] = c.b;
+// The test pattern as red-first rows, top row first: the same pixels the
+// writer reads as blue-green-red rows, bottom row first.
+std::vector<std::uint8_t> PatternRgb(int width, int height) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = test::Pattern(x, y);
+      rgb.insert(rgb.end(), {c.r, c.g, c.b});
     }
-    JSAMPROW rows = row.data();
-    jpeg_write_scanlines(&cinfo, &rows, 1);
   }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<std::uint8_t> bytes(out, out + size);
-  std::free(out);
-  return bytes;
+  return rgb;
 }
 
 class JpegReference : public ::testing::TestWithParam<Variant> {};
@@ -191,7 +169,8 @@ TEST_P(JpegReference, MatchesLibjpegOnReorderedRows) {
   jpeg.AssignBitmap(image);
   jpeg.CompressJpeg();
   const std::vector<std::uint8_t> ours(jpeg.EncodedData().begin(), jpeg.EncodedData().end());
-  EXPECT_TRUE(ours == ReferenceEncode(v));
+  const JpegReferenceSettings settings{v.quality, v.grayscale, v.progressive};
+  EXPECT_TRUE(ours == ReferenceJpeg(PatternRgb(v.width, v.height), v.width, v.height, settings));
   EXPECT_EQ(jpeg.Width(), v.width);
   EXPECT_EQ(jpeg.Height(), v.height);
 }

@@ -15,12 +15,7 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-
-// clang-format off: jpeglib.h expects FILE and size_t declared before it.
-#include <jpeglib.h>
-// clang-format on
 
 #include "corpus.h"
 #include "imaging/deflate_blocks.h"
@@ -30,6 +25,7 @@
 #include "imaging/png_writer.h"
 #include "tools/file_io.h"
 #include "tools/image_input.h"
+#include "tools/jpeg_reference.h"
 #include "tools/png_file.h"
 
 namespace tessory::bench {
@@ -115,37 +111,11 @@ void BM_WriteJpegFile(benchmark::State& state, const std::string& name) {
   RemoveFile(path);
 }
 
-// libjpeg with the writer's settings on ready red-first rows, to memory.
-void LibjpegCompress(const std::vector<std::uint8_t>& rgb, int width, int height) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  cinfo.dct_method = JDCT_FLOAT;
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb.data() + static_cast<std::size_t>(cinfo.next_scanline) * width * 3);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  benchmark::DoNotOptimize(out);
-  std::free(out);
-}
-
 void BM_LibjpegAlone(benchmark::State& state, const std::string& name) {
   const CaptureImage& image = CorpusImage(name);
   const std::vector<std::uint8_t> rgb = RgbTopDown(image);
-  for (auto _ : state) LibjpegCompress(rgb, image.Width(), image.Height());
+  const JpegReferenceSettings settings{TJPEGImage::kDefaultQuality};
+  for (auto _ : state) benchmark::DoNotOptimize(ReferenceJpeg(rgb, image.Width(), image.Height(), settings).data());
   state.SetItemsProcessed(state.iterations() * image.Width() * image.Height());
 }
 
