@@ -246,7 +246,6 @@ def a_window_without_area_gives_exit_code_3():
 def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
     settings()
     target = Target()
-    holder = None
     try:
         taken = unix_path("C:\\e2e-cli\\taken.png")
         taken.parent.mkdir(parents=True, exist_ok=True)
@@ -256,20 +255,18 @@ def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
         taken.read_bytes() == b"mine" or fail("the file was replaced")
         expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\taken.png\\x.png"), 4, "a file as folder")
         probe("set-clipboard-text", "survivor")
-        holder = hold_clipboard(8)
-        outcome = expect(command("--capture", "title:Tessory Test", "--to", "clipboard"), 4, "a busy clipboard")
-        "Cannot open clipboard" in outcome[2] or fail(f"stderr {outcome[2]!r}")
-        outcome = expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\kept.png", "--overwrite",
-                                 "--copy-path"), 4, "a file whose path the busy clipboard cannot take")
-        outcome[1] == "C:\\e2e-cli\\kept.png" or fail(f"the saved file went unnamed: {outcome}")
-        unix_path("C:\\e2e-cli\\kept.png").read_bytes()[:8] == PNG_SIGNATURE or fail("the saved file is gone")
-        holder.wait(timeout=30)
+        with hold_clipboard(8) as holder:
+            outcome = expect(command("--capture", "title:Tessory Test", "--to", "clipboard"), 4, "a busy clipboard")
+            "Cannot open clipboard" in outcome[2] or fail(f"stderr {outcome[2]!r}")
+            outcome = expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\kept.png",
+                                     "--overwrite", "--copy-path"), 4, "a file whose path the busy clipboard cannot take")
+            outcome[1] == "C:\\e2e-cli\\kept.png" or fail(f"the saved file went unnamed: {outcome}")
+            unix_path("C:\\e2e-cli\\kept.png").read_bytes()[:8] == PNG_SIGNATURE or fail("the saved file is gone")
+            holder.wait(timeout=30)
         probe("clipboard-text")["text"] == ["survivor"] or fail("the clipboard changed")
         expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\taken.png", "--overwrite"), 0, "replace")
         taken.read_bytes()[:8] == PNG_SIGNATURE or fail("--overwrite did not replace the file")
     finally:
-        if holder and holder.poll() is None:
-            holder.kill()
         target.close()
 
 
