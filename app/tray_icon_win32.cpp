@@ -95,6 +95,9 @@ TrayPresence::Outcome TrayPresence::Handle(UINT message, WPARAM, LPARAM lParam) 
     return {true};
   }
   if (message != TrayIcon::kCallbackMessage) return {};
+  // While a dialog of the program is open the window is disabled: the icon
+  // starts nothing, as the window's own menu does not.
+  if (!IsWindowEnabled(window_)) return {true};
   if (LOWORD(lParam) == WM_LBUTTONUP) return {true, kTrayPickCommand};
   if (LOWORD(lParam) != WM_RBUTTONUP && LOWORD(lParam) != WM_CONTEXTMENU) return {true};
   const UINT command = TrackTrayMenu(window_, IsWindowVisible(window_) != FALSE);
