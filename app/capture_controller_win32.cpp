@@ -24,7 +24,9 @@ CaptureController::CaptureController(CaptureOwner& owner, CaptureSettings& setti
           [](const ClipboardContent& content) { CopyToClipboard(content); },
           [this](const std::string& path) { saveNotice_.Show(path); }) {}
 
-CaptureController::~CaptureController() { Leave(); }
+CaptureController::~CaptureController() {
+  Leave();
+}
 
 void CaptureController::Restart() {
   SYSTEMTIME now;
@@ -35,9 +37,7 @@ void CaptureController::Restart() {
 
 void CaptureController::Leave() {
   const bool wasPicking = Picking();
-  {
-    State ending = std::exchange(state_, Idle{});
-  }
+  { State ending = std::exchange(state_, Idle{}); }
   if (wasPicking) owner_.PickingChanged(false);
 }
 
@@ -53,16 +53,6 @@ PickOutline& CaptureController::Outline() {
 const DragSession* CaptureController::Drag() const {
   const auto* dragging = std::get_if<Dragging>(&state_);
   return dragging ? dragging->session.get() : nullptr;
-}
-
-const KeyboardPick* CaptureController::Pick() const {
-  const auto* picking = std::get_if<KeyboardPicking>(&state_);
-  return picking ? picking->pick.get() : nullptr;
-}
-
-const CaptureCountdown* CaptureController::Countdown() const {
-  const auto* counting = std::get_if<CountingDown>(&state_);
-  return counting ? counting->countdown.get() : nullptr;
 }
 
 bool CaptureController::Busy() const {
@@ -175,8 +165,8 @@ void CaptureController::HotkeyPressed(HotkeyAction action) {
 
 void CaptureController::StartCountdown(HotkeyAction lookup) {
   Leave();  // a second press starts it again
-  state_ = CountingDown{
-      std::make_unique<CaptureCountdown>(owner_.Handle(), CountdownSeconds(settings_.CaptureDelay)), lookup};
+  state_ = CountingDown{std::make_unique<CaptureCountdown>(owner_.Handle(), CountdownSeconds(settings_.CaptureDelay)),
+                        lookup};
 }
 
 void CaptureController::CountdownTick() {
@@ -189,7 +179,7 @@ void CaptureController::CountdownTick() {
 }
 
 void CaptureController::CancelCountdown() {
-  if (Countdown()) Leave();
+  if (std::holds_alternative<CountingDown>(state_)) Leave();
 }
 
 CaptureDelivery CaptureController::Delivery() {

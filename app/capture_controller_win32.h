@@ -99,9 +99,6 @@ class CaptureController {
 
   HWND PickedWindow() const { return pickedWindow_; }
   const DragSession* Drag() const;
-  const KeyboardPick* Pick() const;
-  const CaptureCountdown* Countdown() const;
-  CaptureImage& Image() { return image_; }
 
  private:
   struct Idle {};

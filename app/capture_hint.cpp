@@ -12,7 +12,6 @@ const char* RouteWord(SaveRoute route) {
   return "";
 }
 
-
 }  // namespace
 
 std::string CaptureHint(std::optional<SaveRoute> route, std::optional<ImageKind> type) {

@@ -42,7 +42,9 @@ TMainForm::TMainForm(RegistryKeyStore& store) : store_(store) {
 
 // The controller ends a pick in progress while the hints it turns on again
 // still exist.
-TMainForm::~TMainForm() { controller_.reset(); }
+TMainForm::~TMainForm() {
+  controller_.reset();
+}
 
 void TMainForm::CreateControls() {
   targetBitmap_.reset(static_cast<HBITMAP>(
@@ -149,10 +151,6 @@ bool TMainForm::ReleasesOnItself(POINT pointer) const {
   ScreenToClient(Handle(), &pointer);
   return ReleaseOnWindow(pointer.x - IconCorner().x, pointer.y - IconCorner().y);
 }
-
-void TMainForm::ShowOptsBtnClick() { RunSettingsDialog(ShowOptionsDialog); }
-
-void TMainForm::ShowMoreOptions() { RunSettingsDialog(ShowMoreOptionsDialog); }
 
 // What a dialog changed is stored at once, so that a logoff keeps it.
 void TMainForm::RunSettingsDialog(bool (*dialog)(CaptureSettings&, const SettingsDialogHooks&)) {
@@ -278,7 +276,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(lParam)) RetitleHotkeyItems(GetSystemMenu(Handle(), FALSE), settings_, *hotkeys_);
       break;
     case CaptureCountdown::kCancelMessage: controller_->CancelCountdown(); return 0;
-    case KeyboardPick::kKeyMessage: controller_->KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam)); return 0;
+    case KeyboardPick::kKeyMessage:
+      controller_->KeyboardPickRequest(static_cast<KeyboardPick::Request>(wParam));
+      return 0;
     case kStartPickMessage: controller_->StartKeyboardPick(); return 0;
     // The drag was taken away, or Escape ended it (the drag's keyboard
     // watch sends WM_CANCELMODE): pick nothing.

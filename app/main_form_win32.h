@@ -39,9 +39,9 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   void TargetImgMouseDown() { controller_->BeginDrag(); }
   void TargetImgMouseMove(bool leftButtonHeld) { controller_->DragMoved(leftButtonHeld); }
   void TargetImgMouseUp(int x, int y) { controller_->ReleaseDrag(ReleaseOnWindow(x, y)); }
-  void ShowOptsBtnClick();
+  void ShowOptsBtnClick() { RunSettingsDialog(ShowOptionsDialog); }
   // The "More Options" dialog (hotkeys, countdown, pointer, tray), from the menus.
-  void ShowMoreOptions();
+  void ShowMoreOptions() { RunSettingsDialog(ShowMoreOptionsDialog); }
   void UpdateCaptureHint();
   // Takes the hotkeys of the settings anew; the ones that could not be
   // taken, also named by TellUntakenHotkeys and the hint.
@@ -55,7 +55,6 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   void TellUntakenHotkeys();
   bool FormHelp(UINT command, ULONG_PTR data, bool& callHelp) override;
 
-  CaptureController& Controller() { return *controller_; }
   HWND PickedWindow() const { return controller_->PickedWindow(); }
   const DragSession* Drag() const { return controller_->Drag(); }
   const std::string& Hint() const { return hint_; }
@@ -109,7 +108,7 @@ class TMainForm final : public Form, public MainWindowValues, public CaptureOwne
   UniqueHbitmap targetBitmap_;
   std::string hint_;
   std::optional<int> pendingLeft_;
-  std::optional<HotkeyRegistration> hotkeys_;  // made with the window
+  std::optional<HotkeyRegistration> hotkeys_;      // made with the window
   std::unique_ptr<CaptureController> controller_;  // made with the window, ended before it
   std::optional<TrayPresence> tray_;               // made with the window
 };

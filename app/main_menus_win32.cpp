@@ -12,13 +12,14 @@ constexpr HotkeyAction kMenuHotkeys[] = {HotkeyAction::ActiveWindow, HotkeyActio
 
 std::string HotkeyMenuText(HotkeyAction action, const CaptureSettings& settings, const HotkeyRegistration& hotkeys) {
   std::string name = HotkeyName(HotkeyValue(settings, action));
-  if (name.empty()) name = "no hotkey";
-  else if (!hotkeys.Holds(action)) name += " (not available)";
+  if (name.empty())
+    name = "no hotkey";
+  else if (!hotkeys.Holds(action))
+    name += " (not available)";
   return HotkeyActionName(action) + "\t" + name;
 }
 
-void AddMainMenuItems(HMENU menu, bool systemMenu, const CaptureSettings& settings,
-                      const HotkeyRegistration& hotkeys) {
+void AddMainMenuItems(HMENU menu, bool systemMenu, const CaptureSettings& settings, const HotkeyRegistration& hotkeys) {
   if (!menu) return;
   if (systemMenu) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kMoreOptionsCommand, L"More options...");

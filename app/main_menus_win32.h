@@ -23,8 +23,7 @@ inline constexpr UINT kFirstHotkeyCommand = 0x0130;  // one a hotkey, shown but 
 // none, " (not available)" after one not held).
 std::string HotkeyMenuText(HotkeyAction action, const CaptureSettings& settings, const HotkeyRegistration& hotkeys);
 // Appends the entries to `menu`, after a separator on the system menu.
-void AddMainMenuItems(HMENU menu, bool systemMenu, const CaptureSettings& settings,
-                      const HotkeyRegistration& hotkeys);
+void AddMainMenuItems(HMENU menu, bool systemMenu, const CaptureSettings& settings, const HotkeyRegistration& hotkeys);
 // Names the hotkey entries of `menu` anew, where it has them.
 void RetitleHotkeyItems(HMENU menu, const CaptureSettings& settings, const HotkeyRegistration& hotkeys);
 // Shows the context menu at `at` (-1, -1 from the keyboard: at the

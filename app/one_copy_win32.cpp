@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "framework/form_win32.h"
+
 namespace tessory {
 namespace {
 
@@ -15,16 +17,22 @@ std::wstring MutexName() {
 }
 
 BOOL CALLBACK FindMainWindow(HWND window, LPARAM found) {
-  wchar_t name[32], title[32];
+  wchar_t title[32];
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == GetCurrentProcessId()) return TRUE;
-  if (!GetClassNameW(window, name, 32) || lstrcmpW(name, L"TessoryForm") != 0) return TRUE;
+  if (process == GetCurrentProcessId() || !Form::IsFormWindow(window)) return TRUE;
   // The tool window is the one top-level form that is always on top.
   if (!(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
   if (!GetWindowTextW(window, title, 32) || lstrcmpW(title, L"Tessory") != 0) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
+}
+
+// The main window of another running copy of this program, or null.
+HWND RunningCopyWindow() {
+  HWND found = nullptr;
+  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 }  // namespace
@@ -37,12 +45,6 @@ OneCopy::OneCopy() : mutex_(CreateMutexW(nullptr, FALSE, MutexName().c_str())) {
 UINT OneCopy::ShowMessage() {
   static const UINT message = RegisterWindowMessageW(L"Tessory.ShowToolWindow");
   return message;
-}
-
-HWND RunningCopyWindow() {
-  HWND found = nullptr;
-  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 bool OneCopy::BringRunningCopyForward() const {

@@ -29,7 +29,4 @@ class OneCopy {
   bool first_ = false;
 };
 
-// The main window of another running copy of this program, or null.
-HWND RunningCopyWindow();
-
 }  // namespace tessory

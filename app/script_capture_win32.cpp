@@ -69,9 +69,7 @@ std::string OneLine(std::string text) {
 }
 
 std::string OwnFileName() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-  const std::string full = Narrow(path);
+  const std::string full = Application::ExecutablePath();
   return full.substr(full.find_last_of("\\/") + 1);
 }
 
@@ -95,7 +93,9 @@ bool Matches(HWND window, const WindowQuery& query) {
   }
 }
 
-HWND LookUp(const WindowQuery& query) {
+}  // namespace
+
+HWND FindScriptTarget(const WindowQuery& query) {
   if (query.kind == TargetKind::Handle) {
     HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(query.handle));
     return IsWindow(window) && IsWindowVisible(window) && !IsTessoryWindow(window) ? window : nullptr;
@@ -116,6 +116,8 @@ HWND LookUp(const WindowQuery& query) {
   }
   return nullptr;
 }
+
+namespace {
 
 CaptureSettings StoredSettings(ScriptConsole& console) {
   CaptureSettings settings;
@@ -228,10 +230,6 @@ std::vector<std::string> ProgramArguments() {
   std::vector<std::string> args;
   for (int i = 1; argv && i < count; ++i) args.push_back(Narrow(argv.get()[i]));
   return args;
-}
-
-HWND FindScriptTarget(const WindowQuery& query) {
-  return LookUp(query);
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {

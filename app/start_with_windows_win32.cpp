@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "framework/application_win32.h"
 #include "framework/error.h"
 #include "framework/handles_win32.h"
+#include "framework/utf8.h"
 
 namespace tessory {
 namespace {
@@ -12,15 +17,7 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr wchar_t kValueName[] = L"Tessory";
 
 std::wstring ThisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+  return Widen(Application::ExecutablePath());
 }
 
 UniqueHkey OpenRunKey(REGSAM access) {
@@ -31,12 +28,16 @@ UniqueHkey OpenRunKey(REGSAM access) {
   return UniqueHkey(key);
 }
 
-[[noreturn]] void FailedToSet() { throw Error("Failed to set data for 'Tessory'"); }
+[[noreturn]] void FailedToSet() {
+  throw Error("Failed to set data for 'Tessory'");
+}
 
-}  // namespace
+// The Run value's text for the program at `programPath`.
+std::wstring StartCommandFor(const std::wstring& programPath) {
+  return L"\"" + programPath + L"\" --background";
+}
 
-std::wstring StartCommandFor(const std::wstring& programPath) { return L"\"" + programPath + L"\" --background"; }
-
+// The Run value as stored, or none when there is no value.
 std::optional<std::wstring> StoredStartCommand() {
   UniqueHkey key = OpenRunKey(KEY_READ);
   DWORD type = 0, bytes = 0;
@@ -53,7 +54,11 @@ std::optional<std::wstring> StoredStartCommand() {
   return text;
 }
 
-bool StartsWithWindows() { return StoredStartCommand().has_value(); }
+}  // namespace
+
+bool StartsWithWindows() {
+  return StoredStartCommand().has_value();
+}
 
 void SetStartWithWindows(bool on) {
   UniqueHkey key = OpenRunKey(KEY_READ | KEY_WRITE);

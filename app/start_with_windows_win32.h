@@ -3,15 +3,8 @@
 // the program starts at login with its tool window in the tray.
 #pragma once
 
-#include <optional>
-#include <string>
-
 namespace tessory {
 
-// The Run value's text for the program at `programPath`.
-std::wstring StartCommandFor(const std::wstring& programPath);
-// The Run value as stored, or none when there is no value.
-std::optional<std::wstring> StoredStartCommand();
 // Whether the program starts with Windows: the value exists.
 bool StartsWithWindows();
 // Writes the value for this program, or removes it. A failing write is an

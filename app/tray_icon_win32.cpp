@@ -10,7 +10,9 @@
 
 namespace tessory {
 
-TrayIcon::TrayIcon(HWND owner, const std::string& tip) : owner_(owner), tip_(Widen(tip)) { Restore(); }
+TrayIcon::TrayIcon(HWND owner, const std::string& tip) : owner_(owner), tip_(Widen(tip)) {
+  Restore();
+}
 
 TrayIcon::~TrayIcon() {
   NOTIFYICONDATAW data = Data();
@@ -60,8 +62,8 @@ UINT TrackTrayMenu(HWND owner, bool toolWindowShown) {
   // The menu closes when the user clicks elsewhere only while its owner is
   // in the foreground.
   SetForegroundWindow(owner);
-  const UINT chosen = static_cast<UINT>(
-      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+  const UINT chosen =
+      static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);
   return chosen;
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <windows.h>
-
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <memory>
@@ -32,7 +32,6 @@ class TrayIcon {
 
   // Adds the icon again: for the taskbar's "TaskbarCreated" message.
   void Restore();
-  bool Shown() const { return shown_; }
 
   // The message the shell broadcasts when it makes its taskbar anew.
   static UINT TaskbarCreatedMessage();

@@ -53,10 +53,13 @@ std::string Form::ControlText(int id) const {
   return Narrow(text);
 }
 
-Form* Form::FromHandle(HWND window) {
+bool Form::IsFormWindow(HWND window) {
   wchar_t name[32];
-  if (!window || !GetClassNameW(window, name, 32) || lstrcmpW(name, kFormClass) != 0) return nullptr;
-  return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return window && GetClassNameW(window, name, 32) && lstrcmpW(name, kFormClass) == 0;
+}
+
+Form* Form::FromHandle(HWND window) {
+  return IsFormWindow(window) ? reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
 }
 
 Form::~Form() {
@@ -107,19 +110,18 @@ HFONT Form::FontFor(const FontSpec& style) {
   return CreateFontIndirectW(&font);
 }
 
-HWND Form::AddControl(const ControlSpec& spec) {
-  const DesignBounds& at = spec.bounds;
+HWND Form::AddControl(const ControlSpec& wanted) {
+  const DesignBounds& at = wanted.bounds;
   // Edges are scaled, not sizes, so that neighbours stay neighbours.
-  HWND control = CreateWindowExW(spec.exStyle, spec.windowClass, Widen(spec.text).c_str(), spec.style | WS_CHILD,
-                                 Scale(at.x), Scale(at.y), Scale(at.x + at.width) - Scale(at.x),
-                                 Scale(at.y + at.height) - Scale(at.y), window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                 Application::Instance().ModuleInstance(), nullptr);
+  HWND control = CreateWindowExW(
+      wanted.exStyle, wanted.windowClass, Widen(wanted.text).c_str(), wanted.style | WS_CHILD, Scale(at.x), Scale(at.y),
+      Scale(at.x + at.width) - Scale(at.x), Scale(at.y + at.height) - Scale(at.y), window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(wanted.id)), Application::Instance().ModuleInstance(), nullptr);
   if (!control) throw Error("Cannot create window");
   int fontIndex = -1;
-  if (spec.font) {
-    fontSpecs_.push_back(*spec.font);
-    fonts_.emplace_back(FontFor(*spec.font));
+  if (wanted.font) {
+    fontSpecs_.push_back(*wanted.font);
+    fonts_.emplace_back(FontFor(*wanted.font));
     fontIndex = static_cast<int>(fonts_.size()) - 1;
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[fontIndex < 0 ? 0 : fontIndex].get()), FALSE);
@@ -127,11 +129,11 @@ HWND Form::AddControl(const ControlSpec& spec) {
   return control;
 }
 
-void Form::AddControls(std::span<const ControlSpec> specs, POINT origin) {
-  for (ControlSpec spec : specs) {
-    spec.bounds.x += origin.x;
-    spec.bounds.y += origin.y;
-    AddControl(spec);
+void Form::AddControls(std::span<const ControlSpec> rows, POINT origin) {
+  for (ControlSpec row : rows) {
+    row.bounds.x += origin.x;
+    row.bounds.y += origin.y;
+    AddControl(row);
   }
 }
 
@@ -152,7 +154,9 @@ void Form::PlaceControl(const Layout& item) {
                Scale(item.y + item.height) - Scale(item.y), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool Form::FormHelp(UINT, ULONG_PTR, bool&) { return false; }
+bool Form::FormHelp(UINT, ULONG_PTR, bool&) {
+  return false;
+}
 
 void Form::ContextHelpRequested() {
   if (helpContext_ == 0) return;
@@ -179,8 +183,8 @@ void Form::ApplyDpi(int dpi) {
   fonts_[0].reset(FontFor(formFont_));
   for (std::size_t i = 0; i < fontSpecs_.size(); ++i) fonts_[i + 1].reset(FontFor(fontSpecs_[i]));
   for (const Layout& item : layout_) {
-    SendMessageW(item.control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[item.fontIndex < 0 ? 0 : item.fontIndex].get()),
-                 TRUE);
+    SendMessageW(item.control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(fonts_[item.fontIndex < 0 ? 0 : item.fontIndex].get()), TRUE);
   }
   // Text widths change with the fonts: the captions are fitted anew.
   FitLayout();
@@ -235,17 +239,10 @@ LRESULT Form::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-      return 0;
-    case DM_GETDEFID:
-      return MAKELRESULT(defaultButton_, DC_HASDEFID);
-    case WM_CLOSE:
-      CloseRequested();
-      return 0;
-    case WM_HELP:
-      ContextHelpRequested();
-      return TRUE;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+    case DM_GETDEFID: return MAKELRESULT(defaultButton_, DC_HASDEFID);
+    case WM_CLOSE: CloseRequested(); return 0;
+    case WM_HELP: ContextHelpRequested(); return TRUE;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -51,6 +51,8 @@ class Form {
   static void RegisterWindowClass(HINSTANCE instance);
   // The form that owns `window`, or null for any other window.
   static Form* FromHandle(HWND window);
+  // Whether `window`, of this process or another, is of the forms' class.
+  static bool IsFormWindow(HWND window);
 
   Form() = default;
   virtual ~Form();
@@ -99,11 +101,11 @@ class Form {
   // Creates the window (hidden) owned by `owner`, at the window system's
   // default place unless centred.
   void CreateFrame(const Frame& frame, HWND owner);
-  // Creates the control `spec` describes; throws when the system cannot.
-  HWND AddControl(const ControlSpec& spec);
-  // The controls of `specs` in order (creation order is the focus order),
+  // Creates the control `wanted` describes; throws when the system cannot.
+  HWND AddControl(const ControlSpec& wanted);
+  // The controls of `rows` in order (creation order is the focus order),
   // each moved by `origin`: for controls given relative to their container.
-  void AddControls(std::span<const ControlSpec> specs, POINT origin = {0, 0});
+  void AddControls(std::span<const ControlSpec> rows, POINT origin = {0, 0});
   // The control of `id` (null if none).
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // The id of the button that Enter presses.

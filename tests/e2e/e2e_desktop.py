@@ -27,6 +27,11 @@ def unix_path(windows_path):
     return PREFIX / "drive_c" / windows_path[3:].replace("\\", "/")
 
 
+def z_path(path):
+    """A path of this machine as Wine's drive Z: names it."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def probe(*args, check=True):
     """Runs the probe and returns its lines as {key: [values]}."""
     result = subprocess.run([WINE, str(PROBE), *args], capture_output=True, text=True, timeout=60)

@@ -132,11 +132,11 @@ class Notepad(Closing):
 
 
 class Tessory(Closing):
-    """tessory.exe (the build's, or the one at `exe`) with the settings
-    given, started fresh. With shown=False it does not wait for the main
-    window (something comes first): call wait_started() once it may show."""
+    """tessory.exe (the build's, or the one at `exe`) with the settings and
+    arguments given, started fresh. With shown=False it does not wait for the
+    main window (something comes first): call wait_started() once it may show."""
 
-    def __init__(self, settings=(), exe=TESSORY, position=(100, 100), shown=True):
+    def __init__(self, settings=(), exe=TESSORY, position=(100, 100), shown=True, args=()):
         # Its own settings, and file dialogs that remember no earlier folder.
         commands = ["reg-clear", "forget-dialogs"]
         if position:
@@ -147,7 +147,7 @@ class Tessory(Closing):
         self.closed = False
         # Started in C:\ so that a file dialog with no folder to remember opens
         # there, the same on every machine, not in the test tree.
-        self.process = subprocess.Popen([WINE, str(exe)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        self.process = subprocess.Popen([WINE, str(exe), *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         cwd=PREFIX / "drive_c")
         if shown:
             self.wait_started()

@@ -17,11 +17,6 @@ def command(*args, timeout=120):
     return result.returncode, result.stdout.strip(), result.stderr.strip()
 
 
-def z_path(path):
-    """A path of this machine as Wine's drive Z: names it."""
-    return "Z:" + str(path).replace("/", "\\")
-
-
 def expect(outcome, code, what):
     outcome[0] == code or fail(f"{what}: exit code {outcome[0]}, expected {code}; stderr: {outcome[2]!r}")
     return outcome
@@ -53,7 +48,7 @@ def check_equals_screen(rect, width, height, pixel):
     len(differ) <= len(points) // 50 or fail(f"{len(differ)} of {len(points)} points differ from the screen: {differ[:5]}")
 
 
-class WineProgram:
+class WineProgram(Closing):
     """One of Wine's own programs, shown, until closed."""
 
     def __init__(self, program, title):
@@ -74,8 +69,7 @@ class WineProgram:
 @test
 def title_query_writes_a_new_folders_file_whole_when_wine_returns():
     settings()
-    target = Target()
-    try:
+    with Target() as target:
         file = "C:\\e2e-cli\\new\\deeper\\shot.png"
         folder = unix_path("C:\\e2e-cli\\")
         subprocess.run(["rm", "-rf", str(folder)], check=True)
@@ -83,15 +77,12 @@ def title_query_writes_a_new_folders_file_whole_when_wine_returns():
         outcome[1] == file or fail(f"stdout {outcome[1]!r}")
         unix_path(file).read_bytes()[:8] == PNG_SIGNATURE or fail("not a PNG")
         target.check_image(*read_gif(unix_path(file), "png"))
-    finally:
-        target.close()
 
 
 @test
 def exact_title_and_handle_name_the_helper_window():
     settings()
-    target = Target()
-    try:
+    with Target() as target:
         bmp = "C:\\e2e-cli\\exact.bmp"
         expect(command("--capture", "title:=Tessory Test Target", "--to", bmp, "--overwrite"), 0, "title:=")
         width, height, bits, pixel = read_bmp(unix_path(bmp))
@@ -102,28 +93,22 @@ def exact_title_and_handle_name_the_helper_window():
         expect(command("--capture", f"handle:{target.handle}", "--to", jpg, "--quality", "95", "--overwrite"), 0,
                "handle:")
         target.check_image(*read_gif(unix_path(jpg), "jpg"))
-    finally:
-        target.close()
 
 
 @test
 def process_query_takes_notepad_as_the_screen_shows_it():
     settings()
-    notepad = WineProgram("notepad", "Untitled - Notepad")
-    try:
+    with WineProgram("notepad", "Untitled - Notepad") as notepad:
         file = "C:\\e2e-cli\\notepad.bmp"
         expect(command("--capture", "process:NOTEPAD.EXE", "--to", file, "--overwrite"), 0, "process:")
         width, height, _, pixel = read_bmp(unix_path(file))
         check_equals_screen(notepad.rect, width, height, pixel)
-    finally:
-        notepad.close()
 
 
 @test
 def pointer_and_active_take_winemine():
     settings()
-    mine = WineProgram("winemine", "WineMine")
-    try:
+    with WineProgram("winemine", "WineMine") as mine:
         l, t, r, b = mine.rect
         subprocess.run(["xdotool", "mousemove", str((l + r) // 2), str(t + 10)], check=True)
         subprocess.run(["xdotool", "click", "1"], check=True)  # on the title bar: it is active now
@@ -132,16 +117,13 @@ def pointer_and_active_take_winemine():
             file = f"C:\\e2e-cli\\mine-{what}.png"
             expect(command("--capture", what, "--to", file, "--overwrite"), 0, what)
             check_equals_screen(mine.rect, *read_gif(unix_path(file), "png"))
-    finally:
-        mine.close()
 
 
 @test
 def folder_gets_the_next_free_name_and_stdout_names_it():
     settings(("Sequential File Names", "dword", 1))
     folder = fresh_folder("C:\\e2e-cli-folder\\")
-    target = Target()
-    try:
+    with Target() as target:
         for name in ("CAP0000.gif", "CAP0001.gif"):
             outcome = expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli-folder\\", "--type",
                                      "gif"), 0, "to a folder")
@@ -150,8 +132,6 @@ def folder_gets_the_next_free_name_and_stdout_names_it():
         expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli-folder\\", "--type", "gif",
                        "--overwrite"), 0, "to a folder, replacing")
         sorted(p.name for p in folder.iterdir()) == ["CAP0000.gif", "CAP0001.gif"] or fail("--overwrite made a file")
-    finally:
-        target.close()
 
 
 @test
@@ -159,16 +139,13 @@ def without_to_the_stored_folder_and_names_serve_and_a_stored_prompt_means_png()
     folder = fresh_folder("C:\\e2e-cli-stored\\")
     settings(("Save Option", "dword", 1), ("Image Type", "dword", 4), ("Temp Folder", "sz", "C:\\e2e-cli-stored"),
              ("File Name Pattern", "sz", "{process} {width}x{height}"))
-    target = Target()
-    try:
+    with Target() as target:
         outcome = expect(command("--capture", "title:Tessory Test"), 0, "the stored route")
         width, height = target.size()
         name = f"tessory_test_target {width}x{height}.png"
         outcome[1] == f"C:\\e2e-cli-stored\\{name}" or fail(f"stdout {outcome[1]!r}")
         target.check_image(*read_gif(folder / name, "png"))
         any(v.startswith("Last X-Pos") for v in probe("reg-dump").get("value", [])) and fail("settings were stored")
-    finally:
-        target.close()
 
 
 @test
@@ -176,21 +153,17 @@ def a_wrongly_typed_stored_value_is_told_and_its_default_used():
     folder = fresh_folder("C:\\e2e-cli-typed\\")
     settings(("Temp Folder", "sz", "C:\\e2e-cli-typed\\"), ("Image Type", "sz", "png"),
              ("Sequential File Names", "dword", 1))
-    target = Target()
-    try:
+    with Target() as target:
         outcome = expect(command("--capture", "title:Tessory Test"), 0, "a wrongly typed value")
         "Image Type" in outcome[2] or fail(f"stderr {outcome[2]!r}")
         outcome[1] == "C:\\e2e-cli-typed\\CAP0000.bmp" or fail(f"stdout {outcome[1]!r}")
         (folder / "CAP0000.bmp").exists() or fail("nothing written")
-    finally:
-        target.close()
 
 
 @test
 def clipboard_gets_the_image_and_other_clipboard_use_is_asked_for():
     settings(("Copy Path After Save", "dword", 1), ("Notify After Save", "dword", 1))
-    target = Target()
-    try:
+    with Target() as target:
         probe("set-clipboard-text", "before")
         expect(command("--capture", "title:Tessory Test", "--to", "clipboard"), 0, "to the clipboard")
         probe("clipboard-bmp", "C:\\e2e-cli-clip.bmp")
@@ -202,8 +175,6 @@ def clipboard_gets_the_image_and_other_clipboard_use_is_asked_for():
         probe("clipboard-text")["text"] == ["kept"] or fail("the stored after-save action ran")
         expect(command("--capture", "title:Tessory Test", "--to", file, "--overwrite", "--copy-path"), 0, "--copy-path")
         probe("clipboard-text")["text"] == [file] or fail(f"clipboard {probe('clipboard-text')}")
-    finally:
-        target.close()
 
 
 @test
@@ -218,35 +189,28 @@ def bad_arguments_give_one_line_and_exit_code_1():
 
 @test
 def no_window_and_tessorys_own_windows_give_exit_code_2():
-    app = Tessory()
-    try:
+    with Tessory():
         outcome = expect(command("--capture", "title:=Tessory", "--to", "C:\\e2e-cli\\own.png"), 2, "the tool window")
         "no window matches title:=Tessory" in outcome[2] or fail(f"stderr {outcome[2]!r}")
         expect(command("--capture", "process:tessory.exe", "--to", "C:\\e2e-cli\\own.png"), 2, "Tessory itself")
         expect(command("--capture", "handle:0x7654320", "--to", "C:\\e2e-cli\\own.png"), 2, "no such handle")
         unix_path("C:\\e2e-cli\\own.png").exists() and fail("a file was written")
-    finally:
-        app.close()
 
 
 @test
 def a_window_without_area_gives_exit_code_3():
     settings()
-    target = Target(w=0, h=0, extra=("--popup",))
-    try:
+    with Target(w=0, h=0, extra=("--popup",)) as target:
         outcome = expect(command("--capture", f"handle:{target.handle}", "--to", "C:\\e2e-cli\\empty.png"), 3,
                          "no area")
         outcome[2] or fail("no reason given")
         unix_path("C:\\e2e-cli\\empty.png").exists() and fail("a file was written")
-    finally:
-        target.close()
 
 
 @test
 def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
     settings()
-    target = Target()
-    try:
+    with Target() as target:
         taken = unix_path("C:\\e2e-cli\\taken.png")
         taken.parent.mkdir(parents=True, exist_ok=True)
         taken.write_bytes(b"mine")
@@ -266,15 +230,12 @@ def what_cannot_be_written_gives_exit_code_4_and_loses_nothing():
         probe("clipboard-text")["text"] == ["survivor"] or fail("the clipboard changed")
         expect(command("--capture", "title:Tessory Test", "--to", "C:\\e2e-cli\\taken.png", "--overwrite"), 0, "replace")
         taken.read_bytes()[:8] == PNG_SIGNATURE or fail("--overwrite did not replace the file")
-    finally:
-        target.close()
 
 
 @test
 def a_batch_file_waits_for_the_file_and_sees_the_exit_code():
     settings()
-    target = Target()
-    try:
+    with Target() as target:
         script = unix_path("C:\\e2e-cli\\capture.bat")
         script.parent.mkdir(parents=True, exist_ok=True)
         (script.parent / "batch.png").unlink(missing_ok=True)
@@ -290,5 +251,3 @@ def a_batch_file_waits_for_the_file_and_sees_the_exit_code():
         lines[:2] == ["C:\\e2e-cli\\batch.png", "code 0"] or fail(f"batch output {lines}")
         lines[2:] == ["written", "code 2"] or fail(f"batch output {lines}")
         target.check_image(*read_gif(script.parent / "batch.png", "png"))
-    finally:
-        target.close()

@@ -378,7 +378,9 @@ TEST_F(OptionsDialogTest, MoreOptionsPreviewFollowsThePatternAndOkStoresTheNames
   settings.FileNamePattern = "{title}";
   settings.CopyFileAfterSave = true;
   More more(settings, Application::Instance().Handle());
-  more.SetHooks({.namePreview = [](const std::string& pattern) { return "<" + pattern + ">.png"; }});
+  MoreOptionsHooks hooks;
+  hooks.namePreview = [](const std::string& pattern) { return "<" + pattern + ">.png"; };
+  more.SetHooks(hooks);
   more.FormShow();
   EXPECT_EQ(more.ControlText(More::kPreviewLbl), "Next name: <{title}>.png");
   SetDlgItemTextW(more.Handle(), More::kPatternTxt, L"{date} {process}");  // as typed: EN_CHANGE follows
