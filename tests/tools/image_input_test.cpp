@@ -43,6 +43,20 @@ TEST_F(InputImage, CommentAfterMaxvalIsSkippedNotReadAsPixels) {
   EXPECT_EQ(image.Rows()[2], 0x0a);
 }
 
+TEST_F(InputImage, PpmRowsComeOutBottomUpInBlueGreenRed) {
+  // Seven pixels a row: a whole reordering step and a tail after it.
+  std::string pixels;
+  for (int i = 0; i < 2 * 21; ++i) pixels += static_cast<char>(i);
+  const CaptureImage image = Read("P6 7 2 255\n" + pixels);
+  ASSERT_EQ(image.Stride(), 24u);
+  for (int y = 0; y < 2; ++y) {
+    for (int i = 0; i < 21; ++i) {
+      const int source = (1 - y) * 21 + i / 3 * 3 + 2 - i % 3;
+      EXPECT_EQ(image.Rows()[static_cast<std::size_t>(y * 24 + i)], source) << "row " << y << " byte " << i;
+    }
+  }
+}
+
 TEST_F(InputImage, BadHeadersAreRefusedWithWhatIsWrong) {
   EXPECT_EQ(Refusal("P6 123456789012345678901 1 255\n"),
             "unsupported PPM size (width and height must be 1 to 65536)");

@@ -12,9 +12,10 @@
 # runs, in milliseconds of wall-clock time. OUTPUT says what each run
 # writes to: "new", a name no file has (removed before each run, outside
 # the timing), or "existing", the file the run before wrote, which the
-# tool then replaces.
+# tool then replaces. EARLIER, another build's tessory-encode, takes its
+# turn in the same runs and gets columns of its own.
 #
-#   tools/benchmarks/compare_codecs.sh [ENCODER [RUNS [OUTPUT]]]
+#   tools/benchmarks/compare_codecs.sh [ENCODER [RUNS [OUTPUT [EARLIER]]]]
 #   default ENCODER: build/native/tools/tessory-encode, RUNS: 15, OUTPUT: new;
 #   the corpus folder is $TESSORY_CORPUS, else ../shared/corpus.
 set -euo pipefail
@@ -23,21 +24,24 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 encoder=${1:-$root/build/native/tools/tessory-encode}
 runs=${2:-15}
 output=${3:-new}
+earlier=${4:-}
 case $output in new | existing) ;; *) echo "compare_codecs: OUTPUT is new or existing" >&2; exit 2 ;; esac
 corpus=${TESSORY_CORPUS:-$root/../shared/corpus}
-for tool in "$encoder" cjpeg pnmtopng /usr/bin/convert; do
+for tool in "$encoder" ${earlier:+"$earlier"} cjpeg pnmtopng /usr/bin/convert; do
   command -v "$tool" >/dev/null || { echo "compare_codecs: $tool not found" >&2; exit 2; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-ours_jpg() { "$encoder" --type jpg "$1" "$work/ours.jpg"; }
+# The ours_* functions run the encoder $enc, writing $work/$tag.*.
+enc=$encoder tag=ours
+ours_jpg() { "$enc" --type jpg "$1" "$work/$tag.jpg"; }
 cjpeg_jpg() { cjpeg -quality 90 -dct float -outfile "$work/cjpeg.jpg" "$1"; }
-ours_png() { "$encoder" --type png "$1" "$work/ours.png"; }
+ours_png() { "$enc" --type png "$1" "$work/$tag.png"; }
 pnmtopng_png() { pnmtopng "$1" >"$work/pnmtopng.png" 2>/dev/null; }
-ours_bmp24() { "$encoder" --type bmp --quality 3 "$1" "$work/ours.bmp"; }
+ours_bmp24() { "$enc" --type bmp --quality 3 "$1" "$work/$tag.bmp"; }
 convert_bmp24() { /usr/bin/convert "$1" -type TrueColor "BMP3:$work/convert.bmp"; }
-ours_bmp8() { "$encoder" --type bmp --quality 1 "$1" "$work/ours.bmp"; }
+ours_bmp8() { "$enc" --type bmp --quality 1 "$1" "$work/$tag.bmp"; }
 convert_bmp8() { /usr/bin/convert "$1" -colors 256 "BMP3:$work/convert.bmp"; }
 
 # Appends the milliseconds one run of "$@" takes to the file $times.
@@ -57,22 +61,34 @@ bytes() { wc -c <"$1" | tr -d ' '; }
 # compare LABEL OURS THEIRS IMAGE: one table row.
 compare() {
   local label=$1 ours=$2 theirs=$3 image=$4 i
-  rm -f "$work/a" "$work/b"
+  rm -f "$work/a" "$work/b" "$work/c"
   ours_png "$image"  # warm the page cache and the loader once
   for ((i = 0; i < runs; i++)); do
-    [ "$output" = existing ] || rm -f "$work"/ours.* "$work/cjpeg.jpg" "$work/pnmtopng.png" "$work/convert.bmp"
+    [ "$output" = existing ] || rm -f "$work"/ours.* "$work"/earlier.* "$work/cjpeg.jpg" "$work/pnmtopng.png" "$work/convert.bmp"
     timed "$work/a" "$ours" "$image"
+    [ -z "$earlier" ] || enc=$earlier tag=earlier timed "$work/c" "$ours" "$image"
     timed "$work/b" "$theirs" "$image"
   done
-  local a b
+  local a b c
   a=$(median "$work/a")
   b=$(median "$work/b")
-  printf '| %s | %s | %s | %s | %s |\n' "$label" "$(basename "$image" .ppm)" "$a" "$b" "$(ratio "$a" "$b")"
+  if [ -z "$earlier" ]; then
+    printf '| %s | %s | %s | %s | %s |\n' "$label" "$(basename "$image" .ppm)" "$a" "$b" "$(ratio "$a" "$b")"
+  else
+    c=$(median "$work/c")
+    printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$label" "$(basename "$image" .ppm)" "$a" "$c" "$b" \
+      "$(ratio "$a" "$b")" "$(ratio "$c" "$b")"
+  fi
 }
 
 uptime
-echo "| format | image | tessory-encode ms | reference ms | ratio |"
-echo "|---|---|---|---|---|"
+if [ -z "$earlier" ]; then
+  echo "| format | image | tessory-encode ms | reference ms | ratio |"
+  echo "|---|---|---|---|---|"
+else
+  echo "| format | image | tessory-encode ms | earlier ms | reference ms | ratio | earlier ratio |"
+  echo "|---|---|---|---|---|---|---|"
+fi
 for image in "$corpus"/*.ppm; do
   compare "JPEG q90 (vs cjpeg)" ours_jpg cjpeg_jpg "$image"
   cmp -s "$work/ours.jpg" "$work/cjpeg.jpg" && same="identical bytes" || same="bytes differ"
