@@ -8,8 +8,9 @@
 #                                     vs  convert IN -type TrueColor BMP3:OUT
 #         tessory-encode --type bmp --quality 1 (8-bit)
 #                                     vs  convert IN -colors 256 BMP3:OUT
-# Runs alternate between the tools, and each figure is the median of RUNS
-# runs, in milliseconds of wall-clock time. OUTPUT says what each run
+# Runs alternate between the tools (each round starting with the next
+# one), and each figure is the median of RUNS runs, in milliseconds of
+# wall-clock time. OUTPUT says what each run
 # writes to: "new", a name no file has (removed before each run, outside
 # the timing), or "existing", the file the run before wrote, which the
 # tool then replaces. EARLIER, another build's tessory-encode, takes its
@@ -60,14 +61,21 @@ bytes() { wc -c <"$1" | tr -d ' '; }
 
 # compare LABEL OURS THEIRS IMAGE: one table row.
 compare() {
-  local label=$1 ours=$2 theirs=$3 image=$4 i
+  local label=$1 ours=$2 theirs=$3 image=$4 i k
+  local turns=(ours theirs ${earlier:+earlier})
   rm -f "$work/a" "$work/b" "$work/c"
   ours_png "$image"  # warm the page cache and the loader once
   for ((i = 0; i < runs; i++)); do
     [ "$output" = existing ] || rm -f "$work"/ours.* "$work"/earlier.* "$work/cjpeg.jpg" "$work/pnmtopng.png" "$work/convert.bmp"
-    timed "$work/a" "$ours" "$image"
-    [ -z "$earlier" ] || enc=$earlier tag=earlier timed "$work/c" "$ours" "$image"
-    timed "$work/b" "$theirs" "$image"
+    # Each round starts with the next tool, so that none always runs after
+    # the same one.
+    for ((k = 0; k < ${#turns[@]}; k++)); do
+      case ${turns[(i + k) % ${#turns[@]}]} in
+        ours) timed "$work/a" "$ours" "$image" ;;
+        earlier) enc=$earlier tag=earlier timed "$work/c" "$ours" "$image" ;;
+        theirs) timed "$work/b" "$theirs" "$image" ;;
+      esac
+    done
   done
   local a b c
   a=$(median "$work/a")

@@ -6,8 +6,9 @@
 #   compare_gif.sh [ENCODER] [RUNS] [EARLIER_ENCODER]
 #
 # ENCODER defaults to build/native/tools/tessory-encode. The tools take
-# turns (one run of each, then the next round), and each figure is the
-# median of RUNS (default 11) wall-clock times in milliseconds; the CPU
+# turns (one run of each, then the next round, which starts with the next
+# tool), and each figure is the median of RUNS (default 11) wall-clock
+# times in milliseconds; the CPU
 # time (user + system, all threads) follows in brackets for our builds. With
 # EARLIER_ENCODER an earlier build takes its turns too, and its files must
 # be byte-identical to ENCODER's. The machine's load is printed first:
@@ -50,11 +51,13 @@ def timed(command):
 names = sorted(n[:-4] for n in os.listdir(corpus) if n.endswith(".ppm"))
 walls = {(n, t): [] for n in names for t in tools}
 cpus = {(n, t): [] for n in names for t in tools}
-for _ in range(runs):
+order = list(tools)
+for round_ in range(runs):
     for name in names:
         src = os.path.join(corpus, name + ".ppm")
-        for tool, command in tools.items():
-            wall, cpu = timed(command(src, os.path.join(out, f"{name}.{tool}.gif")))
+        # Each round starts with the next tool: see compare_png.py.
+        for tool in order[round_ % len(order):] + order[:round_ % len(order)]:
+            wall, cpu = timed(tools[tool](src, os.path.join(out, f"{name}.{tool}.gif")))
             walls[(name, tool)].append(wall * 1000)
             cpus[(name, tool)].append(cpu * 1000)
 

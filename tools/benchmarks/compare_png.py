@@ -6,7 +6,7 @@ filter, zlib level 6), and checks what it wrote.
     compare_png.py [ENCODER [RUNS [EARLIER_ENCODER]]]
 
 ENCODER defaults to build/native/tools/tessory-encode. The tools take turns
-(one run of each, then the next round), and each figure is the median of
+(one run of each, then the next round, which starts with the next tool), and each figure is the median of
 RUNS (default 11) wall-clock times in milliseconds, the CPU time (user +
 system) in brackets. With EARLIER_ENCODER an earlier build takes its turns
 too. Every file of ours is checked: the chunks are the signature, IHDR
@@ -92,9 +92,14 @@ def check(path, src):
 print(subprocess.run(["uptime"], capture_output=True, text=True).stdout.strip())
 names = sorted(path.stem for path in Path(corpus).glob("*.ppm"))
 times = {}  # (image, tool): [(wall ms, CPU ms) of each run]
-for _ in range(runs):
+order = list(tools)
+for round_ in range(runs):
     for name in names:
-        for tool, command in tools.items():
+        # Each round starts with the next tool, so that no tool always runs
+        # after the same one: what a run leaves behind (caches, free memory)
+        # moves the next run's time by a quarter and more.
+        for tool in order[round_ % len(order):] + order[:round_ % len(order)]:
+            command = tools[tool]
             dst = os.path.join(out, f"{name}.{tool}.png")
             run = timed(command(os.path.join(corpus, name + ".ppm"), dst), dst)
             times.setdefault((name, tool), []).append((run[0] * 1000, run[1] * 1000))
