@@ -37,6 +37,11 @@ inline bool Quiet(const std::int32_t* entries) {
          static_cast<std::uint32_t>(entries[2] + 23) <= 30;
 }
 
+template <class Lanes>
+inline bool SameLanes(Lanes a, Lanes b) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+
 inline bool SameEntries(const std::int32_t* entries, const std::int32_t* seen) {
   return entries[0] == seen[0] && entries[1] == seen[1] && entries[2] == seen[2];
 }
@@ -126,10 +131,22 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     indices[column] = mapped.index;
     column += static_cast<std::size_t>(direction), entries += entryStep;
     if (!mapped.exact && !mapped.settled) continue;
+    // Once a spread leaves the row-below errors as it found them, every
+    // later pixel of the run meets the same errors, entries and colour, and
+    // so writes the same entries: those are stored without the spread.
+    bool steady = false;
+    std::int32_t steadyRed = 0, steadyGreen = 0, steadyBlue = 0;
     for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
       if (PackBgr(bgr + 3 * column) != color) break;
       if (mapped.settled && SameEntries(entries, read)) {
-        SpreadError(acc.below, acc.belowPrev, entries, mapped.error);
+        if (steady) {
+          entries[0] = steadyRed, entries[1] = steadyGreen, entries[2] = steadyBlue;
+        } else {
+          const Lanes below = acc.below, belowPrev = acc.belowPrev;
+          SpreadError(acc.below, acc.belowPrev, entries, mapped.error);
+          steady = SameLanes(below, acc.below) && SameLanes(belowPrev, acc.belowPrev);
+          steadyRed = entries[0], steadyGreen = entries[1], steadyBlue = entries[2];
+        }
       } else if (!mapped.exact || !Quiet(entries)) {
         break;
       }
