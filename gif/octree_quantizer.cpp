@@ -64,15 +64,6 @@ std::uint32_t OctreePath(std::uint8_t red, std::uint8_t green, std::uint8_t blue
 
 }  // namespace
 
-void TColorQuantizer::AddTo(std::uint32_t node, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                            std::uint64_t weight) {
-  TOctreeNode& leaf = pool_[node];
-  leaf.pixelCount += weight;
-  leaf.redSum += red * weight;
-  leaf.greenSum += green * weight;
-  leaf.blueSum += blue * weight;
-}
-
 // Photographs prune the tree up to levels 3 and 4, where the node cache
 // already holds the leaf: asked first, it answers them without the leaf
 // cache, whose colours they would mostly miss. Screenshots' leaves lie
@@ -81,7 +72,7 @@ std::uint32_t TColorQuantizer::FindLeaf(std::uint8_t red, std::uint8_t green, st
   const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
   if (start.leaf && Alive(start)) return start.node;
   const std::uint32_t color = PackRgb(red, green, blue);
-  CachedLeaf& cached = leafCache_[(color * 2654435761u) >> (32 - kCacheBits)];
+  CachedLeaf& cached = leafCache_[LeafCacheSlot(color)];
   if (cached.color != color || !Alive(cached.leaf)) {
     const std::uint32_t leaf = Walk(red, green, blue);
     cached = {color, {pool_[leaf].birth, leaf, 0, true}};
@@ -144,7 +135,8 @@ void TColorQuantizer::Reduce() {
   leafCount_ -= children - 1;
 }
 
-void TColorQuantizer::AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count) {
+void TColorQuantizer::AddPixelsThroughTheTree(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                              std::uint64_t count) {
   if (count == 0) return;
   const int leavesBefore = leafCount_;
   std::uint32_t leaf = FindLeaf(red, green, blue);

@@ -8,6 +8,7 @@
 
 #include "gif/indexed_image.h"
 #include "imaging/capture_image.h"
+#include "imaging/packed_color.h"
 
 namespace tessory {
 
@@ -26,7 +27,21 @@ class TColorQuantizer {
   // Adds `count` pixels of one colour, as `count` consecutive pixels would
   // be added one by one: the first may grow the tree and prune it, the
   // others then land in the same leaf.
-  void AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count);
+  void AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count) {
+    // Most pixels land in a leaf that a cache holds (a photograph's in the
+    // node cache, a screenshot's in the leaf cache), which changes nothing
+    // in the tree: they are added here, without a call.
+    const std::uint32_t color = PackRgb(red, green, blue);
+    const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
+    const CachedLeaf& cached = leafCache_[LeafCacheSlot(color)];
+    if (start.leaf && Alive(start)) {
+      AddTo(start.node, red, green, blue, count);
+    } else if (cached.color == color && Alive(cached.leaf)) {
+      AddTo(cached.leaf.node, red, green, blue, count);
+    } else {
+      AddPixelsThroughTheTree(red, green, blue, count);
+    }
+  }
 
   int LeafCount() const { return leafCount_; }
 
@@ -53,7 +68,16 @@ class TColorQuantizer {
   std::uint32_t NewNode(int level);
   void FreeNode(std::uint32_t node);
   // Adds `weight` pixels of the colour to the leaf `node`.
-  void AddTo(std::uint32_t node, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight);
+  void AddTo(std::uint32_t node, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t weight) {
+    TOctreeNode& leaf = pool_[node];
+    leaf.pixelCount += weight;
+    leaf.redSum += red * weight;
+    leaf.greenSum += green * weight;
+    leaf.blueSum += blue * weight;
+  }
+  // AddPixels where no cache holds the colour's leaf: the walk finds it,
+  // growing the tree and pruning it where the colour's path is new.
+  void AddPixelsThroughTheTree(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count);
   // The leaf the colour's path ends in, through the caches where they
   // know it.
   std::uint32_t FindLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
@@ -94,6 +118,7 @@ class TColorQuantizer {
     CachedNode leaf;
   };
   static constexpr int kCacheBits = 12;
+  static std::size_t LeafCacheSlot(std::uint32_t color) { return (color * 2654435761u) >> (32 - kCacheBits); }
   std::vector<CachedLeaf> leafCache_;
   // For each path through the first kCachedLevels levels, the node the walk
   // reaches there (or the leaf it ends in above).
