@@ -64,20 +64,16 @@ std::uint32_t OctreePath(std::uint8_t red, std::uint8_t green, std::uint8_t blue
 
 }  // namespace
 
-// Photographs prune the tree up to levels 3 and 4, where the node cache
-// already holds the leaf: asked first, it answers them without the leaf
-// cache, whose colours they would mostly miss. Screenshots' leaves lie
-// deeper, in few colours, which the leaf cache keeps.
 std::uint32_t TColorQuantizer::FindLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
-  if (start.leaf && Alive(start)) return start.node;
+  const std::uint32_t known = KnownLeaf(red, green, blue);
+  return known != kNone ? known : WalkAndRemember(red, green, blue);
+}
+
+std::uint32_t TColorQuantizer::WalkAndRemember(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  const std::uint32_t leaf = Walk(red, green, blue);
   const std::uint32_t color = PackRgb(red, green, blue);
-  CachedLeaf& cached = leafCache_[LeafCacheSlot(color)];
-  if (cached.color != color || !Alive(cached.leaf)) {
-    const std::uint32_t leaf = Walk(red, green, blue);
-    cached = {color, {pool_[leaf].birth, leaf, 0, true}};
-  }
-  return cached.leaf.node;
+  leafCache_[LeafCacheSlot(color)] = {color, {pool_[leaf].birth, leaf, 0, true}};
+  return leaf;
 }
 
 std::uint32_t TColorQuantizer::Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -139,7 +135,7 @@ void TColorQuantizer::AddPixelsThroughTheTree(std::uint8_t red, std::uint8_t gre
                                               std::uint64_t count) {
   if (count == 0) return;
   const int leavesBefore = leafCount_;
-  std::uint32_t leaf = FindLeaf(red, green, blue);
+  std::uint32_t leaf = WalkAndRemember(red, green, blue);
   // Without a new leaf nothing is pruned, so the whole run lands at once.
   if (leafCount_ != leavesBefore) {
     AddTo(leaf, red, green, blue, 1);

@@ -28,16 +28,11 @@ class TColorQuantizer {
   // be added one by one: the first may grow the tree and prune it, the
   // others then land in the same leaf.
   void AddPixels(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count) {
-    // Most pixels land in a leaf that a cache holds (a photograph's in the
-    // node cache, a screenshot's in the leaf cache), which changes nothing
+    // Most pixels land in a leaf that a cache holds, which changes nothing
     // in the tree: they are added here, without a call.
-    const std::uint32_t color = PackRgb(red, green, blue);
-    const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
-    const CachedLeaf& cached = leafCache_[LeafCacheSlot(color)];
-    if (start.leaf && Alive(start)) {
-      AddTo(start.node, red, green, blue, count);
-    } else if (cached.color == color && Alive(cached.leaf)) {
-      AddTo(cached.leaf.node, red, green, blue, count);
+    const std::uint32_t known = KnownLeaf(red, green, blue);
+    if (known != kNone) {
+      AddTo(known, red, green, blue, count);
     } else {
       AddPixelsThroughTheTree(red, green, blue, count);
     }
@@ -78,9 +73,23 @@ class TColorQuantizer {
   // AddPixels where no cache holds the colour's leaf: the walk finds it,
   // growing the tree and pruning it where the colour's path is new.
   void AddPixelsThroughTheTree(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint64_t count);
+  // The leaf a cache holds for the colour, or kNone. Photographs prune the
+  // tree up to levels 3 and 4, where the node cache already holds the
+  // leaf: asked first, it answers them without the leaf cache, whose
+  // colours they would mostly miss. Screenshots' leaves lie deeper, in few
+  // colours, which the leaf cache keeps.
+  std::uint32_t KnownLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+    const CachedNode& start = nodeCache_[NodeCacheSlot(red, green, blue)];
+    if (start.leaf && Alive(start)) return start.node;
+    const std::uint32_t color = PackRgb(red, green, blue);
+    const CachedLeaf& cached = leafCache_[LeafCacheSlot(color)];
+    return cached.color == color && Alive(cached.leaf) ? cached.leaf.node : kNone;
+  }
   // The leaf the colour's path ends in, through the caches where they
   // know it.
   std::uint32_t FindLeaf(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  // The leaf the walk finds for the colour, which the leaf cache then keeps.
+  std::uint32_t WalkAndRemember(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   // The leaf the colour's path ends in, creating the absent nodes on it.
   std::uint32_t Walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   int Descend(std::uint32_t& node, int level, std::uint32_t path, int stopLevel);
