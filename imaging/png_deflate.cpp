@@ -15,6 +15,7 @@
 #include "imaging/kept_threads.h"
 #include "imaging/pixel_buffer.h"
 #include "imaging/png_writer.h"
+#include "imaging/screen_deflate.h"
 
 namespace tessory {
 namespace {
@@ -236,6 +237,8 @@ struct Workspace {
   std::mutex turn;
   Block filteredRows, stream;
   KeptCompressors compressors;
+  ScreenDeflater screenDeflater;
+  std::vector<std::uint8_t> screenStream;
 };
 
 Workspace& TheWorkspace() {
@@ -321,6 +324,7 @@ PngWorkspace::~PngWorkspace() {
   Workspace& workspace = TheWorkspace();
   workspace.filteredRows.Release();
   workspace.stream.Release();
+  std::vector<std::uint8_t>().swap(workspace.screenStream);
 }
 
 std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
@@ -329,6 +333,31 @@ std::span<std::uint8_t> PngWorkspace::FilteredRows(std::size_t bytes) {
 
 PngWorkspace::CompressorCount PngWorkspace::Compressors() const {
   return {TheWorkspace().compressors.SetUpCount(), compressorsSetUp.load()};
+}
+
+std::span<const std::uint8_t> PngWorkspace::FillAndCompressScreen(std::span<std::uint8_t> rows, int rowCount,
+                                                                  int pixelBytes, int level, const RowFill& fill) {
+  Workspace& workspace = TheWorkspace();
+  fill(0, rowCount, rows);
+  parts_ = 1;
+  if (rowCount > 0) {
+    std::vector<std::uint8_t>& stream = workspace.screenStream;
+    try {
+      stream.clear();
+      stream.reserve(rows.size() / 16);
+      const std::array<std::uint8_t, 2> header = ZlibHeader(level);
+      stream.assign(header.begin(), header.end());
+      const std::size_t rowBytes = rows.size() / static_cast<std::size_t>(rowCount);
+      if (workspace.screenDeflater.Compress(rows, static_cast<std::size_t>(pixelBytes), rowBytes, stream)) {
+        const std::uint32_t adler = libdeflate_adler32(1, rows.data(), rows.size());
+        for (int shift = 24; shift >= 0; shift -= 8) stream.push_back(static_cast<std::uint8_t>(adler >> shift));
+        return stream;
+      }
+    } catch (const std::bad_alloc&) {
+      // The general coder below needs less.
+    }
+  }
+  return CompressInOneCall(workspace, rows, level);
 }
 
 std::span<const std::uint8_t> PngWorkspace::CompressZlibInParts(std::span<const std::uint8_t> data, int level,

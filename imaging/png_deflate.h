@@ -1,6 +1,6 @@
 // The PNG writer's working memory and compression: room for the filtered
-// rows, and those rows as one zlib stream
-// compressed by libdeflate, in one call or in parts across the cores.
+// rows, and those rows as one zlib stream compressed by libdeflate, in one
+// call or in parts across the cores, or by the screen coder.
 #pragma once
 
 #include <cstddef>
@@ -49,6 +49,14 @@ class PngWorkspace {
   // set up throws EPngError.
   std::span<const std::uint8_t> FillAndCompress(std::span<std::uint8_t> rows, int rowCount, int level,
                                                 const RowFill& fill);
+
+  // `rows` (`rowCount` rows of equal length, `pixelBytes` samples to a
+  // pixel, written by `fill` on the caller's thread) as a zlib stream,
+  // valid until the next call: by the screen coder (imaging/screen_deflate.h)
+  // where they are made of screen content, which it codes smaller than
+  // libdeflate's levels up to 9 and faster; else in one call at `level`.
+  std::span<const std::uint8_t> FillAndCompressScreen(std::span<std::uint8_t> rows, int rowCount, int pixelBytes,
+                                                      int level, const RowFill& fill);
 
   // `data`, written already, as a zlib stream in `parts` parts (1 to 8, at
   // most one per byte): the first on the caller's thread, each other on a

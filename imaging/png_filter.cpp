@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "framework/error.h"
+#include "imaging/deflate_codes.h"
 #include "imaging/packed_color.h"
 
 // The filters' loops are written for the compiler's vector code, which
@@ -113,27 +113,6 @@ void ApplyFilter(Filter filter, const std::uint8_t* row, const std::uint8_t* abo
         out[i] = static_cast<std::uint8_t>(row[i] - PaethPredictor(row[i - kBpp], above[i], above[i - kBpp]));
       break;
   }
-}
-
-// A deflate code and the extra bits that follow it, for a match's length
-// (3 to 258) or distance (1 to 32768).
-struct DeflateCode {
-  int code = 0, extraBits = 0;
-};
-
-DeflateCode LengthCode(std::size_t length) {
-  if (length == 258) return {28, 0};
-  const unsigned n = static_cast<unsigned>(length - 3);
-  if (n < 8) return {static_cast<int>(n), 0};
-  const int extra = std::bit_width(n) - 3;
-  return {4 * (extra + 1) + static_cast<int>((n >> extra) & 3), extra};
-}
-
-DeflateCode DistanceCode(std::size_t distance) {
-  const unsigned n = static_cast<unsigned>(distance - 1);
-  if (n < 4) return {static_cast<int>(n), 0};
-  const int extra = std::bit_width(n) - 2;
-  return {2 * (extra + 1) + static_cast<int>((n >> extra) & 1), extra};
 }
 
 // The bits of `counts` coded at their own entropy.

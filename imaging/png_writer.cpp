@@ -15,16 +15,14 @@ namespace {
 // (imaging/png_filter.h): screens of windows and text come out at about
 // 0.8 of that size, a photograph at about 0.96, windows over a gradient
 // at about 0.9, in a fifth of the time or less. Level 5 leaves gradients
-// larger than the default. Small pictures take a slower level whose files
-// are a few hundredths smaller and which still takes less time than the
-// default there; the next levels take more.
+// larger than the default. Small pictures of windows and text go to the
+// screen coder, whose files are a few hundredths smaller again; other
+// small pictures take a slower level, which still takes less time than
+// the default there. Large pictures are compressed in parts across the
+// cores, which only libdeflate's streams are joined in.
 constexpr int kLevel = 6;
 constexpr int kSmallPictureLevel = 7;
 constexpr std::size_t kSmallPictureBytes = std::size_t{256} << 10;
-
-int DeflateLevel(std::size_t filteredBytes) {
-  return filteredBytes <= kSmallPictureBytes ? kSmallPictureLevel : kLevel;
-}
 
 }  // namespace
 
@@ -46,7 +44,10 @@ void WritePng(ByteSink& sink, const CaptureImage& image, std::uint32_t transpare
   picture.width = static_cast<std::uint32_t>(source.width);
   picture.height = static_cast<std::uint32_t>(source.height);
   picture.colorType = keyed ? pnglib::kColorTypeRgbAlpha : pnglib::kColorTypeRgb;
-  picture.imageData = workspace.FillAndCompress(rows, source.height, DeflateLevel(rows.size()), fill);
+  picture.imageData =
+      rows.size() <= kSmallPictureBytes
+          ? workspace.FillAndCompressScreen(rows, source.height, keyed ? 4 : 3, kSmallPictureLevel, fill)
+          : workspace.FillAndCompress(rows, source.height, kLevel, fill);
   // A missing write context counts as a failure too: an empty file must
   // not pass for a written picture.
   if (pnglib::WritePicture(sink, picture) != pnglib::WriteResult::Written) {

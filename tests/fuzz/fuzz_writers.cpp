@@ -5,7 +5,9 @@
 // in parts gets the raw input too: in as many parts as were asked for and
 // could be made (never one call in their place), joined, it inflates
 // (zlib) to the input; and its block walker, fed the input as a stream,
-// stays inside it.
+// stays inside it. So does the screen coder, and runs of pixels the input
+// spells out: what it codes inflates to its input, and what it leaves to
+// the general coder leaves the output as it was.
 #include <png.h>
 #include <zlib.h>
 
@@ -28,6 +30,7 @@
 #include "imaging/pixel_formats.h"
 #include "imaging/png_deflate.h"
 #include "imaging/png_writer.h"
+#include "imaging/screen_deflate.h"
 
 using namespace tessory;
 
@@ -106,6 +109,42 @@ void CheckDeflateParts(std::span<const std::uint8_t> data) {
   FUZZ_CHECK(size == data.size() && std::equal(data.begin(), data.end(), inflated.begin()));
 }
 
+void CheckScreenDeflate(std::span<const std::uint8_t> data, std::size_t pixelBytes, std::size_t rowBytes) {
+  static ScreenDeflater deflater;  // kept, as the writer keeps it
+  Bytes stream = {0xA5};
+  if (!deflater.Compress(data, pixelBytes, rowBytes, stream)) {
+    FUZZ_CHECK(stream == Bytes{0xA5});
+    return;
+  }
+  Bytes inflated(data.size() + 1);
+  z_stream z{};
+  FUZZ_CHECK(inflateInit2(&z, -15) == Z_OK);
+  z.next_in = stream.data() + 1, z.avail_in = static_cast<uInt>(stream.size() - 1);
+  z.next_out = inflated.data(), z.avail_out = static_cast<uInt>(inflated.size());
+  const int result = inflate(&z, Z_FINISH);
+  const std::size_t size = z.total_out;
+  inflateEnd(&z);
+  FUZZ_CHECK(result == Z_STREAM_END && size == data.size() && std::equal(data.begin(), data.end(), inflated.begin()));
+}
+
+// The input as runs of pixels: each pair of bytes a colour of eight and a
+// run of 1 to 256 pixels, at three or four bytes a pixel.
+Bytes PixelRuns(std::span<const std::uint8_t> data, std::size_t pixelBytes) {
+  Bytes runs;
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    const std::uint8_t colour = static_cast<std::uint8_t>((data[i] & 7) * 36);
+    for (int n = 0; n <= data[i + 1]; ++n) runs.insert(runs.end(), pixelBytes, colour);
+  }
+  return runs;
+}
+
+void CheckScreenDeflate(std::span<const std::uint8_t> data) {
+  if (data.size() < 2) return;
+  const std::size_t pixelBytes = 3 + data[0] % 2, rowBytes = 1 + pixelBytes * (1 + data[1] % 200);
+  CheckScreenDeflate(data, pixelBytes, rowBytes);
+  CheckScreenDeflate(PixelRuns(data.subspan(2), pixelBytes), pixelBytes, rowBytes);
+}
+
 struct JpegErrors {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
@@ -166,6 +205,7 @@ void CheckGif(CaptureImage& image, std::uint8_t ditherStyle) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckDeflateParts({data, size});
+  CheckScreenDeflate({data, size});
   fuzz::InputBytes input(data, size);
   static constexpr int kDepths[] = {8, 16, 24, 32};
   const int depth = kDepths[input.Next() % 4];
