@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
-#include <numeric>
 #include <optional>
 
 #include "imaging/deflate_codes.h"
