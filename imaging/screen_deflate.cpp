@@ -367,7 +367,7 @@ class Parser {
 
 }  // namespace
 
-ScreenDeflater::ScreenDeflater() : tables_(std::make_unique<Tables>()) {}
+ScreenDeflater::ScreenDeflater() = default;
 ScreenDeflater::~ScreenDeflater() = default;
 
 bool ScreenDeflater::Compress(std::span<const std::uint8_t> data, std::size_t pixelBytes, std::size_t rowBytes,
@@ -376,6 +376,8 @@ bool ScreenDeflater::Compress(std::span<const std::uint8_t> data, std::size_t pi
   const std::size_t outSize = out.size();
   const std::uint32_t size = static_cast<std::uint32_t>(data.size());
   const std::size_t mostLiterals = data.size() / kLiteralShare;
+  // Set up on first use, left uninitialised: the parser fills what it reads.
+  if (!tables_) tables_.reset(new Tables);
   Parser parser(data, pixelBytes, rowBytes, tables_->head.data(), tables_->previous.data());
   std::vector<Symbol>& symbols = tables_->symbols;
   BitWriter bits(out);

@@ -17,7 +17,7 @@ namespace tessory {
 // colour stay off the chains, so the chains hold the places where
 // something changes and a short search finds the shape that recurs there;
 // a general coder's chains fill with the run's positions instead. Its
-// tables are kept from one call to the next.
+// tables are set up by the first call and kept for the next.
 class ScreenDeflater {
  public:
   ScreenDeflater();
