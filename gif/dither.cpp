@@ -1,7 +1,12 @@
 #include "gif/dither.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 
 namespace tessory {
 namespace {
@@ -42,8 +47,89 @@ inline bool SameLanes(Lanes a, Lanes b) {
   return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
 }
 
-inline bool SameEntries(const std::int32_t* entries, const std::int32_t* seen) {
-  return entries[0] == seen[0] && entries[1] == seen[1] && entries[2] == seen[2];
+inline bool SameEntries(const std::int32_t* entries, std::int32_t red, std::int32_t green, std::int32_t blue) {
+  return entries[0] == red && entries[1] == green && entries[2] == blue;
+}
+
+// A steady run goes four pixels at a time once this many have gone one at
+// a time: most runs are shorter, and setting up the fours costs more than
+// it saves on them.
+constexpr int kSteadyPixelsBeforeFours = 16;
+
+// Sixteen bytes side by side, for four pixels of a steady run at once.
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+
+Bytes16 Load16(const void* at) {
+  Bytes16 bytes;
+  std::memcpy(&bytes, at, sizeof bytes);
+  return bytes;
+}
+
+void Store16(void* at, Bytes16 bytes) {
+  std::memcpy(at, &bytes, sizeof bytes);
+}
+
+// Twelve bytes from `at`, then four zero bytes.
+Bytes16 Load12(const std::uint8_t* at) {
+  std::uint64_t low;
+  std::uint32_t high;
+  std::memcpy(&low, at, sizeof low);
+  std::memcpy(&high, at + sizeof low, sizeof high);
+  return std::bit_cast<Bytes16>(_mm_set_epi64x(high, static_cast<long long>(low)));
+}
+
+bool AllEqual(Bytes16 a, Bytes16 b) {
+  return _mm_movemask_epi8(std::bit_cast<__m128i>(a == b)) == 0xFFFF;
+}
+
+// Four pixels of a steady run: the colour they must have (blue, green, red
+// four times, then four zero bytes), the entries each must find (48 bytes)
+// and the entries each then gets.
+struct SteadyFour {
+  Bytes16 color{};
+  Bytes16 read[3];
+  Bytes16 steady[3];
+
+  // For pixels of `packed` (by PackBgr) that find `readEntries` and get
+  // `steadyEntries`, each red, green and blue.
+  SteadyFour(std::uint32_t packed, std::array<std::int32_t, 3> readEntries, std::array<std::int32_t, 3> steadyEntries) {
+    const std::uint8_t bgr[3] = {BlueOf(packed), GreenOf(packed), RedOf(packed)};
+    std::int32_t read4[12], steady4[12];
+    for (int i = 0; i < 12; ++i) read4[i] = readEntries[i % 3], steady4[i] = steadyEntries[i % 3];
+    for (int i = 0; i < 12; ++i) color[i] = bgr[i % 3];
+    std::memcpy(read, read4, sizeof read);
+    std::memcpy(steady, steady4, sizeof steady);
+  }
+};
+
+// Pixels of a steady run from `column` on, in `direction`, four at a time:
+// while all four have the run's colour and find the entries its first
+// pixel read, they get its steady entries and `index`, as one at a time
+// they would. The pixels done, a multiple of four.
+std::size_t StoreSteadyFours(const SteadyFour& four, const std::uint8_t* bgr, std::size_t column, std::size_t width,
+                             int direction, std::int32_t* entries, std::uint8_t index, std::uint8_t* indices) {
+  std::size_t done = 0;
+  for (;; done += 4) {
+    // The four in the order memory holds them: from `first` up.
+    std::size_t first;
+    std::int32_t* blockEntries;
+    if (direction > 0) {
+      if (width - column - done < 4) break;
+      first = column + done;
+      blockEntries = entries + 3 * done;
+    } else {
+      if (column < done + 3) break;
+      first = column - done - 3;
+      blockEntries = entries - 3 * done - 9;
+    }
+    if (!AllEqual(Load12(bgr + 3 * first), four.color) || !AllEqual(Load16(blockEntries), four.read[0]) ||
+        !AllEqual(Load16(blockEntries + 4), four.read[1]) || !AllEqual(Load16(blockEntries + 8), four.read[2])) {
+      break;
+    }
+    for (int i = 0; i < 3; ++i) Store16(blockEntries + 4 * i, four.steady[i]);
+    std::memset(indices + first, index, 4);
+  }
+  return done;
 }
 
 }  // namespace
@@ -125,8 +211,7 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
   const std::ptrdiff_t entryStep = 3 * direction;
   while (column < width) {
     const std::uint32_t color = PackBgr(bgr + 3 * column);
-    std::int32_t read[3];
-    std::copy(entries, entries + 3, read);
+    const std::int32_t readRed = entries[0], readGreen = entries[1], readBlue = entries[2];
     const Mapped mapped = Step(acc, entries, color);
     indices[column] = mapped.index;
     column += static_cast<std::size_t>(direction), entries += entryStep;
@@ -135,11 +220,26 @@ void TFloydSteinbergDitherer::DitherRow(const std::uint8_t* bgr, std::uint8_t* i
     // later pixel of the run meets the same errors, entries and colour, and
     // so writes the same entries: those are stored without the spread.
     bool steady = false;
+    int steadyPixels = 0;
     std::int32_t steadyRed = 0, steadyGreen = 0, steadyBlue = 0;
     for (; column < width; column += static_cast<std::size_t>(direction), entries += entryStep) {
       if (PackBgr(bgr + 3 * column) != color) break;
-      if (mapped.settled && SameEntries(entries, read)) {
+      if (mapped.settled && SameEntries(entries, readRed, readGreen, readBlue)) {
         if (steady) {
+          // A long steady run (a flat area under a flat area) goes on
+          // four pixels at a time, from this one, until a four fails.
+          if (++steadyPixels == kSteadyPixelsBeforeFours) {
+            // This pixel's entries are those the run's first pixel read.
+            const SteadyFour four(color, {entries[0], entries[1], entries[2]}, {steadyRed, steadyGreen, steadyBlue});
+            const std::size_t done =
+                StoreSteadyFours(four, bgr, column, width, direction, entries, mapped.index, indices);
+            if (done > 0) {
+              // To the last pixel done: the loop steps past it.
+              column += static_cast<std::size_t>(direction) * (done - 1);
+              entries += entryStep * static_cast<std::ptrdiff_t>(done - 1);
+              continue;
+            }
+          }
           entries[0] = steadyRed, entries[1] = steadyGreen, entries[2] = steadyBlue;
         } else {
           const Lanes below = acc.below, belowPrev = acc.belowPrev;
