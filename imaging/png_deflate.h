@@ -54,7 +54,7 @@ class PngWorkspace {
   // pixel, written by `fill` on the caller's thread) as a zlib stream,
   // valid until the next call: by the screen coder (imaging/screen_deflate.h)
   // where they are made of screen content, which it codes smaller than
-  // libdeflate's levels up to 9 and faster; else in one call at `level`.
+  // libdeflate's level 7 and in less time; else in one call at `level`.
   std::span<const std::uint8_t> FillAndCompressScreen(std::span<std::uint8_t> rows, int rowCount, int pixelBytes,
                                                       int level, const RowFill& fill);
 
