@@ -343,10 +343,9 @@ std::span<const std::uint8_t> PngWorkspace::FillAndCompressScreen(std::span<std:
   if (rowCount > 0) {
     std::vector<std::uint8_t>& stream = workspace.screenStream;
     try {
-      stream.clear();
-      stream.reserve(rows.size() / 16);
       const std::array<std::uint8_t, 2> header = ZlibHeader(level);
       stream.assign(header.begin(), header.end());
+      stream.reserve(rows.size() / 16);
       const std::size_t rowBytes = rows.size() / static_cast<std::size_t>(rowCount);
       if (workspace.screenDeflater.Compress(rows, static_cast<std::size_t>(pixelBytes), rowBytes, stream)) {
         const std::uint32_t adler = libdeflate_adler32(1, rows.data(), rows.size());
