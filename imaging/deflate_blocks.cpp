@@ -5,13 +5,13 @@
 #include <bit>
 #include <cstring>
 
+#include "imaging/deflate_codes.h"
+
 namespace tessory {
 namespace {
 
-constexpr int kMaxCodeBits = 15;
 constexpr int kLitLenSymbols = 288;  // 286 and 287 have codes but may not occur
 constexpr int kDistSymbols = 32;     // 30 and 31 likewise
-constexpr int kPrecodeSymbols = 19;
 
 // A decoded symbol: the bits it takes (its code and the extra bits after
 // it) in the low five bits, what it asks of the walker, and the symbol.
@@ -197,8 +197,6 @@ const Codes& FixedCodes() {
 
 // Reads the `count` code lengths of a dynamic block's precode and builds it.
 bool ReadPrecode(BitReader& reader, std::size_t count, Precode& precode) {
-  constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
   std::array<std::uint8_t, kPrecodeSymbols> precodeLengths{};
   for (std::size_t i = 0; i < count; ++i) {
     reader.Refill();

@@ -1,11 +1,19 @@
-// Deflate's codes for a match's length and distance, and how many extra
-// bits follow each.
+// Deflate's codes for a match's length and distance, how many extra bits
+// follow each, and the limits of a dynamic block's codes.
 #pragma once
 
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 
 namespace tessory {
+
+// The longest Huffman code; the precode's symbols (0 to 18), and the order
+// in which a dynamic block's header gives their code lengths.
+inline constexpr int kMaxCodeBits = 15;
+inline constexpr int kPrecodeSymbols = 19;
+inline constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 // A code and its extra bits; the extra bits' value is the low `extraBits`
 // bits of length - 3 (of distance - 1 for a distance).

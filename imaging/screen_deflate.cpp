@@ -30,11 +30,9 @@ constexpr std::size_t kBlockSymbols = 2048;
 // Screen content has at most one literal byte in kLiteralShare.
 constexpr std::size_t kLiteralShare = 100;
 
-constexpr int kLitLenSymbols = 286, kDistSymbols = 30, kPrecodeSymbols = 19;
+constexpr int kLitLenSymbols = 286, kDistSymbols = 30;
 constexpr int kEndOfBlock = 256;
-constexpr int kMaxCodeBits = 15, kMaxPrecodeBits = 7;
-constexpr std::uint8_t kPrecodeOrder[kPrecodeSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                         11, 4,  12, 3, 13, 2, 14, 1, 15};
+constexpr int kMaxPrecodeBits = 7;
 
 constexpr std::uint32_t kNoPosition = std::numeric_limits<std::uint32_t>::max();
 
@@ -165,8 +163,9 @@ void CanonicalCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes
 // Gives a second symbol a count where fewer than two occur: a code of one
 // symbol is incomplete, which decoders refuse.
 void AtLeastTwoSymbols(std::uint32_t* frequency, int count) {
-  for (int s = 0; s < count && std::count_if(frequency, frequency + count, [](auto f) { return f != 0; }) < 2; ++s) {
-    if (!frequency[s]) frequency[s] = 1;
+  auto used = std::count_if(frequency, frequency + count, [](std::uint32_t f) { return f != 0; });
+  for (int s = 0; s < count && used < 2; ++s) {
+    if (!frequency[s]) frequency[s] = 1, ++used;
   }
 }
 

@@ -384,6 +384,21 @@ TEST_F(PngWriter, WritesToNonAsciiPaths) {
   EXPECT_EQ(decoded.width, 4);
 }
 
+// 300 unfiltered PNG rows of the 640-wide screen, with an alpha sample of
+// 255 at four bytes a pixel.
+std::vector<std::uint8_t> ScreenRows(std::size_t pixelBytes) {
+  std::vector<std::uint8_t> rows;
+  for (int y = 0; y < 300; ++y) {
+    rows.push_back(0);
+    for (int x = 0; x < 640; ++x) {
+      const Rgb c = Screen(x, y);
+      rows.insert(rows.end(), {c.r, c.g, c.b});
+      if (pixelBytes == 4) rows.push_back(255);
+    }
+  }
+  return rows;
+}
+
 std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
   return {bytes.begin(), bytes.end()};
 }
@@ -397,14 +412,7 @@ TEST(PngDeflate, PartsJoinIntoOneStreamThatInflatesToTheInput) {
   for (std::uint8_t& byte : noise) byte = static_cast<std::uint8_t>(random());
   std::string text;
   for (int i = 0; i < 12; ++i) text += "Error Opening File " + std::to_string(i * 7) + ".png! ";
-  std::vector<std::uint8_t> screen;
-  for (int y = 0; y < 300; ++y) {
-    screen.push_back(0);
-    for (int x = 0; x < 640; ++x) {
-      const Rgb c = Screen(x, y);
-      screen.insert(screen.end(), {c.r, c.g, c.b});
-    }
-  }
+  const std::vector<std::uint8_t> screen = ScreenRows(3);
   std::vector<std::uint8_t> mixed = screen;
   mixed.insert(mixed.begin() + 200000, noise.begin(), noise.end());
   const std::vector<std::vector<std::uint8_t>> inputs = {noise, {text.begin(), text.end()}, screen, mixed};
@@ -471,15 +479,7 @@ TEST(PngDeflate, RowsAreCompressedInAsManyPartsAsTheirSizeAndTheCoresAllow) {
 // is left to that coder, with the output as it was.
 TEST(ScreenDeflate, ScreenRowsInflateToTheInputSmallerThanLibdeflateAndNoiseIsLeftAlone) {
   for (const std::size_t pixelBytes : {3, 4}) {
-    std::vector<std::uint8_t> rows;
-    for (int y = 0; y < 300; ++y) {
-      rows.push_back(0);
-      for (int x = 0; x < 640; ++x) {
-        const Rgb c = Screen(x, y);
-        rows.insert(rows.end(), {c.r, c.g, c.b});
-        if (pixelBytes == 4) rows.push_back(255);
-      }
-    }
+    const std::vector<std::uint8_t> rows = ScreenRows(pixelBytes);
     ScreenDeflater deflater;
     std::vector<std::uint8_t> stream;
     ASSERT_TRUE(deflater.Compress(rows, pixelBytes, 1 + 640 * pixelBytes, stream));
