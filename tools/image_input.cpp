@@ -1,14 +1,10 @@
 #include "tools/image_input.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 #include "framework/error.h"
-#include "tools/file_io.h"
+#include "tools/mapped_file.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -53,11 +49,10 @@ void CopySwappingRedAndBlue(const std::uint8_t* source, std::uint8_t* target, st
 
 // Both formats are refused beyond this width or height.
 constexpr std::uint32_t kMaxSide = 1u << 16;
-constexpr std::size_t kReadBuffer = 256 * 1024;
 
 class InputReader {
  public:
-  InputReader(std::FILE* file, std::uint64_t size, const std::string& name) : file_(file), size_(size), name_(name) {}
+  InputReader(std::span<const std::uint8_t> bytes, const std::string& name) : bytes_(bytes), name_(name) {}
 
   CaptureImage Read();
 
@@ -65,37 +60,26 @@ class InputReader {
   [[noreturn]] void Malformed(const std::string& what) const { throw Error(name_ + ": " + what); }
 
   int Next();  // the next header byte, or EOF
-  void ReadExactly(std::uint8_t* target, std::size_t count, const char* truncated);
+  // The next `count` bytes. Pixels are taken this way before any pixel
+  // memory is: a few header bytes cannot make the reader allocate
+  // gigabytes for a file that does not hold them.
+  const std::uint8_t* Take(std::uint64_t count, const char* truncated);
   std::uint32_t PpmNumber(const char* field);
   CaptureImage ReadPpm();
   CaptureImage ReadBmp();
-  void CheckDataFits(std::uint64_t dataBytes, const char* truncated) const;
 
-  std::FILE* file_;
-  std::uint64_t size_;
+  std::span<const std::uint8_t> bytes_;
   const std::string& name_;
-  std::uint64_t consumed_ = 0;  // bytes read so far
+  std::size_t consumed_ = 0;  // bytes read so far
 };
 
-int InputReader::Next() {
-  const int c = std::getc(file_);
-  if (c != EOF) ++consumed_;
-  return c;
-}
+int InputReader::Next() { return consumed_ < bytes_.size() ? bytes_[consumed_++] : EOF; }
 
-void InputReader::ReadExactly(std::uint8_t* target, std::size_t count, const char* truncated) {
-  const std::size_t got = std::fread(target, 1, count, file_);
-  consumed_ += got;
-  if (got != count) {
-    if (std::ferror(file_)) Malformed("cannot be read");
-    Malformed(truncated);
-  }
-}
-
-// The header's promise checked against the file before any pixel memory
-// is taken: a few header bytes cannot make the reader allocate gigabytes.
-void InputReader::CheckDataFits(std::uint64_t dataBytes, const char* truncated) const {
-  if (consumed_ > size_ || dataBytes > size_ - consumed_) Malformed(truncated);
+const std::uint8_t* InputReader::Take(std::uint64_t count, const char* truncated) {
+  if (count > bytes_.size() - consumed_) Malformed(truncated);
+  const std::uint8_t* taken = bytes_.data() + consumed_;
+  consumed_ += static_cast<std::size_t>(count);
+  return taken;
 }
 
 bool IsPpmSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
@@ -131,17 +115,15 @@ CaptureImage InputReader::ReadPpm() {
   if (PpmNumber("maxval") != 255) Malformed("only PPM files with maxval 255 are supported");
   const auto w = static_cast<int>(width), h = static_cast<int>(height);
   const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
-  CheckDataFits(std::uint64_t{rowBytes} * height, "truncated PPM data");
+  const std::uint8_t* pixels = Take(std::uint64_t{rowBytes} * height, "truncated PPM data");
 
   const std::size_t stride = RowStride(w, 24);
   PixelBuffer rows = AllocatePixels(stride * static_cast<std::size_t>(h));
   // PPM rows run top-down in red, green, blue; the image's bottom-up in
-  // blue, green, red. Each is read into a row-sized buffer that stays in
-  // the cache and reordered from there into its place.
-  std::vector<std::uint8_t> row(rowBytes);
+  // blue, green, red: each is reordered straight into its place.
   for (int y = 0; y < h; ++y) {
-    ReadExactly(row.data(), rowBytes, "truncated PPM data");
-    CopySwappingRedAndBlue(row.data(), rows.data() + stride * static_cast<std::size_t>(h - 1 - y), rowBytes);
+    CopySwappingRedAndBlue(pixels + rowBytes * static_cast<std::size_t>(y),
+                           rows.data() + stride * static_cast<std::size_t>(h - 1 - y), rowBytes);
   }
   return CaptureImage(w, h, PixelFormat::Bits24, std::move(rows));
 }
@@ -162,13 +144,13 @@ constexpr std::uint32_t kLargestInfoHeader = 124;  // BITMAPV5HEADER
 CaptureImage InputReader::ReadBmp() {
   std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
   header[0] = 'B', header[1] = 'M';
-  ReadExactly(header + 2, kFileHeaderSize + 4 - 2, "truncated BMP header");
+  std::memcpy(header + 2, Take(kFileHeaderSize + 4 - 2, "truncated BMP header"), kFileHeaderSize + 4 - 2);
   const std::uint32_t infoSize = U32(header + kInfoSize);
   if (infoSize == kCoreHeaderSize) Malformed("BMP files with the 12-byte core header are not supported");
   if (infoSize < kInfoHeaderSize || infoSize > kLargestInfoHeader) {
     Malformed("unknown BMP header size " + std::to_string(infoSize));
   }
-  ReadExactly(header + kFileHeaderSize + 4, kInfoHeaderSize - 4, "truncated BMP header");
+  std::memcpy(header + kFileHeaderSize + 4, Take(kInfoHeaderSize - 4, "truncated BMP header"), kInfoHeaderSize - 4);
   const std::uint16_t bitCount = U16(header + kBitCount);
   if (bitCount != 24) {
     Malformed("only 24-bit BMP files are supported; this one has " + std::to_string(bitCount) + " bits per pixel");
@@ -186,19 +168,18 @@ CaptureImage InputReader::ReadBmp() {
   }
   const int h = height < 0 ? -height : height;
   const std::size_t stride = RowStride(width, 24);
-  CheckDataFits(offBits - consumed_ + std::uint64_t{stride} * static_cast<std::uint64_t>(h), "truncated BMP data");
   // Whatever lies between the headers and the pixels (the rest of a larger
   // header, a colour table) is skipped.
-  for (std::uint64_t skip = offBits - consumed_; skip > 0; --skip) {
-    if (Next() == EOF) Malformed("truncated BMP data");
-  }
+  Take(offBits - consumed_, "truncated BMP data");
+  const std::uint8_t* pixels = Take(std::uint64_t{stride} * static_cast<std::uint64_t>(h), "truncated BMP data");
 
   PixelBuffer rows = AllocatePixels(stride * static_cast<std::size_t>(h));
   if (height > 0) {
-    ReadExactly(rows.data(), rows.size(), "truncated BMP data");
+    std::memcpy(rows.data(), pixels, rows.size());
   } else {  // top-down file: stored bottom-up
     for (int y = 0; y < h; ++y) {
-      ReadExactly(rows.data() + stride * static_cast<std::size_t>(h - 1 - y), stride, "truncated BMP data");
+      std::memcpy(rows.data() + stride * static_cast<std::size_t>(h - 1 - y),
+                  pixels + stride * static_cast<std::size_t>(y), stride);
     }
   }
   return CaptureImage(width, h, PixelFormat::Bits24, std::move(rows));
@@ -213,23 +194,13 @@ CaptureImage InputReader::Read() {
 
 }  // namespace
 
-CaptureImage ReadInputImage(std::FILE* file, std::uint64_t size, const std::string& name) {
-  return InputReader(file, size, name).Read();
+CaptureImage ReadInputImage(std::span<const std::uint8_t> bytes, const std::string& name) {
+  return InputReader(bytes, name).Read();
 }
 
 CaptureImage ReadInputImage(const std::string& path) {
-  // Declared first, so that it outlives the stream that reads through it.
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBuffer);
-  UniqueFile file = TryOpenForRead(path);
-  if (!file) throw Error("Cannot open file " + path);
-  // Only a regular file has a size to check the header against; a folder
-  // or a device such as /dev/zero is refused rather than read endlessly.
-  struct stat info;
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) throw Error(path + ": not a regular file");
-  // Rows are read one at a time (a PPM's run the other way up); a large
-  // buffer makes that a few dozen reads of the file rather than thousands.
-  std::setvbuf(file.get(), buffer.get(), _IOFBF, kReadBuffer);
-  return ReadInputImage(file.get(), static_cast<std::uint64_t>(info.st_size), path);
+  const MappedFile file(path);
+  return ReadInputImage(file.Bytes(), path);
 }
 
 }  // namespace tessory

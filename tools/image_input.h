@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <span>
 #include <string>
 
 #include "imaging/capture_image.h"
@@ -15,10 +15,9 @@ namespace tessory {
 // not understood, or a file shorter than its header says.
 CaptureImage ReadInputImage(const std::string& path);
 
-// The same from an open stream of `size` bytes, positioned at its start;
-// `name` is the file's name in messages. The pixels are read once,
-// straight into the image's rows, and only after the header's size has
-// been checked against `size`.
-CaptureImage ReadInputImage(std::FILE* file, std::uint64_t size, const std::string& name);
+// The same from a file's bytes in memory; `name` is the file's name in
+// messages. Pixel memory is taken only once the bytes are known to hold
+// the rows the header promises.
+CaptureImage ReadInputImage(std::span<const std::uint8_t> bytes, const std::string& name);
 
 }  // namespace tessory

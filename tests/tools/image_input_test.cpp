@@ -67,6 +67,7 @@ TEST_F(InputImage, BadHeadersAreRefusedWithWhatIsWrong) {
   EXPECT_EQ(Refusal(Bmp(54, 40, 8, 1, 1)), "only 24-bit BMP files are supported; this one has 8 bits per pixel");
   EXPECT_EQ(Refusal(Bmp(54, 40, 24, 65536, 65536)), "truncated BMP data");
   EXPECT_EQ(Refusal("GIF89a"), "not a binary PPM (P6) or BMP file");
+  EXPECT_EQ(Refusal(""), "not a binary PPM (P6) or BMP file");
 }
 
 TEST_F(InputImage, TopDownBmpIsStoredBottomUp) {
